@@ -1,0 +1,91 @@
+#include "driver/file_dialogue.hpp"
+
+#include <sys/stat.h>
+
+namespace kesta {
+namespace {
+
+Outcome read_name(Console& console, std::string& name) {
+  switch (read_record(console.in, kNameWidth, name)) {
+    case ReadStatus::Ok: return std::nullopt;
+    case ReadStatus::EndOfFile: return severe(IoError::EndOfFile, kConsoleInputUnit, kConsoleInputFile);
+    case ReadStatus::Error: return severe(IoError::ReadError, kConsoleInputUnit, kConsoleInputFile);
+  }
+  return std::nullopt;
+}
+
+// Asks until the answer is not blank.
+Outcome ask(Console& console, std::string_view prompt, std::string& name) {
+  do {
+    console.out.write({X(3), Lit(prompt)});
+    if (auto stop = read_name(console, name)) return stop;
+  } while (trimmed_name(name).empty());
+  return std::nullopt;
+}
+
+// Refuses to open a file for writing that is one already open in this run, before
+// anything of it is cut off.
+Outcome refuse_same_file(std::string_view name, int unit, bool same, std::string_view why) {
+  if (!same) return std::nullopt;
+  return severe(IoError::OpenFailure, unit, name, why);
+}
+
+bool names_file(std::string_view name, dev_t dev, ino_t ino) {
+  struct stat info {};
+  const std::string path(name);
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &info) != 0) return false;
+  return info.st_dev == dev && info.st_ino == ino;
+}
+
+}  // namespace
+
+std::string_view trimmed_name(std::string_view name) {
+  const auto last = name.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string_view{} : name.substr(0, last + 1);
+}
+
+Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IPLOT) {
+  state.IUIN = 15;
+  state.IUOUT = 16;
+  state.IUPLOT = 17;
+
+  console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
+                     X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
+                     X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
+
+  std::string INFILE, OUTFILE, PLTFILE;
+  if (auto stop = ask(console, "Enter name of file containing input data:", INFILE)) return stop;
+  if (auto stop = units.deck.open(state.IUIN, trimmed_name(INFILE))) return stop;
+
+  if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
+  const std::string_view out_name = trimmed_name(OUTFILE);
+  if (auto stop = refuse_same_file(out_name, state.IUOUT,
+                                   names_file(out_name, units.deck.dev(), units.deck.ino()),
+                                   "the results file is the input deck"))
+    return stop;
+  if (auto stop = units.report.open(state.IUOUT, out_name)) return stop;
+
+  console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
+  if (auto stop = read_name(console, PLTFILE)) return stop;
+  const std::string_view plot_name = trimmed_name(PLTFILE);
+  if (plot_name.empty()) {
+    IPLOT = 0;
+    console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
+                       Lit(" to a plot file.")});
+  } else {
+    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
+                                     names_file(plot_name, units.deck.dev(), units.deck.ino()),
+                                     "the plot file is the input deck"))
+      return stop;
+    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
+                                     names_file(plot_name, units.report.dev(), units.report.ino()),
+                                     "the plot file is the results file"))
+      return stop;
+    if (auto stop = units.plot.open(state.IUPLOT, plot_name)) return stop;
+    IPLOT = 1;
+  }
+  console.out.write({Slash, X(3), Lit("File names have been read.")});
+  return std::nullopt;
+}
+
+}  // namespace kesta

@@ -1,0 +1,18 @@
+#pragma once
+// The console dialogue that names and opens the three files of a run.
+#include "driver/model_state.hpp"
+#include "driver/units.hpp"
+#include "report/stop.hpp"
+
+namespace kesta {
+
+inline constexpr int kNameWidth = 50;
+
+// Prints the banner, asks for the input deck, the results file and the optional
+// plot file, and opens them. IPLOT becomes 1 when a plot file was opened.
+Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IPLOT);
+
+// A typed name without its trailing blanks (only the blank character counts).
+std::string_view trimmed_name(std::string_view name);
+
+}  // namespace kesta
