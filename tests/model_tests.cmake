@@ -1,0 +1,1 @@
+# Tests of the analytical model and the results report.
