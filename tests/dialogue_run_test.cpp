@@ -125,5 +125,30 @@ TEST(Dialogue, NoFileOfTheRunMayOverwriteTheDeck) {
   }
 }
 
+TEST(Dialogue, AnExistingResultsFileIsReplacedWhole) {
+  TempFolder dir;
+  write_file(dir / "deck.dat", example_deck());
+  write_file(dir / "results.txt", std::string(200000, 'x'));
+  write_file(dir / "plot.txt", std::string(200000, 'y'));
+  ASSERT_EQ(run_kesta(dir, "deck.dat\nresults.txt\nplot.txt\n").status, 0);
+  const std::string report = read_file(dir / "results.txt");
+  EXPECT_EQ(report.rfind("\r\n                *****", 0), 0u);
+  EXPECT_EQ(report.find('x'), std::string::npos);
+  EXPECT_EQ(read_file(dir / "plot.txt").find('y'), std::string::npos);
+}
+
+// Output lost on a full disk is never reported as success.
+TEST(Dialogue, WriteFailureEndsWithItsDiagnostic) {
+  TempFolder dir;
+  write_file(dir / "deck.dat", example_deck());
+  const RunResult report = run_kesta(dir, "deck.dat\n/dev/full\n\n");
+  EXPECT_EQ(report.status, 38);
+  EXPECT_EQ(report.err.rfind("kesta: severe (38): error during write, unit 16, file /dev/full\n", 0), 0u) << report.err;
+
+  const RunResult plot = run_kesta(dir, "deck.dat\nresults.txt\n/dev/full\n");
+  EXPECT_EQ(plot.status, 38);
+  EXPECT_EQ(plot.err.rfind("kesta: severe (38): error during write, unit 17, file /dev/full\n", 0), 0u) << plot.err;
+}
+
 }  // namespace
 }  // namespace kesta::testing
