@@ -37,10 +37,12 @@ std::string edit_real(double value, int w, int d, char letter) {
   if (value != 0.0) {
     // Scientific form with d significant digits: "D.DDDe+XX". to_chars rounds the
     // exact binary value to nearest, ties to even, and carries into the exponent.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+    // Room for the d digits, the point and the longest exponent "e+308", so the
+    // conversion cannot run short of space whatever d is.
+    std::string buf(static_cast<std::size_t>(d) + 8, '\0');
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
                                    std::chars_format::scientific, d - 1);
-    const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    const std::string_view sci(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
     const auto e_pos = sci.find('e');
     digits.clear();
     for (char c : sci.substr(0, e_pos))

@@ -68,6 +68,18 @@ TEST(RealEditing, TooNarrowGivesAsterisks) {
   EXPECT_EQ(edit_real(1.0e-120, 8, 3, 'D'), ".100-119");  // exactly the minimum: no leading zero
 }
 
+// Found by fuzzing: with 71 digits the conversion ran out of room and the field
+// came out as "-0." padded with blanks.
+TEST(RealEditing, ManyDigitsKeepEveryDigit) {
+  // -6.1578338709777484e+37 exactly, the double's value written out in full
+  const double value = -61578338709777483527850985985260126208.0;
+  EXPECT_EQ(edit_real(value, 80, 71, 'D'),
+            "  -0.61578338709777483527850985985260126208000000000000000000000000000000000D+38");
+  // 0.1 is stored as 0.1000000000000000055511151231257827021181583404541015625
+  EXPECT_EQ(edit_real(0.1, 67, 60, 'E'),
+            " 0.100000000000000005551115123125782702118158340454101562500000E+00");
+}
+
 TEST(RealEditing, NonFiniteValuesAreWords) {
   EXPECT_EQ(edit_real(std::nan(""), 10, 4, 'D'), "       NaN");
   EXPECT_EQ(edit_real(std::numeric_limits<double>::infinity(), 13, 6, 'E'), "     Infinity");
