@@ -1,0 +1,127 @@
+// The whole input phase, in-process, on arbitrary deck text.
+//
+// The deck and the report live in anonymous in-memory files, opened by their
+// /proc names exactly as the dialogue opens named files. Every run must end in
+// one of the defined ways:
+//  - the deck was read and passed every check: the report ends with the summary
+//    of stress data;
+//  - a check or the line error report stopped it: exit status 0, no console text,
+//    and the report ends with the message;
+//  - the deck or a line ran out: the end-of-file diagnostic (24) naming the deck
+//    or the internal list read, and a report holding the banner box alone.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "driver/model_state.hpp"
+#include "driver/units.hpp"
+#include "input/input_phase.hpp"
+#include "input/input_summary.hpp"
+
+namespace {
+
+// An anonymous file that is closed when the run is over.
+class MemoryFile {
+ public:
+  MemoryFile() : fd_(::memfd_create("kesta-fuzz", 0)) {
+    if (fd_ < 0) std::abort();
+  }
+  ~MemoryFile() { ::close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+
+  std::string name() const { return "/proc/self/fd/" + std::to_string(fd_); }
+  void write_all(const std::uint8_t* data, std::size_t size) const {
+    for (std::size_t done = 0; done < size;) {
+      const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+      if (n <= 0) std::abort();
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  std::string contents() const {
+    std::string text;
+    char buf[1 << 14];
+    for (off_t at = 0;;) {
+      const ssize_t n = ::pread(fd_, buf, sizeof buf, at);
+      if (n < 0) std::abort();
+      if (n == 0) return text;
+      text.append(buf, static_cast<std::size_t>(n));
+      at += n;
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+bool ends_with(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The last record of the report, without its line end.
+std::string_view last_record(std::string_view report) {
+  if (!ends_with(report, "\r\n")) std::abort();  // every record is complete
+  report.remove_suffix(2);
+  const auto start = report.rfind("\r\n");
+  return start == std::string_view::npos ? report : report.substr(start + 2);
+}
+
+std::string banner_box() {
+  MemoryFile file;
+  kesta::OutputUnit unit;
+  if (unit.open(16, file.name())) std::abort();
+  kesta::write_banner_box(unit);
+  if (unit.close()) std::abort();
+  return file.contents();
+}
+
+void check_outcome(const kesta::Outcome& stop, const std::string& report, const std::string& deck_name) {
+  if (!stop) {
+    const auto summary = report.find("                    SUMMARY OF STRESS DATA\r\n");
+    if (summary == std::string::npos) std::abort();
+    const std::string_view last = last_record(report);
+    if (last != "   STRESS DATA NOT PRINTED " && last != "          ----        -----         ----" &&
+        last.substr(0, 7) != "       ")
+      std::abort();
+    return;
+  }
+  if (stop->status == 0) {
+    if (!stop->diagnostic.empty()) std::abort();
+    const std::string_view last = last_record(report);
+    if (last != " Check for incorrect positions or data types..." &&
+        last.find("PROGRAM STOPPED") == std::string_view::npos)
+      std::abort();
+    return;
+  }
+  if (stop->status != 24) std::abort();
+  const std::string deck_end = "kesta: severe (24): end-of-file during read, unit 15, file " + deck_name + "\n";
+  const std::string list_end =
+      "kesta: severe (24): end-of-file during read, unit -5, file Internal List-Directed Read\n";
+  if (stop->diagnostic != deck_end && stop->diagnostic != list_end) std::abort();
+  if (report != banner_box()) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const MemoryFile deck_file, report_file;
+  deck_file.write_all(data, size);
+
+  auto state = std::make_unique<kesta::ModelState>();
+  kesta::Units units;
+  if (units.deck.open(15, deck_file.name())) std::abort();
+  if (units.report.open(16, report_file.name())) std::abort();
+
+  const kesta::Outcome stop = kesta::read_input_deck(*state, units);
+  units.deck.close();
+  if (units.report.close()) std::abort();  // a write to memory never fails
+  check_outcome(stop, report_file.contents(), deck_file.name());
+  // Reading never changes the deck.
+  if (deck_file.contents() != std::string_view(reinterpret_cast<const char*>(data), size)) std::abort();
+  return 0;
+}

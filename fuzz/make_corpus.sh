@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the working corpus of each harness under BUILD/corpus from the
+# hand-made seeds in fuzz/seeds and from the example decks.
+#   fuzz/make_corpus.sh BUILD
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+corpus="$1/corpus"
+mkdir -p "$corpus/input_phase" "$corpus/list_parser" "$corpus/record_editing"
+
+# Whole decks for the input phase.
+cp "$root"/fuzz/seeds/input_phase/* "$root"/examples/*.dat "$corpus/input_phase/"
+
+# Deck lines for the list parser, each behind a few target lists: the first byte
+# picks the number of targets, the second their kinds (bit set: integer).
+cp "$root"/fuzz/seeds/list_parser/* "$corpus/list_parser/"
+n=0
+for deck in "$root"/examples/*.dat; do
+  while IFS= read -r line || [ -n "$line" ]; do
+    for prefix in '\000\000' '\002\377' '\003\005' '\007\000'; do
+      { printf "$prefix"; printf '%s' "$line"; } > "$corpus/list_parser/example-$n"
+      n=$((n + 1))
+    done
+  done < "$deck"
+done
+
+# Values for the editing harness: the numbers of the example decks and the
+# worked examples of the report conventions, in the fields the report uses.
+# Layout: 8 bytes double, w-1, d-1, letter (0 D, 1 E), 8 bytes integer, Iw-1.
+perl -e '
+  my ($dir, @decks) = @ARGV;
+  my @values = (1234.5678, -1234.5678, 0, -0.0, 9.9996, 1.125, 0.1, -0.00012345,
+                1.0e-120, -1.0e-120, 2.5e150, 1.0e99, 1.7976931348623157e308, 4.9e-324);
+  for my $deck (@decks) {
+    open(my $in, "<", $deck) or die "$deck: $!";
+    while (my $line = <$in>) {
+      next if $. <= 2;  # the titles
+      for my $word (split /[\s,\/]+/, $line) {
+        next unless $word =~ /^[+-]?(\d+\.?\d*|\.\d+)([EeDd][+-]?\d+)?$/;
+        (my $number = $word) =~ tr/Dd/ee/;
+        push @values, $number + 0;
+      }
+    }
+  }
+  my @fields = ([10, 3], [10, 4], [11, 5], [12, 3], [13, 6]);
+  my $n = 0;
+  for my $v (@values) {
+    for my $f (@fields) {
+      open(my $out, ">:raw", "$dir/value-$n") or die;
+      print $out pack("d< C C C q< C", $v, $f->[0] - 1, $f->[1] - 1, $n % 2, int($v) % 1000000, 4);
+      $n++;
+    }
+  }
+' "$corpus/record_editing" "$root"/examples/*.dat
