@@ -3,39 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "deck_builder.hpp"
+#include "report_text.hpp"
 #include "run_kesta.hpp"
 
 namespace kesta::testing {
 namespace {
-
-std::string crlf(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& l : lines) text += l + "\r\n";
-  return text;
-}
-
-const std::string kBannerBox = crlf({
-    "",
-    "                *****************************************************",
-    "                *                                                   *",
-    "                *         ****  KELDERMOOR WATER BOARD  ****        *",
-    "                *                                                   *",
-    "                *          **** KESTA: PROGRAM OUTPUT ****          *",
-    "                *                                                   *",
-    "                * ONE-DIMENSIONAL MODEL OF STREAM-AQUIFER HYDRAULIC *",
-    "                *                                                   *",
-    "                *    INTERACTION FOR CONFINED AND LEAKY AQUIFERS    *",
-    "                *                                                   *",
-    "                *       BOUNDED BY A FULLY PENETRATING STREAM       *",
-    "                *                                                   *",
-    "                *           VERSION CURRENT AS OF 09/01/98          *",
-    "                *                                                   *",
-    "                *****************************************************",
-    "",
-    "",
-});
-
-std::string padded(const std::string& s, std::size_t n) { return s + std::string(n - s.size(), ' '); }
 
 // The summary of the default deck, every line from its layout: IPRINT = 1,
 // finite width, streambank, water-table aquitard, stage and recharge.
