@@ -6,8 +6,9 @@
 namespace kesta {
 namespace {
 
-// Four doubles; the baseline build keeps them in two SSE2 registers, the AVX2
-// path in one. Lanes are added and multiplied separately, never fused.
+// Lanes of doubles in one register: two on the SSE2 baseline, four with AVX2.
+// Lanes are multiplied and added separately, never fused.
+typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
 
 // Below this many output steps the second core costs more than it saves.
@@ -19,42 +20,46 @@ inline double continue_sum(const double* rate, const double* response, int i, in
   return sum;
 }
 
-// Output steps lo..lo+4*GROUPS-1, one per lane. Up to lag lo every lane has a
-// term, so the lanes advance together: at lag j they read consecutive rates
-// ending at rate[lo - j + 1 + 4*GROUPS - 1] and the same response[j]. Past lag
-// lo each lane finishes its own remaining lags alone, still in increasing order.
-template <int GROUPS>
+// Output steps lo..lo+B-1 (B = GROUPS registers of lanes), one per lane. Up to
+// lag lo every lane has a term, so the lanes advance together: at lag j they read
+// the consecutive rates from rate[lo - j + 1] on and the same response[j]. Past
+// lag lo each lane finishes its own remaining lags alone, in increasing order.
+template <typename Lanes, int GROUPS>
 __attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo,
                                                       double* out) {
-  Lanes4 acc[GROUPS];
+  constexpr int LANES = static_cast<int>(sizeof(Lanes) / sizeof(double));
+  Lanes acc[GROUPS];
 #pragma GCC unroll 8
-  for (int g = 0; g < GROUPS; ++g) acc[g] = Lanes4{0.0, 0.0, 0.0, 0.0};
+  for (int g = 0; g < GROUPS; ++g) acc[g] = Lanes{};
   for (int j = 1; j <= lo; ++j) {
-    const double r = response[j];
-    const Lanes4 broadcast = {r, r, r, r};
+    Lanes broadcast;
+#pragma GCC unroll 4
+    for (int l = 0; l < LANES; ++l) broadcast[l] = response[j];
     const double* window = rate + (lo - j + 1);
 #pragma GCC unroll 8
     for (int g = 0; g < GROUPS; ++g) {
-      Lanes4 w;
-      std::memcpy(&w, window + 4 * g, sizeof w);
-      const Lanes4 term = w * broadcast;
+      Lanes w;
+      std::memcpy(&w, window + LANES * g, sizeof w);
+      const Lanes term = w * broadcast;
       acc[g] = acc[g] + term;
     }
   }
-  double lane_sums[4 * GROUPS];
+  double lane_sums[LANES * GROUPS];
   std::memcpy(lane_sums, acc, sizeof lane_sums);
-  for (int l = 0; l < 4 * GROUPS; ++l) out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
+  for (int l = 0; l < LANES * GROUPS; ++l)
+    out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
 }
 
-// Eight independent sums in flight hide the latency of the adds: eight AVX2
-// registers of four lanes, or on the baseline eight SSE2 registers of two lanes
-// (sixteen would leave none for the rates and the broadcast response).
+// Eight independent registers of sums in flight hide the latency of the adds on
+// both paths and leave registers for the rates and the broadcast response.
+constexpr int GROUPS = 8;
+
 __attribute__((target("avx2"))) void block_avx2(const double* rate, const double* response, int lo, double* out) {
-  block_sums<8>(rate, response, lo, out);
+  block_sums<Lanes4, GROUPS>(rate, response, lo, out);
 }
 
 void block_baseline(const double* rate, const double* response, int lo, double* out) {
-  block_sums<4>(rate, response, lo, out);
+  block_sums<Lanes2, GROUPS>(rate, response, lo, out);
 }
 
 using BlockSums = void (*)(const double*, const double*, int, double*);
@@ -67,7 +72,7 @@ void lag_sums(std::span<const double> rate, std::span<const double> response, in
   if (n <= 0 || rate.size() < needed || response.size() < needed || out.size() < needed) return;
   const bool avx2 = path == VectorPath::Best && __builtin_cpu_supports("avx2");
   const BlockSums block = avx2 ? block_avx2 : block_baseline;
-  const int B = avx2 ? 32 : 16;  // output steps per block, one per lane
+  const int B = avx2 ? 4 * GROUPS : 2 * GROUPS;  // output steps per block, one per lane
 
   // Blocks run from the top output step down, so the longest sums start first;
   // the short leftover at the bottom is summed step by step.

@@ -1,6 +1,11 @@
 #include "report/results_report.hpp"
 
+#include <algorithm>
+#include <cmath>
+
 #include <gtest/gtest.h>
+
+#include "report/record_editing.hpp"
 
 #include "model/superposition.hpp"
 #include "model_fixture.hpp"
@@ -118,6 +123,36 @@ TEST(ResultsTable, TimeComesFromTinitAndDeltNotTheDeck) {
     EXPECT_EQ(report.substr(at, 14), time);
     at = report.find("\r\n", at) + 2;
   }
+}
+
+TEST(ResultsTable, LongRunRowsAreInStepOrderAndPlotRowsMirrorReportRows) {
+  // More rows than one batch of edited rows, with a step count that leaves a remainder.
+  ModelState state;
+  fill_worked_example(state);
+  state.NT = 5003;
+  state.size_series(state.NT);
+  for (int k = 1; k <= state.NT; ++k) state.STAGE[k] = std::sin(0.01 * k);
+  superpose(state, prepare_model(state));
+  const Written written = write_results(state, 1);
+
+  std::size_t report_at = HEADING.size() + COLUMN_HEADINGS.size();
+  std::size_t plot_at = PLOT_HEADER.size();
+  for (int k = 1; k <= state.NT; ++k) {
+    const std::size_t report_end = written.report.find("\r\n", report_at);
+    const std::size_t plot_end = written.plot.find("\r\n", plot_at);
+    ASSERT_NE(report_end, std::string::npos) << k;
+    ASSERT_NE(plot_end, std::string::npos) << k;
+    std::string row = written.report.substr(report_at, report_end - report_at);
+    ASSERT_EQ(row.size(), 75u) << k;
+    // TINIT = 0, DELT = 1: the time field holds k - 1.
+    EXPECT_EQ(edit_real(k - 1.0, 13, 6, 'D'), row.substr(1, 13)) << k;
+    std::replace(row.begin(), row.end(), 'D', 'E');
+    ASSERT_EQ(written.plot.substr(plot_at, plot_end - plot_at), row) << k;
+    report_at = report_end + 2;
+    plot_at = plot_end + 2;
+  }
+  EXPECT_EQ(report_at, written.report.size());
+  EXPECT_EQ(plot_at, written.plot.size());
 }
 
 }  // namespace
