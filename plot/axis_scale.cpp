@@ -25,8 +25,10 @@ double AxisScale::fraction(double v) const {
 std::vector<double> AxisScale::ticks() const {
   std::vector<double> out;
   if (!(step > 0.0)) return out;
-  const double first = std::ceil(low / step);
-  const double last = std::floor(high / step);
+  // Ends that are whole steps can divide to 6.9999999 steps; they still count.
+  constexpr double kSlack = 1e-9;
+  const double first = std::ceil(low / step - kSlack);
+  const double last = std::floor(high / step + kSlack);
   // A tick count guard: a step far below the span would make millions of ticks.
   if (!(last - first < 1000.0)) return out;
   for (double k = first; k <= last; k += 1.0) out.push_back(k == 0.0 ? 0.0 : k * step);
@@ -45,8 +47,10 @@ double round_step(double span, int intervals) {
 }
 
 AxisScale value_axis(double lo, double hi, int intervals) {
-  if (lo == hi) {
-    const double pad = lo == 0.0 ? 1.0 : std::abs(lo) * 0.5;
+  if (lo == hi && lo == 0.0) {
+    hi = 1.0;  // a series that stays at zero sits on the bottom of the panel
+  } else if (lo == hi) {
+    const double pad = std::abs(lo) * 0.5;
     lo -= pad;
     hi += pad;
   }

@@ -21,7 +21,8 @@ struct AxisScale {
 double round_step(double span, int intervals);
 
 // A value axis over [lo, hi] widened outwards to whole steps. A range of one
-// value gets a small range around it so that it still draws in the middle.
+// value gets a range around it so that it draws in the middle; a series that
+// stays at zero gets [0, 1].
 AxisScale value_axis(double lo, double hi, int intervals);
 
 // The time axis spans exactly [first, last]; its ticks are the round numbers

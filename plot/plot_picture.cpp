@@ -15,7 +15,7 @@ namespace kesta::plot {
 namespace {
 
 // Page layout, in pixels.
-constexpr double kPlotLeft = 110.0;
+constexpr double kPlotLeft = 120.0;
 constexpr double kPlotWidth = kPlotColumns;
 constexpr double kTitleBand = 44.0;
 constexpr double kPanelHeader = 26.0;
@@ -217,7 +217,7 @@ void PictureWriter::write_value_axis(const AxisScale& axis, double top, bool at_
                           {"fill", std::string(colour)}});
   }
   // The axis title reads upwards beside the tick labels.
-  const double title_x = at_right ? edge + 80 : edge - 80;
+  const double title_x = at_right ? edge + 95 : edge - 95;
   const double title_y = top + kPanelHeight / 2;
   svg_.text(label, {{"x", px(title_x)},
                     {"y", px(title_y)},
@@ -227,7 +227,7 @@ void PictureWriter::write_value_axis(const AxisScale& axis, double top, bool at_
 }
 
 void PictureWriter::write_zero_line(const AxisScale& axis, double top) {
-  if (!(axis.low < 0.0 && axis.high > 0.0)) return;
+  if (!(axis.low <= 0.0 && axis.high >= 0.0)) return;
   const double y = y_of(axis, top, 0.0);
   svg_.empty("line", {{"class", "zero-line"}, {"x1", px(kPlotLeft)}, {"y1", px(y)},
                       {"x2", px(kPlotLeft + kPlotWidth)}, {"y2", px(y)}, {"stroke", "#000000"},

@@ -11,7 +11,7 @@ inline constexpr int kPictureWidth = 1000;
 inline constexpr int kPictureHeight = 800;
 // The plotting area of every panel is this many pixel columns wide; a long
 // series is thinned to them.
-inline constexpr int kPlotColumns = 780;
+inline constexpr int kPlotColumns = 760;
 
 // Writes one self-contained SVG document: no scripts, no external files or
 // fonts. source_name is shown in the title.
