@@ -46,20 +46,21 @@ struct PanelSpec {
   std::string_view left_label;
   std::optional<SeriesStyle> right;  // drawn on its own axis at the right
   std::string_view right_label;
+  bool mark_zero;  // draw the zero line even where zero is an edge of the panel
 };
 
 // The three panels, top to bottom. Seepage and bank storage pair a quantity
 // per unit length of stream with its total, each on its own axis.
 const PanelSpec kPanels[] = {
     {"head", "Head at the observation well",
-     {Column::H, "H  head (L)", "#0072b2", false}, "H (L)", std::nullopt, ""},
+     {Column::H, "H: head (L)", "#0072b2", false}, "H (L)", std::nullopt, "", false},
     {"seepage", "Seepage",
-     {Column::SEEP, "SEEP  seepage (L**2/T), left axis", "#0072b2", false}, "SEEP (L**2/T)",
-     SeriesStyle{Column::SEEPT, "SEEPT  total seepage (L**3/T), right axis", "#d55e00", true}, "SEEPT (L**3/T)"},
+     {Column::SEEP, "SEEP: seepage (L**2/T), left axis", "#0072b2", false}, "SEEP (L**2/T)",
+     SeriesStyle{Column::SEEPT, "SEEPT: total seepage (L**3/T), right axis", "#d55e00", true}, "SEEPT (L**3/T)", true},
     {"bank", "Bank storage",
-     {Column::BANK, "BANK  bank storage (L**2), left axis", "#009e73", false}, "BANK (L**2)",
-     SeriesStyle{Column::BANKV, "BANKV  bank-storage volume (L**3), right axis", "#cc79a7", true},
-     "BANKV (L**3)"},
+     {Column::BANK, "BANK: bank storage (L**2), left axis", "#009e73", false}, "BANK (L**2)",
+     SeriesStyle{Column::BANKV, "BANKV: bank-storage volume (L**3), right axis", "#cc79a7", true},
+     "BANKV (L**3)", false},
 };
 
 double panel_top(int index) { return kTitleBand + index * (kPanelHeader + kPanelHeight + kPanelGap) + kPanelHeader; }
@@ -109,7 +110,7 @@ class PictureWriter {
   void write_time_grid(double top);
   void write_value_axis(const AxisScale& axis, double top, bool at_right, std::string_view colour,
                         std::string_view label, bool grid);
-  void write_zero_line(const AxisScale& axis, double top);
+  void write_zero_line(const AxisScale& axis, double top, bool always);
   void write_series(const AxisScale& axis, double top, const SeriesStyle& style);
   void write_legend(const PanelSpec& spec, double top);
   void write_time_labels(double top);
@@ -166,13 +167,13 @@ void PictureWriter::write_panel(int index, const PanelSpec& spec) {
     const auto [left_axis, right_axis] = twin_axes_sharing_zero(left_range, right_range, kValueIntervals);
     write_value_axis(left_axis, top, false, spec.left.colour, spec.left_label, true);
     write_value_axis(right_axis, top, true, spec.right->colour, spec.right_label, false);
-    write_zero_line(left_axis, top);
+    write_zero_line(left_axis, top, spec.mark_zero);
     write_series(left_axis, top, spec.left);
     write_series(right_axis, top, *spec.right);
   } else {
     const AxisScale axis = value_axis(left_range.first, left_range.second, kValueIntervals);
     write_value_axis(axis, top, false, "#000000", spec.left_label, true);
-    write_zero_line(axis, top);
+    write_zero_line(axis, top, spec.mark_zero);
     write_series(axis, top, spec.left);
   }
   write_legend(spec, top);
@@ -226,14 +227,20 @@ void PictureWriter::write_value_axis(const AxisScale& axis, double top, bool at_
                     {"transform", "rotate(-90 " + px(title_x) + " " + px(title_y) + ")"}});
 }
 
-void PictureWriter::write_zero_line(const AxisScale& axis, double top) {
-  if (!(axis.low <= 0.0 && axis.high >= 0.0)) return;
+void PictureWriter::write_zero_line(const AxisScale& axis, double top, bool always) {
+  // Where zero is an edge of the panel, the frame already shows it.
+  const bool inside = axis.low < 0.0 && axis.high > 0.0;
+  const bool on_edge = axis.low == 0.0 || axis.high == 0.0;
+  if (!inside && !(always && on_edge)) return;
   const double y = y_of(axis, top, 0.0);
   svg_.empty("line", {{"class", "zero-line"}, {"x1", px(kPlotLeft)}, {"y1", px(y)},
                       {"x2", px(kPlotLeft + kPlotWidth)}, {"y2", px(y)}, {"stroke", "#000000"},
                       {"stroke-width", "1.2"}});
-  svg_.text("zero", {{"x", px(kPlotLeft + kPlotWidth - 4)}, {"y", px(y - 4)}, {"text-anchor", "end"},
-                     {"font-size", "10"}, {"fill", "#000000"}});
+  // The mark stays inside the panel: below the line when zero is the top edge.
+  const double label_y = y - top < 14 ? y + 12 : y - 4;
+  svg_.text("zero", {{"x", px(kPlotLeft + kPlotWidth - 4)}, {"y", px(label_y)}, {"text-anchor", "end"},
+                     {"font-size", "10"}, {"fill", "#000000"}, {"stroke", "white"}, {"stroke-width", "3"},
+                     {"paint-order", "stroke"}});
 }
 
 void PictureWriter::write_series(const AxisScale& axis, double top, const SeriesStyle& style) {

@@ -137,6 +137,31 @@ TEST_F(PlotPicture, TimeAxisSpansTheFirstAndLastTime) {
   EXPECT_EQ(picture.xpath("string((//*[@class=\"time-tick\"])[last()])"), "250");
 }
 
+// The y coordinate of point n of a series' line.
+double point_y(const Picture& picture, std::string_view column, std::size_t n) {
+  std::istringstream pairs(
+      picture.xpath("string(//*[local-name()=\"polyline\"][@data-column=\"" + std::string(column) + "\"]/@points)"));
+  std::string pair;
+  for (std::size_t i = 0; i <= n; ++i) pairs >> pair;
+  return std::stod(pair.substr(pair.find(',') + 1));
+}
+
+TEST_F(PlotPicture, SeepageAndTotalSeepageMeetZeroOnOneMarkedLine) {
+  // Seepage changes sign; each series is zero at a different time step.
+  const std::vector<testing::Row> rows = {
+      {0, 0, 0.5, 3.0, 0, 0}, {1, 0, 0.0, 3.0, 0, 0}, {2, 0, -1.0, 0.0, 0, 0}, {3, 0, 0.3, -2.0, 0, 0}};
+  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), "plot.txt");
+  const std::string zero_line = "//*[@id=\"panel-seepage\"]/*[@class=\"zero-line\"]";
+  ASSERT_EQ(picture.xpath("count(" + zero_line + ")"), "1");
+  const double zero_y = std::stod(picture.xpath("string(" + zero_line + "/@y1)"));
+  const double top = std::stod(picture.xpath("string(//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@y)"));
+  const double height = std::stod(picture.xpath("string(//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@height)"));
+  EXPECT_GT(zero_y, top);
+  EXPECT_LT(zero_y, top + height);
+  EXPECT_DOUBLE_EQ(point_y(picture, "SEEP", 1), zero_y);
+  EXPECT_DOUBLE_EQ(point_y(picture, "SEEPT", 2), zero_y);
+}
+
 TEST_F(PlotPicture, NotesRowsThatCannotBeDrawn) {
   const double inf = std::numeric_limits<double>::infinity();
   std::vector<testing::Row> rows = testing::ramp_rows(6);
