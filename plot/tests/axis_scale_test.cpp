@@ -74,13 +74,6 @@ TEST(TwinAxes, ShareTheZeroLineAndTheGrid) {
   EXPECT_TRUE(is_round(right.step));
 }
 
-TEST(TwinAxes, SeriesStayingAtZeroStillGetAnAxis) {
-  const auto [left, right] = twin_axes_sharing_zero({0.0, 0.0}, {0.0, 0.0}, 5);
-  EXPECT_EQ(left.low, 0.0);
-  EXPECT_GT(left.high, 0.0);
-  EXPECT_GT(right.high, 0.0);
-}
-
 TEST(TickLabels, ShowRoundNumbersWithoutFloatingNoise) {
   const AxisScale tenths{0.0, 0.7, 0.1};
   EXPECT_EQ(tick_labels(tenths, tenths.ticks()),

@@ -56,12 +56,5 @@ TEST(Thinning, LongSeriesKeepsItsPeaksAndTroughs) {
   EXPECT_TRUE(std::binary_search(kept.begin(), kept.end(), 77777u));
 }
 
-TEST(Thinning, ColumnVisitedTwiceIsThinnedPerVisit) {
-  // Time running back over a column makes two separate runs, both drawn.
-  const std::vector<int> column = {0, 0, 1, 0, 0};
-  const std::vector<double> values = {1, 2, 3, 4, 5};
-  EXPECT_EQ(thin_to_columns(column, values), all_indices(5));
-}
-
 }  // namespace
 }  // namespace kesta::plot
