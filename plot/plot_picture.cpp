@@ -107,13 +107,13 @@ class PictureWriter {
   }
 
   void write_title(std::string_view source_name);
-  void write_panel(int index, const PanelSpec& spec);
+  void write_panel(int index, const PanelSpec& panel);
   void write_time_grid(double top);
   void write_value_axis(const AxisScale& axis, double top, bool at_right, std::string_view colour,
                         std::string_view label, bool grid);
   void write_zero_line(const AxisScale& axis, double top, bool always);
   void write_series(const AxisScale& axis, double top, const SeriesStyle& style);
-  void write_legend(const PanelSpec& spec, double top);
+  void write_legend(const PanelSpec& panel, double top);
   void write_time_labels(double top);
   void write_notes(double top);
 
@@ -149,10 +149,10 @@ void PictureWriter::write_title(std::string_view source_name) {
   svg_.text(summary, {{"x", px(kPlotLeft + kPlotWidth)}, {"y", "26"}, {"text-anchor", "end"}});
 }
 
-void PictureWriter::write_panel(int index, const PanelSpec& spec) {
+void PictureWriter::write_panel(int index, const PanelSpec& panel) {
   const double top = panel_top(index);
-  svg_.open("g", {{"class", "panel"}, {"id", "panel-" + std::string(spec.id)}});
-  svg_.text(spec.title, {{"x", px(kPlotLeft)}, {"y", px(top - 8)}, {"font-size", "14"}, {"font-weight", "bold"}});
+  svg_.open("g", {{"class", "panel"}, {"id", "panel-" + std::string(panel.id)}});
+  svg_.text(panel.title, {{"x", px(kPlotLeft)}, {"y", px(top - 8)}, {"font-size", "14"}, {"font-weight", "bold"}});
   svg_.empty("rect", {{"class", "frame"},
                       {"x", px(kPlotLeft)},
                       {"y", px(top)},
@@ -162,22 +162,22 @@ void PictureWriter::write_panel(int index, const PanelSpec& spec) {
                       {"stroke", std::string(kFrameColour)}});
   write_time_grid(top);
 
-  const auto left_range = value_range(series_[spec.left.column]);
-  if (spec.right) {
-    const auto right_range = value_range(series_[spec.right->column]);
+  const auto left_range = value_range(series_[panel.left.column]);
+  if (panel.right) {
+    const auto right_range = value_range(series_[panel.right->column]);
     const auto [left_axis, right_axis] = twin_axes_sharing_zero(left_range, right_range, kValueIntervals);
-    write_value_axis(left_axis, top, false, spec.left.colour, spec.left_label, true);
-    write_value_axis(right_axis, top, true, spec.right->colour, spec.right_label, false);
-    write_zero_line(left_axis, top, spec.mark_zero);
-    write_series(left_axis, top, spec.left);
-    write_series(right_axis, top, *spec.right);
+    write_value_axis(left_axis, top, false, panel.left.colour, panel.left_label, true);
+    write_value_axis(right_axis, top, true, panel.right->colour, panel.right_label, false);
+    write_zero_line(left_axis, top, panel.mark_zero);
+    write_series(left_axis, top, panel.left);
+    write_series(right_axis, top, *panel.right);
   } else {
     const AxisScale axis = value_axis(left_range.first, left_range.second, kValueIntervals);
-    write_value_axis(axis, top, false, "#000000", spec.left_label, true);
-    write_zero_line(axis, top, spec.mark_zero);
-    write_series(axis, top, spec.left);
+    write_value_axis(axis, top, false, "#000000", panel.left_label, true);
+    write_zero_line(axis, top, panel.mark_zero);
+    write_series(axis, top, panel.left);
   }
-  write_legend(spec, top);
+  write_legend(panel, top);
 
   if (series_.size() == 0) {
     const std::string_view note =
@@ -277,12 +277,12 @@ void PictureWriter::write_series(const AxisScale& axis, double top, const Series
   }
 }
 
-void PictureWriter::write_legend(const PanelSpec& spec, double top) {
+void PictureWriter::write_legend(const PanelSpec& panel, double top) {
   // Entries run leftwards from the right edge of the panel header.
   double x = kPlotLeft + kPlotWidth;
   const double y = top - 8;
-  std::vector<const SeriesStyle*> entries = {&spec.left};
-  if (spec.right) entries.push_back(&*spec.right);
+  std::vector<const SeriesStyle*> entries = {&panel.left};
+  if (panel.right) entries.push_back(&*panel.right);
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     const SeriesStyle& style = **it;
     const double text_width = style.legend.size() * kCharWidth;
