@@ -4,7 +4,7 @@
 // /proc names exactly as the dialogue opens named files. Every run must end in
 // one of the defined ways:
 //  - the deck was read and passed every check: the report ends with the summary
-//    of stress data;
+//    of stress data, and the model state holds what the model relies on;
 //  - a check or the line error report stopped it: exit status 0, no console text,
 //    and the report ends with the message;
 //  - the deck or a line ran out: the end-of-file diagnostic (24) naming the deck
@@ -80,8 +80,23 @@ std::string banner_box() {
   return file.contents();
 }
 
-void check_outcome(const kesta::Outcome& stop, const std::string& report, const std::string& deck_name) {
+// What the model may rely on once the input phase has returned: codes in range,
+// the values it divides by positive, and series and weights that hold NT and NS.
+bool fit_for_the_model(const kesta::ModelState& s) {
+  const bool codes = s.ISTRESS >= 0 && s.ISTRESS <= 2 && (s.ISTRESS == 0 || s.IAQ == 3) && s.IXL >= 0 &&
+                     s.IXL <= 1 && s.IAQ >= 0 && s.IAQ <= 3 && s.IXA >= 0 && s.IXA <= 1;
+  const bool stream = s.XZERO > 0 && s.XSTREAM > 0 && (s.IXL == 0 || s.XLL > 0) && (s.IXA == 0 || s.XAA > 0);
+  const bool aquifer = s.AK > 0 && s.AS > 0 && s.AB > 0;
+  const bool aquitard = (s.IAQ == 0 || (s.AKT > 0 && s.AST > 0 && s.ABT > 0)) && (s.IAQ != 3 || s.ASYT > 0);
+  const bool sizes = s.NS >= 2 && s.NS <= kesta::NSMAX && s.NT <= kesta::NTLIMIT &&
+                     static_cast<long long>(s.TIME.size()) > s.NT && static_cast<long long>(s.HEAD.size()) > s.NT;
+  return codes && stream && aquifer && aquitard && sizes;
+}
+
+void check_outcome(const kesta::Outcome& stop, const kesta::ModelState& state, const std::string& report,
+                   const std::string& deck_name) {
   if (!stop) {
+    if (!fit_for_the_model(state)) std::abort();
     const auto summary = report.find("                    SUMMARY OF STRESS DATA\r\n");
     if (summary == std::string::npos) std::abort();
     const std::string_view last = last_record(report);
@@ -120,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kesta::Outcome stop = kesta::read_input_deck(*state, units);
   units.deck.close();
   if (units.report.close()) std::abort();  // a write to memory never fails
-  check_outcome(stop, report_file.contents(), deck_file.name());
+  check_outcome(stop, *state, report_file.contents(), deck_file.name());
   // Reading never changes the deck.
   if (deck_file.contents() != std::string_view(reinterpret_cast<const char*>(data), size)) std::abort();
   return 0;
