@@ -1,17 +1,178 @@
-// Benchmarks of the run's phases; the model benchmarks live beside this file.
+// Benchmarks of the analytical model and the results table.
 #include <benchmark/benchmark.h>
 
-#include "report/record_editing.hpp"
+#include <cmath>
+#include <filesystem>
+#include <string>
 
+#include "driver/driver.hpp"
+#include "driver/model_state.hpp"
+#include "driver/units.hpp"
+#include "model/dimensionless.hpp"
+#include "model/lag_sums.hpp"
+#include "model/stehfest.hpp"
+#include "model/step_response.hpp"
+#include "model/superposition.hpp"
+#include "report/record_editing.hpp"
+#include "report/results_report.hpp"
+
+namespace kesta {
 namespace {
+
+// A leaky aquifer under a water-table aquitard with streambank, in field units;
+// the costliest step response when finite.
+void fill_deck(ModelState& state, int IAQ, int IXL, int NT, int NS) {
+  state.ISTRESS = 2;
+  state.IAQ = IAQ;
+  state.IXL = IXL;
+  state.IXA = 1;
+  state.DELT = 0.25;
+  state.XZERO = 20.0;
+  state.XLL = 800.0;
+  state.XAA = 3.0;
+  state.XSTREAM = 1500.0;
+  state.AK = 15.0;
+  state.AS = 2e-4;
+  state.AB = 10.0;
+  state.AKT = 0.02;
+  state.AST = 1e-4;
+  state.ABT = 5.0;
+  state.ASYT = 0.15;
+  state.X = 90.0;
+  state.HINIT = 101.5;
+  state.NS = NS;
+  state.NT = NT;
+  state.size_series(NT);
+  for (int k = 1; k <= NT; ++k) {
+    state.STAGE[k] = 100.0 + std::sin(0.01 * k);
+    state.RECH[k] = 0.001 * std::cos(0.003 * k);
+  }
+}
+
+TimeScales prepare(ModelState& state) {
+  const TimeScales scales = dimensionless_parameters(state);
+  state.EXPMAX = EXPMAX_VALUE;
+  stehfest_weights(state.NS, state.V);
+  state.LN2 = LN2_VALUE;
+  return scales;
+}
+
+// The plain double loop: one step response per pair of output step and lag.
+void superpose_directly(ModelState& state, const TimeScales& scales) {
+  const int NT = state.NT;
+  for (int k = 1; k <= NT; ++k) {
+    state.HEAD[k] = state.HINIT;
+    state.SEEP[k] = state.SEEPT[k] = state.BANK[k] = state.BANKV[k] = 0.0;
+    state.HSTRESS[k] = state.STAGE[k] + state.RECH[k];
+    state.QSTRESS[k] = state.STAGE[k] - state.RECH[k];
+  }
+  for (int k = 2; k <= NT; ++k) {
+    state.HRATE[k - 1] = (state.HSTRESS[k] - state.HSTRESS[k - 1]) / state.DELT;
+    state.QRATE[k - 1] = (state.QSTRESS[k] - state.QSTRESS[k - 1]) / state.DELT;
+  }
+  for (int i = 1; i <= NT - 1; ++i) {
+    double SH = 0.0, SQ = 0.0;
+    for (int j = 1; j <= i; ++j) {
+      const double TD = (state.AK * (j * state.DELT)) / (state.AS * scales.XZERO2);
+      const StepResponse r = step_response(TD, state);
+      SH = SH + state.HRATE[i - j + 1] * r.RH;
+      SQ = SQ + state.QRATE[i - j + 1] * r.RQ;
+    }
+    state.HEAD[i + 1] = SH * state.DELT + state.HEAD[i + 1];
+    state.SEEP[i + 1] = (SQ * (state.AK / scales.XZEROD)) * state.DELT;
+    state.SEEPT[i + 1] = (2.0 * state.SEEP[i + 1]) * state.XSTREAM;
+    state.BANK[i + 1] = state.BANK[i] - state.SEEP[i + 1] * state.DELT;
+    state.BANKV[i + 1] = state.XSTREAM * (2.0 * state.BANK[i + 1]);
+  }
+}
+
+// Args: IAQ, IXL. NS = 20, TD swept over four decades.
+void BM_StepResponse(benchmark::State& bench) {
+  ModelState state;
+  fill_deck(state, static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 20);
+  prepare(state);
+  double TD = 0.01;
+  for (auto _ : bench) {
+    benchmark::DoNotOptimize(step_response(TD, state));
+    TD = TD < 100.0 ? TD * 1.01 : 0.01;
+  }
+}
+BENCHMARK(BM_StepResponse)->ArgNames({"IAQ", "IXL"})->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
+
+void BM_SuperposeCached(benchmark::State& bench) {
+  ModelState state;
+  fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
+  const TimeScales scales = prepare(state);
+  for (auto _ : bench) {
+    superpose(state, scales);
+    benchmark::DoNotOptimize(state.BANKV.data());
+  }
+}
+BENCHMARK(BM_SuperposeCached)->ArgName("NT")->Arg(1000)->Arg(99999)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SuperposeDirect(benchmark::State& bench) {
+  ModelState state;
+  fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
+  const TimeScales scales = prepare(state);
+  for (auto _ : bench) {
+    superpose_directly(state, scales);
+    benchmark::DoNotOptimize(state.BANKV.data());
+  }
+}
+BENCHMARK(BM_SuperposeDirect)->ArgName("NT")->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The convolution sums alone, both series, at the largest deck.
+void BM_LagSums(benchmark::State& bench) {
+  const int n = 99998;
+  Series rate(n + 1), response(n + 1), out(n + 1);
+  for (int k = 1; k <= n; ++k) {
+    rate[k] = std::sin(0.01 * k);
+    response[k] = 1.0 / std::sqrt(static_cast<double>(k));
+  }
+  const VectorPath path = bench.range(0) == 0 ? VectorPath::Best : VectorPath::Baseline;
+  for (auto _ : bench) {
+    lag_sums(rate, response, n, out, path);
+    lag_sums(rate, response, n, out, path);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_LagSums)->ArgName("baseline")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Everything after the input phase: parameters, weights, superposition, and the
+// results table to a report and a plot file in the temporary folder.
+void BM_WholeComputationWithTable(benchmark::State& bench) {
+  const auto folder = std::filesystem::temp_directory_path();
+  const std::string report_name = (folder / "kesta_bench_report.txt").string();
+  const std::string plot_name = (folder / "kesta_bench_plot.txt").string();
+  for (auto _ : bench) {
+    ModelState state;
+    fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
+    Units units;
+    if (units.report.open(16, report_name) || units.plot.open(17, plot_name)) {
+      bench.SkipWithError("cannot open the files in the temporary folder");
+      break;
+    }
+    const TimeScales scales = prepare(state);
+    write_dimensionless_block(state, scales, units.report);
+    write_results_heading(units.report);
+    superpose(state, scales);
+    write_results_table(state, 1, units);
+    units.report.close();
+    units.plot.close();
+  }
+  std::filesystem::remove(report_name);
+  std::filesystem::remove(plot_name);
+}
+BENCHMARK(BM_WholeComputationWithTable)->ArgName("NT")->Arg(99999)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_EditReal(benchmark::State& state) {
   double x = 1234.5678;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(kesta::edit_real(x, 13, 6, 'D'));
+    benchmark::DoNotOptimize(edit_real(x, 13, 6, 'D'));
     x += 1e-3;
   }
 }
 BENCHMARK(BM_EditReal);
 
 }  // namespace
+}  // namespace kesta

@@ -1,0 +1,18 @@
+#pragma once
+// The convolution sums of the superposition: for each output step i, the rates of
+// all earlier intervals times the step response at the lag since each of them.
+#include <span>
+
+namespace kesta {
+
+// Which instruction set adds the lanes; every path gives the same bits.
+enum class VectorPath { Best, Baseline };
+
+// out[i] = Σ rate[i - j + 1] · response[j] over j = 1..i, summed in increasing j
+// from 0.0, for i = 1..n (index 0 of every span is unused). Several output steps
+// share vector lanes and the two cores share the blocks of output steps; each
+// output step's sum keeps exactly the order written above.
+void lag_sums(std::span<const double> rate, std::span<const double> response, int n, std::span<double> out,
+              VectorPath path = VectorPath::Best);
+
+}  // namespace kesta
