@@ -103,11 +103,11 @@ def main():
                 "Clay aquitard under a marsh held at constant level; streambank 30 m"],
                "0  0.25  0", "0  1  1", "15.0  0.0  30.0  3000.0", "12.0  1.0E-4  10.0",
                "0.005  5.0E-4  4.0  0.0", "200.0  52.30  0.0", 16, weir)
-    melt = [(0.5 * k, ramp_and_hold(0.5 * k, 2.0, 10.0), 0.0) for k in range(81)]
+    melt = [(0.5 * k, ramp_and_hold(0.5 * k, 2.0, 10.0), 0.0) for k in range(161)]
     write_deck("leaky-impervious-layer.dat",
-               ["Snowmelt raises the stage 2 m over 10 days beside a leaky aquifer",
+               ["Snowmelt raises the stage 2 m over 10 days; aquifer 400 m wide",
                 "Thick clay aquitard closed above by an impervious layer; well at 300 m"],
-               "0  0.5  0", "0  2  0", "10.0  0.0  0.0  4000.0", "10.0  1.0E-4  8.0",
+               "0  0.5  0", "1  2  0", "10.0  400.0  0.0  4000.0", "10.0  1.0E-4  8.0",
                "0.01  1.0E-3  6.0  0.0", "300.0  0.0  0.0", 16, melt)
     days = range(366)
     common = dict(line4="1  3  0", line5="8.0  250.0  0.0  2000.0", line6="15.0  5.0E-5  20.0",
