@@ -3,7 +3,7 @@
 #   make test  build everything and run every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
-EXAMPLE ?= examples/unit-step-confined.dat
+EXAMPLE ?= examples/flood-wave-confined.dat
 
 .PHONY: all build run test bench clean
 
