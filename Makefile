@@ -1,5 +1,6 @@
 # Two commands do all the set-up on a fresh machine:
 #   make run   build and run kesta on the bundled example deck, print the report
+#              and draw out/plot.svg from the plot file
 #   make test  build everything and run every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -19,6 +20,7 @@ run: build
 	@mkdir -p out
 	printf '%s\n%s\n%s\n' "$(EXAMPLE)" out/results.txt out/plot.txt | $(BUILD)/kesta
 	@cat out/results.txt
+	$(BUILD)/plot/kesta-plot out/plot.txt out/plot.svg
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
