@@ -10,7 +10,7 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
-EXAMPLE ?= examples/unit-step-confined.dat
+EXAMPLE ?= examples/flood-wave-confined.dat
 
 .PHONY: all build run test test-sanitize fuzz fuzz-build bench clean
 
