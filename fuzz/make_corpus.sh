@@ -5,10 +5,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corpus="$1/corpus"
-mkdir -p "$corpus/input_phase" "$corpus/list_parser" "$corpus/record_editing"
+mkdir -p "$corpus/input_phase" "$corpus/whole_run" "$corpus/list_parser" "$corpus/record_editing"
 
-# Whole decks for the input phase.
+# Whole decks for the input phase and for whole runs.
 cp "$root"/fuzz/seeds/input_phase/* "$root"/examples/*.dat "$corpus/input_phase/"
+cp "$root"/fuzz/seeds/input_phase/* "$root"/examples/*.dat "$corpus/whole_run/"
 
 # Deck lines for the list parser, each behind a few target lists: the first byte
 # picks the number of targets, the second their kinds (bit set: integer). The

@@ -11,7 +11,7 @@ seconds="$2"
 mkdir -p "$build/artifacts" "$build/logs"
 
 status=0
-for harness in list_parser record_editing input_phase; do
+for harness in list_parser record_editing input_phase whole_run; do
   dict=()
   [ "$harness" = record_editing ] || dict=(-dict="$root/fuzz/deck.dict")
   log="$build/logs/$harness.log"
