@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "direct_superposition.hpp"
 #include "driver/driver.hpp"
 #include "driver/model_state.hpp"
 #include "driver/units.hpp"
@@ -57,34 +58,6 @@ TimeScales prepare(ModelState& state) {
   return scales;
 }
 
-// The plain double loop: one step response per pair of output step and lag.
-void superpose_directly(ModelState& state, const TimeScales& scales) {
-  const int NT = state.NT;
-  for (int k = 1; k <= NT; ++k) {
-    state.HEAD[k] = state.HINIT;
-    state.SEEP[k] = state.SEEPT[k] = state.BANK[k] = state.BANKV[k] = 0.0;
-    state.HSTRESS[k] = state.STAGE[k] + state.RECH[k];
-    state.QSTRESS[k] = state.STAGE[k] - state.RECH[k];
-  }
-  for (int k = 2; k <= NT; ++k) {
-    state.HRATE[k - 1] = (state.HSTRESS[k] - state.HSTRESS[k - 1]) / state.DELT;
-    state.QRATE[k - 1] = (state.QSTRESS[k] - state.QSTRESS[k - 1]) / state.DELT;
-  }
-  for (int i = 1; i <= NT - 1; ++i) {
-    double SH = 0.0, SQ = 0.0;
-    for (int j = 1; j <= i; ++j) {
-      const double TD = (state.AK * (j * state.DELT)) / (state.AS * scales.XZERO2);
-      const StepResponse r = step_response(TD, state);
-      SH = SH + state.HRATE[i - j + 1] * r.RH;
-      SQ = SQ + state.QRATE[i - j + 1] * r.RQ;
-    }
-    state.HEAD[i + 1] = SH * state.DELT + state.HEAD[i + 1];
-    state.SEEP[i + 1] = (SQ * (state.AK / scales.XZEROD)) * state.DELT;
-    state.SEEPT[i + 1] = (2.0 * state.SEEP[i + 1]) * state.XSTREAM;
-    state.BANK[i + 1] = state.BANK[i] - state.SEEP[i + 1] * state.DELT;
-    state.BANKV[i + 1] = state.XSTREAM * (2.0 * state.BANK[i + 1]);
-  }
-}
 
 // Args: IAQ, IXL. NS = 20, TD swept over four decades.
 void BM_StepResponse(benchmark::State& bench) {

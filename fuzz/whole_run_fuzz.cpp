@@ -17,44 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/memory_file.hpp"
 #include "driver/driver.hpp"
 #include "input/input_summary.hpp"
 
 namespace {
 
-class MemoryFile {
- public:
-  MemoryFile() : fd_(::memfd_create("kesta-fuzz", 0)) {
-    if (fd_ < 0) std::abort();
-  }
-  ~MemoryFile() { ::close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-
-  int fd() const { return fd_; }
-  std::string name() const { return "/proc/self/fd/" + std::to_string(fd_); }
-  void write_all(const std::uint8_t* data, std::size_t size) const {
-    for (std::size_t done = 0; done < size;) {
-      const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
-      if (n <= 0) std::abort();
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  std::string contents() const {
-    std::string text;
-    char buf[1 << 14];
-    for (off_t at = 0;;) {
-      const ssize_t n = ::pread(fd_, buf, sizeof buf, at);
-      if (n < 0) std::abort();
-      if (n == 0) return text;
-      text.append(buf, static_cast<std::size_t>(n));
-      at += n;
-    }
-  }
-
- private:
-  int fd_;
-};
+using kesta::fuzzing::MemoryFile;
 
 std::vector<std::string> records(std::string_view text) {
   std::vector<std::string> lines;
