@@ -6,6 +6,7 @@
 #include <string>
 
 #include "direct_superposition.hpp"
+#include "model_fixture.hpp"
 #include "driver/driver.hpp"
 #include "driver/model_state.hpp"
 #include "driver/units.hpp"
@@ -20,50 +21,13 @@
 namespace kesta {
 namespace {
 
-// A leaky aquifer under a water-table aquitard with streambank, in field units;
-// the costliest step response when finite.
-void fill_deck(ModelState& state, int IAQ, int IXL, int NT, int NS) {
-  state.ISTRESS = 2;
-  state.IAQ = IAQ;
-  state.IXL = IXL;
-  state.IXA = 1;
-  state.DELT = 0.25;
-  state.XZERO = 20.0;
-  state.XLL = 800.0;
-  state.XAA = 3.0;
-  state.XSTREAM = 1500.0;
-  state.AK = 15.0;
-  state.AS = 2e-4;
-  state.AB = 10.0;
-  state.AKT = 0.02;
-  state.AST = 1e-4;
-  state.ABT = 5.0;
-  state.ASYT = 0.15;
-  state.X = 90.0;
-  state.HINIT = 101.5;
-  state.NS = NS;
-  state.NT = NT;
-  state.size_series(NT);
-  for (int k = 1; k <= NT; ++k) {
-    state.STAGE[k] = 100.0 + std::sin(0.01 * k);
-    state.RECH[k] = 0.001 * std::cos(0.003 * k);
-  }
-}
-
-TimeScales prepare(ModelState& state) {
-  const TimeScales scales = dimensionless_parameters(state);
-  state.EXPMAX = EXPMAX_VALUE;
-  stehfest_weights(state.NS, state.V);
-  state.LN2 = LN2_VALUE;
-  return scales;
-}
 
 
 // Args: IAQ, IXL. NS = 20, TD swept over four decades.
 void BM_StepResponse(benchmark::State& bench) {
   ModelState state;
-  fill_deck(state, static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 20);
-  prepare(state);
+  testing::fill_deck(state, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2, 1, 20});
+  testing::prepare_model(state);
   double TD = 0.01;
   for (auto _ : bench) {
     benchmark::DoNotOptimize(step_response(TD, state));
@@ -74,8 +38,8 @@ BENCHMARK(BM_StepResponse)->ArgNames({"IAQ", "IXL"})->ArgsProduct({{0, 1, 2, 3},
 
 void BM_SuperposeCached(benchmark::State& bench) {
   ModelState state;
-  fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
-  const TimeScales scales = prepare(state);
+  testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const TimeScales scales = testing::prepare_model(state);
   for (auto _ : bench) {
     superpose(state, scales);
     benchmark::DoNotOptimize(state.BANKV.data());
@@ -85,8 +49,8 @@ BENCHMARK(BM_SuperposeCached)->ArgName("NT")->Arg(1000)->Arg(99999)->Unit(benchm
 
 void BM_SuperposeDirect(benchmark::State& bench) {
   ModelState state;
-  fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
-  const TimeScales scales = prepare(state);
+  testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const TimeScales scales = testing::prepare_model(state);
   for (auto _ : bench) {
     superpose_directly(state, scales);
     benchmark::DoNotOptimize(state.BANKV.data());
@@ -119,13 +83,13 @@ void BM_WholeComputationWithTable(benchmark::State& bench) {
   const std::string plot_name = (folder / "kesta_bench_plot.txt").string();
   for (auto _ : bench) {
     ModelState state;
-    fill_deck(state, 3, 1, static_cast<int>(bench.range(0)), 20);
+    testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
     Units units;
     if (units.report.open(16, report_name) || units.plot.open(17, plot_name)) {
       bench.SkipWithError("cannot open the files in the temporary folder");
       break;
     }
-    const TimeScales scales = prepare(state);
+    const TimeScales scales = testing::prepare_model(state);
     write_dimensionless_block(state, scales, units.report);
     write_results_heading(units.report);
     superpose(state, scales);

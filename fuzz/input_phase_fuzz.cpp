@@ -27,6 +27,7 @@
 namespace {
 
 using kesta::fuzzing::MemoryFile;
+using kesta::fuzzing::banner_box;
 
 bool ends_with(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -38,15 +39,6 @@ std::string_view last_record(std::string_view report) {
   report.remove_suffix(2);
   const auto start = report.rfind("\r\n");
   return start == std::string_view::npos ? report : report.substr(start + 2);
-}
-
-std::string banner_box() {
-  MemoryFile file;
-  kesta::OutputUnit unit;
-  if (unit.open(16, file.name())) std::abort();
-  kesta::write_banner_box(unit);
-  if (unit.close()) std::abort();
-  return file.contents();
 }
 
 // What the model may rely on once the input phase has returned: codes in range,

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "input/input_summary.hpp"
+#include "report/output_unit.hpp"
+
 namespace kesta::fuzzing {
 
 class MemoryFile {
@@ -43,5 +46,15 @@ class MemoryFile {
  private:
   int fd_;
 };
+
+// The banner box that heads every report, as the program writes it.
+inline std::string banner_box() {
+  MemoryFile file;
+  OutputUnit unit;
+  if (unit.open(16, file.name())) std::abort();
+  write_banner_box(unit);
+  if (unit.close()) std::abort();
+  return file.contents();
+}
 
 }  // namespace kesta::fuzzing

@@ -24,6 +24,7 @@
 namespace {
 
 using kesta::fuzzing::MemoryFile;
+using kesta::fuzzing::banner_box;
 
 std::vector<std::string> records(std::string_view text) {
   std::vector<std::string> lines;
@@ -38,15 +39,6 @@ std::vector<std::string> records(std::string_view text) {
 
 bool ends_with(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
-std::string banner_box() {
-  MemoryFile file;
-  kesta::OutputUnit unit;
-  if (unit.open(16, file.name())) std::abort();
-  kesta::write_banner_box(unit);
-  if (unit.close()) std::abort();
-  return file.contents();
 }
 
 constexpr std::string_view kUnderline =

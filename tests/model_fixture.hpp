@@ -1,6 +1,7 @@
 #pragma once
 // Model states filled in-process, the way the input phase will leave them, and
 // the steps the driver runs before the superposition.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +39,51 @@ inline void fill_worked_example(ModelState& state) {
   for (int k = 1; k <= 4; ++k) {
     state.TIME[k] = k - 1.0;
     state.STAGE[k] = stage[k - 1];
+  }
+}
+
+// Reproducible irregular numbers in [-1, 1).
+struct Noise {
+  std::uint64_t s;
+  double next() {
+    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(s >> 11) * (2.0 / 9007199254740992.0) - 1.0;
+  }
+};
+
+// A configuration and size of a field deck.
+struct FieldDeck {
+  int IAQ, IXL, IXA, ISTRESS, NT, NS;
+};
+
+// A stream and aquifer in field units with an irregular stage and recharge record.
+inline void fill_deck(ModelState& state, const FieldDeck& d) {
+  state.ISTRESS = d.ISTRESS;
+  state.IAQ = d.IAQ;
+  state.IXL = d.IXL;
+  state.IXA = d.IXA;
+  state.DELT = 0.25;
+  state.XZERO = 20.0;
+  state.XLL = 800.0;
+  state.XAA = 3.0;
+  state.XSTREAM = 1500.0;
+  state.AK = 15.0;
+  state.AS = 2e-4;
+  state.AB = 10.0;
+  state.AKT = 0.02;
+  state.AST = 1e-4;
+  state.ABT = 5.0;
+  state.ASYT = 0.15;
+  state.X = 90.0;
+  state.HINIT = 101.5;
+  state.TINIT = 3.0;
+  state.NS = d.NS;
+  state.NT = d.NT;
+  state.size_series(d.NT);
+  Noise noise{static_cast<std::uint64_t>(d.NT * 131 + d.IAQ * 17 + d.ISTRESS)};
+  for (int k = 1; k <= d.NT; ++k) {
+    state.STAGE[k] = 100.0 + noise.next();
+    state.RECH[k] = 0.01 * noise.next();
   }
 }
 

@@ -20,55 +20,14 @@ namespace {
 
 using testing::fill_worked_example;
 using testing::prepare_model;
+using testing::FieldDeck;
+using testing::fill_deck;
+using testing::Noise;
 
 
-// Reproducible irregular numbers in [-1, 1).
-struct Noise {
-  std::uint64_t s;
-  double next() {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(s >> 11) * (2.0 / 9007199254740992.0) - 1.0;
-  }
-};
-
-struct Deck {
-  int IAQ, IXL, IXA, ISTRESS, NT, NS;
-};
-
-std::string deck_name(const Deck& d) {
+std::string deck_name(const FieldDeck& d) {
   return "IAQ" + std::to_string(d.IAQ) + "_IXL" + std::to_string(d.IXL) + "_IXA" + std::to_string(d.IXA) +
          "_ISTRESS" + std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT);
-}
-
-// A stream and aquifer in field units with an irregular stage and recharge record.
-void fill_deck(ModelState& state, const Deck& d) {
-  state.ISTRESS = d.ISTRESS;
-  state.IAQ = d.IAQ;
-  state.IXL = d.IXL;
-  state.IXA = d.IXA;
-  state.DELT = 0.25;
-  state.XZERO = 20.0;
-  state.XLL = 800.0;
-  state.XAA = 3.0;
-  state.XSTREAM = 1500.0;
-  state.AK = 15.0;
-  state.AS = 2e-4;
-  state.AB = 10.0;
-  state.AKT = 0.02;
-  state.AST = 1e-4;
-  state.ABT = 5.0;
-  state.ASYT = 0.15;
-  state.X = 90.0;
-  state.HINIT = 101.5;
-  state.TINIT = 3.0;
-  state.NS = d.NS;
-  state.NT = d.NT;
-  state.size_series(d.NT);
-  Noise noise{static_cast<std::uint64_t>(d.NT * 131 + d.IAQ * 17 + d.ISTRESS)};
-  for (int k = 1; k <= d.NT; ++k) {
-    state.STAGE[k] = 100.0 + noise.next();
-    state.RECH[k] = 0.01 * noise.next();
-  }
 }
 
 void expect_same_bits(const Series& a, const Series& b, int NT, const char* name) {
@@ -79,7 +38,7 @@ void expect_same_bits(const Series& a, const Series& b, int NT, const char* name
     }
 }
 
-class AgainstDirectLoop : public ::testing::TestWithParam<Deck> {};
+class AgainstDirectLoop : public ::testing::TestWithParam<FieldDeck> {};
 
 TEST_P(AgainstDirectLoop, ResultSeriesAreBitForBitThoseOfTheDoubleLoop) {
   ModelState fast, direct;
@@ -95,8 +54,8 @@ TEST_P(AgainstDirectLoop, ResultSeriesAreBitForBitThoseOfTheDoubleLoop) {
   expect_same_bits(fast.BANKV, direct.BANKV, NT, "BANKV");
 }
 
-std::vector<Deck> every_configuration() {
-  std::vector<Deck> decks;
+std::vector<FieldDeck> every_configuration() {
+  std::vector<FieldDeck> decks;
   for (int IAQ = 0; IAQ <= 3; ++IAQ)
     for (int IXL = 0; IXL <= 1; ++IXL)
       for (int IXA = 0; IXA <= 1; ++IXA)
@@ -110,10 +69,10 @@ INSTANTIATE_TEST_SUITE_P(EveryConfiguration, AgainstDirectLoop, ::testing::Value
 // Long enough for the lag blocks to share both cores, with leftover steps of
 // every size below a block.
 INSTANTIATE_TEST_SUITE_P(LongDecks, AgainstDirectLoop,
-                         ::testing::Values(Deck{3, 1, 1, 2, 3001, 8}, Deck{1, 0, 1, 0, 2049, 6},
-                                           Deck{2, 1, 0, 1, 2080, 6}, Deck{0, 0, 0, 0, 2111, 4},
-                                           Deck{0, 1, 1, 2, 33, 12}, Deck{3, 0, 0, 0, 17, 20},
-                                           Deck{0, 0, 0, 0, 2, 10}),
+                         ::testing::Values(FieldDeck{3, 1, 1, 2, 3001, 8}, FieldDeck{1, 0, 1, 0, 2049, 6},
+                                           FieldDeck{2, 1, 0, 1, 2080, 6}, FieldDeck{0, 0, 0, 0, 2111, 4},
+                                           FieldDeck{0, 1, 1, 2, 33, 12}, FieldDeck{3, 0, 0, 0, 17, 20},
+                                           FieldDeck{0, 0, 0, 0, 2, 10}),
                          [](const auto& info) { return deck_name(info.param); });
 
 TEST(LagSums, EveryPathAndSizeMatchesThePlainLoop) {
