@@ -13,9 +13,10 @@ int worker_count() {
   cpu_set_t cpus;
   CPU_ZERO(&cpus);
   int cores = sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+  // OMP_NUM_THREADS, as scripts have long set it, chooses the count outright.
   if (const char* asked = std::getenv("OMP_NUM_THREADS")) {
     const int n = std::atoi(asked);
-    if (n >= 1) cores = std::min(cores, n);
+    if (n >= 1) cores = std::min(n, 256);
   }
   return std::max(cores, 1);
 }

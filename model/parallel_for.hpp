@@ -7,8 +7,8 @@
 
 namespace kesta {
 
-// How many threads a loop may use: the cores this process may run on, or fewer
-// when OMP_NUM_THREADS asks for fewer.
+// How many threads a loop may use: the cores this process may run on, or the
+// number OMP_NUM_THREADS gives.
 int worker_count();
 
 // Calls body(i) for i in [0, count), taking chunks of `chunk` iterations in turn
