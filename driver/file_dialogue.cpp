@@ -1,15 +1,21 @@
 #include "driver/file_dialogue.hpp"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "report/output_target.hpp"
 
 namespace kesta {
 namespace {
 
+// The whole answer as typed; a name longer than the system accepts is refused
+// when the file is opened, never cut to another file's name.
 Outcome read_name(Console& console, std::string& name) {
-  switch (read_record(console.in, kNameWidth, name)) {
+  switch (read_line(console.in, name, kLongestName)) {
     case ReadStatus::Ok: return std::nullopt;
     case ReadStatus::EndOfFile: return severe(IoError::EndOfFile, kConsoleInputUnit, kConsoleInputFile);
     case ReadStatus::Error: return severe(IoError::ReadError, kConsoleInputUnit, kConsoleInputFile);
+    case ReadStatus::TooLong: return severe(IoError::FileNameError, kConsoleInputUnit, name.substr(0, 80) + "...");
   }
   return std::nullopt;
 }
@@ -37,6 +43,33 @@ bool names_file(std::string_view name, dev_t dev, ino_t ino) {
   return info.st_dev == dev && info.st_ino == ino;
 }
 
+// Writing to the program's own standard input would read back what it writes,
+// or wait forever for itself.
+bool names_standard_input(std::string_view name) {
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0) return false;
+  return names_file(name, info.st_dev, info.st_ino);
+}
+
+// Refuses an output that is the input deck or the program's standard input.
+Outcome refuse_inputs(std::string_view name, int unit, const InputUnit& deck, std::string_view what) {
+  if (auto stop = refuse_same_file(name, unit, names_file(name, deck.dev(), deck.ino()),
+                                   std::string(what) + " is the input deck"))
+    return stop;
+  return refuse_same_file(name, unit, names_standard_input(name),
+                          std::string(what) + " is the program's standard input");
+}
+
+// Whether a name stands for the output another unit writes: the same file, or
+// the same name in the same folder once links are followed.
+bool same_output(std::string_view name, const OutputUnit& other) {
+  if (names_file(name, other.dev(), other.ino())) return true;
+  OutputTarget target;
+  const std::string path(name);
+  if (path.find('\0') != std::string::npos || resolve_output(path, target) != 0) return false;
+  return !other.place().empty() && target.place == other.place();
+}
+
 }  // namespace
 
 std::string_view trimmed_name(std::string_view name) {
@@ -59,11 +92,8 @@ Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IP
 
   if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
   const std::string_view out_name = trimmed_name(OUTFILE);
-  if (auto stop = refuse_same_file(out_name, state.IUOUT,
-                                   names_file(out_name, units.deck.dev(), units.deck.ino()),
-                                   "the results file is the input deck"))
-    return stop;
-  if (auto stop = units.report.open(state.IUOUT, out_name)) return stop;
+  if (auto stop = refuse_inputs(out_name, state.IUOUT, units.deck, "the results file")) return stop;
+  if (auto stop = units.report.open(state.IUOUT, out_name, units.pending)) return stop;
 
   console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
   if (auto stop = read_name(console, PLTFILE)) return stop;
@@ -73,15 +103,11 @@ Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IP
     console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
                        Lit(" to a plot file.")});
   } else {
-    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
-                                     names_file(plot_name, units.deck.dev(), units.deck.ino()),
-                                     "the plot file is the input deck"))
-      return stop;
-    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
-                                     names_file(plot_name, units.report.dev(), units.report.ino()),
+    if (auto stop = refuse_inputs(plot_name, state.IUPLOT, units.deck, "the plot file")) return stop;
+    if (auto stop = refuse_same_file(plot_name, state.IUPLOT, same_output(plot_name, units.report),
                                      "the plot file is the results file"))
       return stop;
-    if (auto stop = units.plot.open(state.IUPLOT, plot_name)) return stop;
+    if (auto stop = units.plot.open(state.IUPLOT, plot_name, units.pending)) return stop;
     IPLOT = 1;
   }
   console.out.write({Slash, X(3), Lit("File names have been read.")});

@@ -6,7 +6,8 @@
 
 namespace kesta {
 
-inline constexpr int kNameWidth = 50;
+// The longest answer taken as a name; no file system accepts one this long.
+inline constexpr std::size_t kLongestName = std::size_t{1} << 20;
 
 // Prints the banner, asks for the input deck, the results file and the optional
 // plot file, and opens them. IPLOT becomes 1 when a plot file was opened.

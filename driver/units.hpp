@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "report/output_unit.hpp"
+#include "report/pending_files.hpp"
 #include "report/record_reader.hpp"
 
 namespace kesta {
@@ -11,6 +12,7 @@ struct Units {
   InputUnit deck;     // unit 15, the input deck
   OutputUnit report;  // unit 16, the results report
   OutputUnit plot;    // unit 17, the plot file (open only when one was named)
+  PendingFiles* pending = nullptr;  // outputs written beside their targets, for an interrupted run
 };
 
 struct Console {

@@ -25,21 +25,57 @@ constexpr std::array<std::string_view, 12> kLabel = {
 
 constexpr int kStressLine = 11;  // every time-stress line is reported as line 11
 
+// The names of a line's values, as the line error report gives them, without
+// the blanks around them.
+std::string values_of(int NLINE) {
+  const std::string_view label = kLabel[static_cast<std::size_t>(NLINE)];
+  const auto first = label.find_first_not_of(' ');
+  const auto last = label.find_last_not_of(' ');
+  return std::string(label.substr(first, last - first + 1));
+}
+
+// Which line of the file is being read, for messages that name it.
+struct Where {
+  const InputUnit& deck;
+  int NLINE;
+  int stress = 0;  // the time-stress line's number, 1..NT, on a time-stress line
+  int NT = 0;
+
+  std::string what() const {
+    if (stress == 0) return "line " + std::to_string(NLINE) + " (" + values_of(NLINE) + ")";
+    return "time-stress line " + std::to_string(stress) + " of " + std::to_string(NT) + " (TIME  STAGE  RECH)";
+  }
+};
+
+// The deck ended before a line it needs: the diagnostic says which.
+Outcome read_line_of(InputUnit& deck, const Where& where, std::string& LINE) {
+  auto stop = deck.read(kDeckWidth, LINE);
+  if (!stop || stop->status != static_cast<int>(IoError::EndOfFile)) return stop;
+  const std::string ends =
+      deck.lines_read() == 0 ? " is empty" : " ends after line " + std::to_string(deck.lines_read());
+  return severe(IoError::EndOfFile, deck.number(), deck.name(), deck.name() + ends + "; " + where.what() + " is missing");
+}
+
 // What a parse outcome means for the run.
-Outcome after_parse(ListOutcome outcome, OutputUnit& report, int NLINE, const std::string& LINE) {
+Outcome after_parse(ListOutcome outcome, OutputUnit& report, const Where& where, const std::string& LINE) {
+  const std::string line_of_deck = "line " + std::to_string(where.deck.lines_read()) + " of " + where.deck.name();
   switch (outcome) {
     case ListOutcome::Complete:
       return std::nullopt;
     case ListOutcome::EndOfData:
-      return severe(IoError::EndOfFile, kInternalReadUnit, kInternalReadFile);
+      return severe(IoError::EndOfFile, kInternalReadUnit, kInternalReadFile,
+                    line_of_deck + (where.stress == 0 ? " (" + values_of(where.NLINE) + ")" : ", " + where.what() + ",") +
+                        " has too few values");
     case ListOutcome::Error:
-      write_line_error_report(report, NLINE, LINE);
-      return plain_stop();
+      write_line_error_report(report, where.NLINE, LINE);
+      return rejected_stop(line_of_deck + ": " + where.what() + " cannot be read as numbers");
   }
   return std::nullopt;
 }
 
-Outcome parse_fixed_line(int NLINE, const std::string& LINE, ModelState& s, int& IPRINT, OutputUnit& report) {
+Outcome parse_fixed_line(const Where& where, const std::string& LINE, ModelState& s, int& IPRINT,
+                         OutputUnit& report) {
+  const int NLINE = where.NLINE;
   ListOutcome outcome = ListOutcome::Complete;
   switch (NLINE) {
     case 1: s.TITLE1 = LINE.substr(0, 70); break;
@@ -54,7 +90,7 @@ Outcome parse_fixed_line(int NLINE, const std::string& LINE, ModelState& s, int&
     case 10: outcome = parse_list(LINE, {&s.NT}); break;
     default: break;
   }
-  return after_parse(outcome, report, NLINE, LINE);
+  return after_parse(outcome, report, where, LINE);
 }
 
 }  // namespace
@@ -70,23 +106,26 @@ void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LIN
 Outcome read_deck(ModelState& state, Units& units, int& IPRINT) {
   std::string LINE;
   for (int NLINE = 1; NLINE <= 10; ++NLINE) {
-    if (auto stop = units.deck.read(kDeckWidth, LINE)) return stop;
-    if (auto stop = parse_fixed_line(NLINE, LINE, state, IPRINT, units.report)) return stop;
+    const Where where{units.deck, NLINE};
+    if (auto stop = read_line_of(units.deck, where, LINE)) return stop;
+    if (auto stop = parse_fixed_line(where, LINE, state, IPRINT, units.report)) return stop;
   }
 
   // The series get room for every time step the deck gives, up to the widest
   // count the summary can echo.
   if (state.NT > NTLIMIT) {
-    units.report.write({X(3), Lit("NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.")});
-    return plain_stop();
+    const Layout message = {X(3), Lit("NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.")};
+    units.report.write(message);
+    return rejected_stop(message_words(format_layout(message)));
   }
   state.size_series(state.NT);
 
   for (int i = 1; i <= state.NT; ++i) {
-    if (auto stop = units.deck.read(kDeckWidth, LINE)) return stop;
+    const Where where{units.deck, kStressLine, i, state.NT};
+    if (auto stop = read_line_of(units.deck, where, LINE)) return stop;
     const auto k = static_cast<std::size_t>(i);
     const ListOutcome outcome = parse_list(LINE, {&state.TIME[k], &state.STAGE[k], &state.RECH[k]});
-    if (auto stop = after_parse(outcome, units.report, kStressLine, LINE)) return stop;
+    if (auto stop = after_parse(outcome, units.report, where, LINE)) return stop;
   }
   return std::nullopt;
 }

@@ -27,7 +27,7 @@ bool valid(int code, const std::array<std::string_view, N>&) {
 // Writes a check's message; the run then stops like a normal end.
 Outcome stop_with(OutputUnit& report, Layout message) {
   report.write(message);
-  return plain_stop();
+  return rejected_stop(message_words(format_layout(message)));
 }
 
 Outcome summarise_codes(const ModelState& s, int IPRINT, OutputUnit& report) {

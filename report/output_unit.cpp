@@ -1,16 +1,25 @@
 #include "report/output_unit.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "report/output_target.hpp"
+
 namespace kesta {
 
 namespace {
 constexpr std::size_t kFlushSize = 1 << 16;
+
+// An open failure with the system's reason on a second line.
+Stop open_failure(int err, int unit, std::string_view name) {
+  const IoError error = open_error_for(err, false);
+  return severe(error, unit, name, error == IoError::OpenFailure ? std::strerror(err) : "");
 }
+}  // namespace
 
 IoError open_error_for(int err, bool must_exist) {
   switch (err) {
@@ -30,20 +39,54 @@ IoError open_error_for(int err, bool must_exist) {
 }
 
 OutputUnit::~OutputUnit() {
+  if (!temporary_.empty()) discard();
   if (owns_fd_ && fd_ >= 0) ::close(fd_);
 }
 
-Outcome OutputUnit::open(int number, std::string_view name) {
+Outcome OutputUnit::open(int number, std::string_view name, PendingFiles* pending) {
   number_ = number;
   name_ = std::string(name);
+  pending_ = pending;
   if (name_.find('\0') != std::string::npos) return severe(IoError::FileNameError, number, name_);
-  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return severe(open_error_for(errno, false), number, name_);
+  OutputTarget target;
+  if (const int err = resolve_output(name_, target)) return open_failure(err, number, name_);
+  place_ = target.place;
+  if (!target.replaced) return open_directly(target.path);
+
+  if (target.exists) {
+    // Replacing a file the user may not write would bypass its permissions.
+    if (::access(target.path.c_str(), W_OK) != 0) return open_failure(errno, number, name_);
+    dev_ = target.info.st_dev;
+    ino_ = target.info.st_ino;
+  }
+  std::unique_lock<std::mutex> lock;
+  if (pending_ != nullptr) lock = pending_->lock();
+  int fd = -1;
+  if (const int err = create_beside(target, temporary_, fd)) {
+    temporary_.clear();
+    // A writable file in a folder this user may not add to is written in place,
+    // as it always could be.
+    if (target.exists && (err == EACCES || err == EPERM || err == EROFS)) {
+      lock = {};
+      cut_on_first_write_ = true;
+      return open_directly(target.path);
+    }
+    return open_failure(err, number, name_);
+  }
+  if (pending_ != nullptr) pending_->add(temporary_);
+  target_ = target.path;
+  fd_ = fd;
+  owns_fd_ = true;
+  return std::nullopt;
+}
+
+Outcome OutputUnit::open_directly(std::string_view path) {
+  const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return open_failure(errno, number_, name_);
   struct stat info {};
   if (::fstat(fd, &info) == 0) {
     dev_ = info.st_dev;
     ino_ = info.st_ino;
-    is_regular_ = S_ISREG(info.st_mode);
   }
   fd_ = fd;
   owns_fd_ = true;
@@ -56,7 +99,6 @@ void OutputUnit::attach(int number, int fd, std::string_view name) {
   fd_ = fd;
   owns_fd_ = false;
   console_ = true;
-  started_ = true;
 }
 
 void OutputUnit::write(Layout items, Values values) {
@@ -79,11 +121,7 @@ void OutputUnit::flush() {
     buffer_.clear();
     return;
   }
-  if (!started_) {
-    // The first record of the run replaces whatever the file held before.
-    if (is_regular_ && ::ftruncate(fd_, 0) != 0) error_ = errno;
-    started_ = true;
-  }
+  cut_former_contents();
   std::size_t done = 0;
   while (error_ == 0 && done < buffer_.size()) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -102,12 +140,43 @@ Outcome OutputUnit::status() const {
   return severe(IoError::WriteError, number_, name_, std::strerror(error_));
 }
 
+void OutputUnit::cut_former_contents() {
+  if (cut_on_first_write_ && ::ftruncate(fd_, 0) != 0 && error_ == 0) error_ = errno;
+  cut_on_first_write_ = false;
+}
+
 Outcome OutputUnit::close() {
   if (fd_ < 0) return std::nullopt;
   flush();
+  cut_former_contents();
   if (owns_fd_ && ::close(fd_) != 0 && error_ == 0 && errno != EINTR) error_ = errno;
   fd_ = -1;
+  if (temporary_.empty()) return status();
+  if (error_ != 0) {
+    discard();
+    return status();
+  }
+  std::unique_lock<std::mutex> lock;
+  if (pending_ != nullptr) lock = pending_->lock();
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    error_ = errno;
+    ::unlink(temporary_.c_str());
+  }
+  if (pending_ != nullptr) pending_->drop(temporary_);
+  temporary_.clear();
   return status();
+}
+
+void OutputUnit::discard() {
+  if (fd_ >= 0 && owns_fd_) ::close(fd_);
+  fd_ = -1;
+  buffer_.clear();
+  if (temporary_.empty()) return;
+  std::unique_lock<std::mutex> lock;
+  if (pending_ != nullptr) lock = pending_->lock();
+  ::unlink(temporary_.c_str());
+  if (pending_ != nullptr) pending_->drop(temporary_);
+  temporary_.clear();
 }
 
 }  // namespace kesta

@@ -1,7 +1,9 @@
 #pragma once
 // Reading fixed-width records: one line up to its line feed, the carriage return
 // before the line feed dropped, blank-filled or cut to the width; the rest of a
-// long line is skipped.
+// long line is skipped, up to a bound, so that a deck that never ends a line
+// (a device such as /dev/zero) still ends the run.
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -11,10 +13,19 @@
 
 namespace kesta {
 
-enum class ReadStatus { Ok, EndOfFile, Error };
+enum class ReadStatus { Ok, EndOfFile, Error, TooLong };
+
+// The most bytes one record may hold before its line feed.
+inline constexpr std::size_t kLongestRecord = std::size_t{64} << 20;
 
 // Reads the next record of a stream into `record`, exactly `width` characters.
-ReadStatus read_record(std::FILE* stream, int width, std::string& record);
+// With `skip_bom`, a UTF-8 byte-order mark that opens the record is dropped.
+ReadStatus read_record(std::FILE* stream, int width, std::string& record, bool skip_bom = false,
+                       std::size_t longest = kLongestRecord);
+
+// Reads the next line whole (no width), the line feed and a carriage return
+// before it dropped; TooLong when it holds more than `longest` bytes.
+ReadStatus read_line(std::FILE* stream, std::string& line, std::size_t longest);
 
 // The input deck: opened with status "old", read strictly forward.
 class InputUnit {
@@ -30,6 +41,8 @@ class InputUnit {
   const std::string& name() const { return name_; }
   dev_t dev() const { return dev_; }
   ino_t ino() const { return ino_; }
+  // Records read so far: the line number in the file of the last one read.
+  int lines_read() const { return lines_read_; }
 
   // The next record, or the run-time diagnostic for an end of file or a failed read.
   Outcome read(int width, std::string& record);
@@ -41,6 +54,7 @@ class InputUnit {
   std::FILE* stream_ = nullptr;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
+  int lines_read_ = 0;
 };
 
 }  // namespace kesta
