@@ -68,7 +68,16 @@ AxisScale time_axis(double first, double last, int intervals) {
 AxisScale scaled_axis(const AxisScale& axis, double factor, int intervals) {
   const double low = axis.low * factor;
   const double high = axis.high * factor;
-  return {low, high, round_step(2.0 * half_span(low, high), intervals)};
+  const double span = 2.0 * half_span(low, high);
+  // Its ends are no round numbers, so the step that suits the span may leave
+  // few ticks inside: of it and the next finer round step, the one whose
+  // number of steps is nearer to the intervals asked for serves.
+  const double coarse = round_step(span, intervals);
+  const double power = std::pow(10.0, std::floor(std::log10(coarse) + 1e-9));
+  const double mantissa = std::round(coarse / power);
+  const double fine = mantissa == 1.0 ? 0.5 * power : mantissa == 2.0 ? power : 2.0 * power;
+  const double step = std::abs(span / fine - intervals) < std::abs(span / coarse - intervals) ? fine : coarse;
+  return {low, high, step};
 }
 
 std::vector<std::string> tick_labels(const AxisScale& axis, const std::vector<double>& ticks) {

@@ -11,13 +11,15 @@ namespace {
 }  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string_view>& arguments) {
+  CommandLine line;
   for (std::string_view a : arguments) {
     if (a == "--") break;
-    if (a == "-h" || a == "--help") return {.action = CommandLine::Action::Help};
-    if (a == "--version") return {.action = CommandLine::Action::Version};
+    if (a == "-h" || a == "--help" || a == "--version") {
+      line.action = a == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
+      return line;
+    }
   }
 
-  CommandLine line;
   std::vector<std::string> names;
   std::optional<std::string> units;
   bool options_ended = false;

@@ -178,11 +178,12 @@ void PictureWriter::plan_stress_panel() {
   const std::string length = options_.units.length;
   Panel panel;
   panel.id = "stress";
-  panel.title = stage && recharge ? "Stream stage and recharge" : stage ? "Stream stage" : "Recharge";
+  panel.title = stage && recharge ? "Stream stage and recharge"
+                : stage             ? "Stream stage"
+                                    : "Recharge (ISTRESS = 1: the stage is not used)";
   panel.note = std::string("As the model sees ") + (stage && recharge ? "them" : "it") +
                ": the value of time-stress line k holds from T(k) \u2212 DELT to T(k), the time of result row k"
-               " (DELT = " + number_text(deck.DELT) + " " + options_.units.time + ")." +
-               (deck.ISTRESS == 1 ? " ISTRESS = 1: the stage is not used." : "");
+               " (DELT = " + number_text(deck.DELT) + " " + options_.units.time + ").";
   stage_ = stress_steps(deck.STAGE, deck.TINIT, deck.DELT);
   recharge_ = stress_steps(deck.RECH, deck.TINIT, deck.DELT);
   if (stage) {
@@ -225,23 +226,22 @@ void PictureWriter::plan_result_panels() {
 
   // Each total is its per-length value times 2·XSTREAM, so one curve serves
   // both: the right axis reads it in the total's units.
-  std::optional<double> factor;
+  double factor = 0.0;  // none known when not a positive number
   std::string factor_source;
   if (options_.deck) {
     factor = 2.0 * options_.deck->XSTREAM;
   } else {
-    factor = totals_factor_from(series_);
+    factor = totals_factor_from(series_).value_or(0.0);
     factor_source = ", read back from the plot file";
   }
-  if (factor && !(*factor > 0.0 && std::isfinite(*factor))) factor.reset();
-  if (factor) {
-    if (const auto row = first_row_off_factor(series_, *factor))
+  const bool has_factor = factor > 0.0 && std::isfinite(factor);
+  if (has_factor) {
+    if (const auto row = first_row_off_factor(series_, factor))
       notes_.push_back("SEEPT or BANKV of drawn row " + std::to_string(*row + 1) + " is not 2\u00b7XSTREAM = " +
-                       number_text(*factor) + " " + u.length +
+                       number_text(factor) + " " + u.length +
                        " times SEEP or BANK: the right axes show SEEP and BANK times 2\u00b7XSTREAM.");
   }
-  const std::string factor_text =
-      factor ? "2\u00b7XSTREAM = " + number_text(*factor) + " " + u.length + factor_source : "";
+  const std::string factor_text = number_text(factor) + " " + u.length + factor_source;
 
   struct Pair {
     std::string id, title, explanation;
@@ -252,9 +252,9 @@ void PictureWriter::plan_result_panels() {
   };
   const Pair pairs[] = {
       {"seepage", "Seepage", "Per unit length of stream, positive from the aquifer into the stream.", Column::SEEP,
-       Column::SEEPT, "total seepage", kSeepageColour, true},
-      {"bank", "Bank storage", "Water taken into one bank per unit length of stream since the start.", Column::BANK,
-       Column::BANKV, "bank-storage volume", kBankColour, false},
+       Column::SEEPT, "total", kSeepageColour, true},
+      {"bank", "Bank storage", "Water taken into one bank per unit length of stream.", Column::BANK, Column::BANKV,
+       "volume", kBankColour, false},
   };
   for (const Pair& p : pairs) {
     const std::string per_length(column_name(p.per_length));
@@ -262,18 +262,25 @@ void PictureWriter::plan_result_panels() {
     Panel panel;
     panel.id = p.id;
     panel.title = p.title;
-    panel.note = p.explanation + " Right axis: " + p.total_name + " " + total + " = 2\u00b7XSTREAM \u00d7 " +
-                 per_length + " (both banks over the reach)" + (factor ? ", " + factor_text + "." : ".");
-    if (!factor) panel.note = p.explanation + " " + total + " is zero throughout as well.";
     const auto range = with_zero(value_range(series_[p.per_length]));
     panel.left = {value_axis(range.first, range.second, kValueIntervals), per_length,
                   label(per_length, u.of(p.per_length)), p.colour};
-    if (factor)
-      panel.right = Axis{scaled_axis(panel.left.scale, *factor, kValueIntervals), total, label(total, u.of(p.total)),
-                         p.colour};
+    const AxisScale right = scaled_axis(panel.left.scale, factor, kValueIntervals);
+    const bool right_axis = has_factor && std::isfinite(right.low) && std::isfinite(right.high);
+    if (right_axis) {
+      panel.right = Axis{right, total, label(total, u.of(p.total)), p.colour};
+      panel.note = p.explanation + " Right axis: " + p.total_name + " " + total + " = " + per_length +
+                   " \u00d7 2\u00b7XSTREAM (" + factor_text + ").";
+    } else {
+      const bool totals_zero = std::ranges::all_of(series_[p.total], [](double v) { return v == 0.0; });
+      panel.note = p.explanation + " " + total +
+                   (has_factor    ? " is beyond the range of a double: no right axis."
+                    : totals_zero ? " is zero throughout as well."
+                                  : " is not a positive multiple of " + per_length + " in this file: no right axis.");
+    }
     panel.zero_line = p.zero_line;
     panel.curves.push_back(curve(p.per_length, p.colour));
-    panel.legend.push_back({factor ? per_length + " on the left axis, " + total + " on the right" : per_length,
+    panel.legend.push_back({right_axis ? per_length + " on the left axis, " + total + " on the right" : per_length,
                             p.colour, false});
     panels_.push_back(std::move(panel));
   }
@@ -384,7 +391,7 @@ void PictureWriter::write_axis(const Axis& axis, double top, bool at_right, bool
                           {"fill", colour}});
   }
   // The axis title reads upwards beside the tick labels.
-  const double title_x = at_right ? edge + 95 : edge - 95;
+  const double title_x = at_right ? edge + 80 : edge - 80;
   const double title_y = top + panel_height_ / 2;
   svg_.text(axis.label, {{"class", "axis-title"},
                          {"x", px(title_x)},

@@ -1,10 +1,12 @@
 #include "plot/plot_picture.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -37,11 +39,12 @@ Run run(const std::string& command) {
 // An SVG picture on disk, read back with a real XML parser.
 class Picture {
  public:
-  Picture(const PlotSeries& series, const std::string& source_name) {
+  Picture(const PlotSeries& series, const PictureOptions& options) {
     std::ostringstream svg;
-    write_plot_svg(series, source_name, svg);
+    write_plot_svg(series, options, svg);
     text_ = svg.str();
-    file_ = std::make_unique<testing::TempFile>("picture.svg", text_);
+    static int pictures = 0;  // several pictures may live in one test
+    file_ = std::make_unique<testing::TempFile>("picture" + std::to_string(++pictures) + ".svg", text_);
   }
   const std::string& text() const { return text_; }
   bool well_formed() const { return run(std::string(kXmllint) + " --noout --nonet '" + file_->path() + "' 2>&1").status == 0; }
@@ -53,14 +56,17 @@ class Picture {
     if (!value.empty() && value.back() == '\n') value.pop_back();
     return value;
   }
-  std::size_t points_of(std::string_view column) const {
-    const std::string points =
-        xpath("string(//*[local-name()=\"polyline\"][@data-column=\"" + std::string(column) + "\"]/@points)");
-    std::istringstream pairs(points);
-    std::size_t count = 0;
-    for (std::string pair; pairs >> pair;) ++count;
-    return count;
+  // The vertices of a series' line, in pixels.
+  std::vector<std::pair<double, double>> points(std::string_view column) const {
+    std::istringstream pairs(
+        xpath("string(//*[local-name()=\"polyline\"][@data-column=\"" + std::string(column) + "\"]/@points)"));
+    std::vector<std::pair<double, double>> out;
+    for (std::string pair; pairs >> pair;)
+      out.emplace_back(std::stod(pair.substr(0, pair.find(','))), std::stod(pair.substr(pair.find(',') + 1)));
+    return out;
   }
+  std::size_t points_of(std::string_view column) const { return points(column).size(); }
+  double number(const std::string& expression) const { return std::stod(xpath("string(" + expression + ")")); }
 
  private:
   std::string text_;
@@ -71,6 +77,37 @@ std::size_t occurrences(const std::string& text, std::string_view what) {
   std::size_t n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+PictureOptions named(const std::string& source_name) { return {source_name, Units{}, nullptr}; }
+
+// The flood wave of examples/flood-wave-confined.dat in outline: NT = 81 steps
+// of DELT = 0.1 d from TINIT = 0, a 5 km reach (2·XSTREAM = 10000 m), the stage
+// rising 2 m and falling back.
+PictureDeck flood_wave_deck() {
+  PictureDeck d;
+  d.TITLE1 = "Flood wave past a confined sand aquifer";
+  d.TITLE2 = "Stage above pre-flood level (m); days";
+  d.DELT = 0.1;
+  d.XSTREAM = 5000.0;
+  d.X = 400.0;
+  d.NT = 81;
+  for (int k = 0; k < d.NT; ++k) {
+    d.STAGE.push_back(k <= 15 ? 2.0 * k / 15 : 2.0 * std::exp(-(k - 15) / 12.0));
+    d.RECH.push_back(0.0);
+  }
+  return d;
+}
+
+// Plot rows that belong to that deck: T = 0.1·k, totals 10000 times the
+// per-length values.
+PlotSeries flood_wave_series() {
+  std::vector<testing::Row> rows;
+  for (int k = 0; k < 81; ++k) {
+    const double t = 0.1 * k, seep = -0.3 * std::sin(t) * std::exp(-t / 3), bank = 0.4 * t * std::exp(-t / 3);
+    rows.push_back({t, 0.7 * t * std::exp(-t / 2.6), seep, 10000 * seep, bank, 10000 * bank});
+  }
+  return parse_plot_file(testing::plot_file_text(rows));
 }
 
 class PlotPicture : public ::testing::Test {
@@ -94,7 +131,7 @@ TEST_F(PlotPicture, IsWellFormedSelfContainedSvgWithThreePanels) {
   };
   for (const auto& c : cases) {
     // A file name with markup characters must not break the document.
-    const Picture picture(parse_plot_file(testing::plot_file_text(c.rows)), "out/<plot> & \"1\".txt");
+    const Picture picture(parse_plot_file(testing::plot_file_text(c.rows)), named("out/<plot> & \"1\".txt"));
     EXPECT_TRUE(picture.well_formed()) << c.what;
     EXPECT_EQ(picture.xpath("count(//*[local-name()=\"g\"][@class=\"panel\"])"), "3") << c.what;
     EXPECT_EQ(picture.xpath("count(//*[local-name()=\"script\" or @href or @*[local-name()=\"href\"]])"), "0") << c.what;
@@ -102,29 +139,144 @@ TEST_F(PlotPicture, IsWellFormedSelfContainedSvgWithThreePanels) {
   }
 }
 
-TEST_F(PlotPicture, EachPanelNamesItsQuantitiesWithUnits) {
-  const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(4))), "plot.txt");
-  for (const char* label : {"H (L)", "SEEP (L**2/T)", "SEEPT (L**3/T)", "BANK (L**2)", "BANKV (L**3)", "Time, T (T)"})
-    EXPECT_EQ(picture.xpath("count(//*[local-name()=\"text\"][.=\"" + std::string(label) + "\"])"), "1") << label;
+TEST_F(PlotPicture, WithADeckAStressPanelComesOnTop) {
+  const PictureDeck deck = flood_wave_deck();
+  const Picture picture(flood_wave_series(), {"plot.txt", Units{}, &deck});
+  EXPECT_TRUE(picture.well_formed());
+  EXPECT_EQ(picture.xpath("count(//*[local-name()=\"g\"][@class=\"panel\"])"), "4");
+  EXPECT_EQ(picture.xpath("string(//*[local-name()=\"g\"][@class=\"panel\"][1]/@id)"), "panel-stress");
+  EXPECT_EQ(picture.xpath("string(//*[@class=\"title\"])"), deck.TITLE1);
+  EXPECT_EQ(picture.xpath("string(//*[@class=\"subtitle\"])"), deck.TITLE2);
+}
+
+TEST_F(PlotPicture, EachAxisIsLabelledInTheUnitsGiven) {
+  const PictureDeck deck = flood_wave_deck();
+  const std::string label_count = "count(//*[@class=\"axis-title\"][.=\"";
+  const Picture in_metres_and_days(flood_wave_series(), {"plot.txt", parse_units("m,d"), &deck});
+  for (const char* label : {"STAGE (m)", "H (m)", "SEEP (m²/d)", "SEEPT (m³/d)", "BANK (m²)",
+                            "BANKV (m³)", "Time, T (d)"})
+    EXPECT_EQ(in_metres_and_days.xpath(label_count + label + "\"])"), "1") << label;
+  const Picture in_l_and_t(flood_wave_series(), named("plot.txt"));
+  for (const char* label : {"H (L)", "SEEP (L²/T)", "SEEPT (L³/T)", "BANK (L²)", "BANKV (L³)",
+                            "Time, T (T)"})
+    EXPECT_EQ(in_l_and_t.xpath(label_count + label + "\"])"), "1") << label;
+}
+
+TEST_F(PlotPicture, StageIsDrawnAsTheStepsTheModelSees) {
+  const PictureDeck deck = flood_wave_deck();
+  const Picture picture(flood_wave_series(), {"plot.txt", Units{}, &deck});
+  const auto stage = picture.points("STAGE");
+  // One horizontal run per time-stress line: NT runs, two vertices each.
+  ASSERT_EQ(stage.size(), 2u * static_cast<std::size_t>(deck.NT));
+  const double left = picture.number("(//*[@class=\"frame\"])[1]/@x");
+  const double width = picture.number("(//*[@class=\"frame\"])[1]/@width");
+  // The time axis runs from TINIT − DELT (line 1, the reference) to the last row.
+  const double per_step = width / deck.NT;
+  for (int k = 1; k <= deck.NT; ++k) {
+    const auto& [x0, y0] = stage[2 * (k - 1)];
+    const auto& [x1, y1] = stage[2 * (k - 1) + 1];
+    EXPECT_EQ(y0, y1) << "line " << k;
+    EXPECT_NEAR(x0, left + (k - 1) * per_step, 0.06) << "line " << k;  // T(k) − DELT
+    EXPECT_NEAR(x1, left + k * per_step, 0.06) << "line " << k;        // T(k)
+  }
+  // Rows start at TINIT, one step in.
+  EXPECT_NEAR(picture.points("H").front().first, left + per_step, 0.06);
+}
+
+TEST_F(PlotPicture, RechargeJoinsTheStageWhenBothDriveTheModel) {
+  PictureDeck deck = flood_wave_deck();
+  for (int k = 0; k < deck.NT; ++k) deck.RECH[k] = 0.002 * k;
+  for (int ISTRESS : {0, 1, 2}) {
+    deck.ISTRESS = ISTRESS;
+    const Picture picture(flood_wave_series(), {"plot.txt", Units{}, &deck});
+    EXPECT_EQ(picture.points_of("STAGE"), ISTRESS == 1 ? 0u : 162u) << ISTRESS;
+    EXPECT_EQ(picture.points_of("RECH"), ISTRESS == 0 ? 0u : 162u) << ISTRESS;
+    EXPECT_EQ(picture.xpath("count(//*[@id=\"panel-stress\"]//*[@class=\"axis\"][@data-side=\"right\"])"),
+              ISTRESS == 2 ? "1" : "0")
+        << ISTRESS;
+  }
+}
+
+// The pixels per unit of an axis, from its first and last tick.
+double units_per_pixel(const Picture& picture, const std::string& axis) {
+  const std::string ticks = axis + "/*[@class=\"tick\"]";
+  const double first_value = picture.number("(" + ticks + ")[1]");
+  const double last_value = picture.number("(" + ticks + ")[last()]");
+  const double first_y = picture.number("(" + ticks + ")[1]/@y");
+  const double last_y = picture.number("(" + ticks + ")[last()]/@y");
+  return (last_value - first_value) / (first_y - last_y);
+}
+
+TEST_F(PlotPicture, TotalsReadTheSameCurveOnAnAxisTwoXstreamTimesTheLeft) {
+  const PictureDeck deck = flood_wave_deck();
+  struct {
+    const char* what;
+    Picture picture;
+    double factor;
+  } cases[] = {
+      {"deck", Picture(flood_wave_series(), {"plot.txt", Units{}, &deck}), 2 * deck.XSTREAM},
+      {"plot file alone", Picture(flood_wave_series(), named("plot.txt")), 10000.0},
+      {"ramp", Picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(30))), named("plot.txt")), 2.0},
+  };
+  for (const auto& c : cases) {
+    for (const std::string panel : {"seepage", "bank"}) {
+      const std::string axes = "//*[@id=\"panel-" + panel + "\"]/*[@class=\"axis\"]";
+      const std::string left = axes + "[@data-side=\"left\"]", right = axes + "[@data-side=\"right\"]";
+      EXPECT_NEAR(c.picture.number(right + "/@data-low"), c.factor * c.picture.number(left + "/@data-low"),
+                  1e-12 * c.factor)
+          << c.what << " " << panel;
+      EXPECT_NEAR(c.picture.number(right + "/@data-high"), c.factor * c.picture.number(left + "/@data-high"),
+                  1e-12 * c.factor)
+          << c.what << " " << panel;
+      // The tick labels say the same, to the pixel coordinates' one decimal.
+      EXPECT_NEAR(units_per_pixel(c.picture, right) / units_per_pixel(c.picture, left), c.factor, 2e-3 * c.factor)
+          << c.what << " " << panel;
+      // One curve serves both axes.
+      EXPECT_EQ(c.picture.xpath("count(//*[@id=\"panel-" + panel + "\"]/*[local-name()=\"polyline\"])"), "1");
+    }
+  }
+}
+
+// Every text outside every panel's plotting area, bar the note of an empty panel.
+TEST_F(PlotPicture, NoLabelSitsInsideAPanel) {
+  const PictureDeck deck = flood_wave_deck();
+  const Picture picture(flood_wave_series(), {"plot.txt", parse_units("m,d"), &deck});
+  const std::string& svg = picture.text();
+  struct Box {
+    double x, y, w, h;
+  };
+  std::vector<Box> frames;
+  const std::regex frame(R"re(<rect class="frame" x="([-0-9.]+)" y="([-0-9.]+)" width="([-0-9.]+)" height="([-0-9.]+)")re");
+  for (auto m = std::sregex_iterator(svg.begin(), svg.end(), frame); m != std::sregex_iterator(); ++m)
+    frames.push_back({std::stod((*m)[1]), std::stod((*m)[2]), std::stod((*m)[3]), std::stod((*m)[4])});
+  ASSERT_EQ(frames.size(), 4u);
+  const std::regex text(R"re(<text[^>]* x="([-0-9.]+)" y="([-0-9.]+)"[^>]*>([^<]*)<)re");
+  std::size_t texts = 0;
+  for (auto m = std::sregex_iterator(svg.begin(), svg.end(), text); m != std::sregex_iterator(); ++m, ++texts) {
+    const double x = std::stod((*m)[1]), y = std::stod((*m)[2]);
+    for (const Box& b : frames)
+      EXPECT_FALSE(x > b.x && x < b.x + b.w && y > b.y && y < b.y + b.h) << (*m)[3] << " at " << x << "," << y;
+  }
+  EXPECT_GT(texts, 50u);
+  EXPECT_EQ(svg.find(">zero<"), std::string::npos);
 }
 
 TEST_F(PlotPicture, LongSeriesIsThinnedToTwoPointsPerPixelColumn) {
   // Every series of the ramp rises or falls steadily, so each pixel column
   // keeps its first and last sample only.
-  const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(99999))), "plot.txt");
-  for (const char* column : {"H", "SEEP", "SEEPT", "BANK", "BANKV"})
-    EXPECT_EQ(picture.points_of(column), 2u * kPlotColumns) << column;
+  const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(99999))), named("plot.txt"));
+  for (const char* column : {"H", "SEEP", "BANK"}) EXPECT_EQ(picture.points_of(column), 2u * kPlotColumns) << column;
 }
 
 TEST_F(PlotPicture, ShortSeriesDrawsEveryRow) {
-  const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(500))), "plot.txt");
-  for (const char* column : {"H", "SEEP", "SEEPT", "BANK", "BANKV"}) EXPECT_EQ(picture.points_of(column), 500u) << column;
+  const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(500))), named("plot.txt"));
+  for (const char* column : {"H", "SEEP", "BANK"}) EXPECT_EQ(picture.points_of(column), 500u) << column;
 }
 
 TEST_F(PlotPicture, TimeAxisSpansTheFirstAndLastTime) {
   std::vector<testing::Row> rows = testing::ramp_rows(1000);
   for (auto& r : rows) r[0] = 12.5 + 0.25 * r[0];  // T from 12.5 to 262.25
-  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), "plot.txt");
+  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
   const double left = std::stod(picture.xpath("string((//*[@class=\"frame\"])[1]/@x)"));
   const double width = std::stod(picture.xpath("string((//*[@class=\"frame\"])[1]/@width)"));
   const std::string points = picture.xpath("string(//*[local-name()=\"polyline\"][@data-column=\"H\"]/@points)");
@@ -137,29 +289,25 @@ TEST_F(PlotPicture, TimeAxisSpansTheFirstAndLastTime) {
   EXPECT_EQ(picture.xpath("string((//*[@class=\"time-tick\"])[last()])"), "250");
 }
 
-// The y coordinate of point n of a series' line.
-double point_y(const Picture& picture, std::string_view column, std::size_t n) {
-  std::istringstream pairs(
-      picture.xpath("string(//*[local-name()=\"polyline\"][@data-column=\"" + std::string(column) + "\"]/@points)"));
-  std::string pair;
-  for (std::size_t i = 0; i <= n; ++i) pairs >> pair;
-  return std::stod(pair.substr(pair.find(',') + 1));
-}
-
-TEST_F(PlotPicture, SeepageAndTotalSeepageMeetZeroOnOneMarkedLine) {
-  // Seepage changes sign; each series is zero at a different time step.
+TEST_F(PlotPicture, SeepageCrossesZeroOnTheDarkLine) {
+  // Seepage changes sign and is zero at row 2; the totals are twice it.
   const std::vector<testing::Row> rows = {
-      {0, 0, 0.5, 3.0, 0, 0}, {1, 0, 0.0, 3.0, 0, 0}, {2, 0, -1.0, 0.0, 0, 0}, {3, 0, 0.3, -2.0, 0, 0}};
-  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), "plot.txt");
+      {0, 0, 0.5, 1.0, 0, 0}, {1, 0, 0.0, 0.0, 0, 0}, {2, 0, -1.0, -2.0, 0, 0}, {3, 0, 0.3, 0.6, 0, 0}};
+  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
   const std::string zero_line = "//*[@id=\"panel-seepage\"]/*[@class=\"zero-line\"]";
   ASSERT_EQ(picture.xpath("count(" + zero_line + ")"), "1");
-  const double zero_y = std::stod(picture.xpath("string(" + zero_line + "/@y1)"));
-  const double top = std::stod(picture.xpath("string(//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@y)"));
-  const double height = std::stod(picture.xpath("string(//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@height)"));
+  const double zero_y = picture.number(zero_line + "/@y1");
+  const double top = picture.number("//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@y");
+  const double height = picture.number("//*[@id=\"panel-seepage\"]/*[@class=\"frame\"]/@height");
   EXPECT_GT(zero_y, top);
   EXPECT_LT(zero_y, top + height);
-  EXPECT_DOUBLE_EQ(point_y(picture, "SEEP", 1), zero_y);
-  EXPECT_DOUBLE_EQ(point_y(picture, "SEEPT", 2), zero_y);
+  EXPECT_DOUBLE_EQ(picture.points("SEEP")[1].second, zero_y);
+  // Both axes have their "0" tick on the line.
+  for (const char* side : {"left", "right"})
+    EXPECT_NEAR(picture.number("//*[@id=\"panel-seepage\"]/*[@data-side=\"" + std::string(side) +
+                               "\"]/*[@class=\"tick\"][.=\"0\"]/@y"),
+                zero_y + 4, 0.11)
+        << side;
 }
 
 TEST_F(PlotPicture, NotesRowsThatCannotBeDrawn) {
@@ -167,13 +315,13 @@ TEST_F(PlotPicture, NotesRowsThatCannotBeDrawn) {
   std::vector<testing::Row> rows = testing::ramp_rows(6);
   rows[2][1] = std::numeric_limits<double>::quiet_NaN();
   rows[4][3] = -inf;
-  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), "plot.txt");
+  const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
   EXPECT_EQ(picture.xpath("string(//*[@class=\"note\"])"), "2 of 6 rows not drawn: they hold NaN or Infinity.");
   EXPECT_EQ(picture.points_of("H"), 4u);
 }
 
 TEST_F(PlotPicture, EmptyPlotFileDrawsEmptyPanelsWithANote) {
-  const Picture picture(parse_plot_file(std::string(kPlotHeader) + "\r\n"), "plot.txt");
+  const Picture picture(parse_plot_file(std::string(kPlotHeader) + "\r\n"), named("plot.txt"));
   EXPECT_TRUE(picture.well_formed());
   EXPECT_EQ(occurrences(picture.text(), "No time steps in the plot file"), 3u);
   EXPECT_EQ(picture.xpath("count(//*[local-name()=\"polyline\"])"), "0");
