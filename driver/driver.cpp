@@ -8,7 +8,7 @@
 #include "input/input_phase.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
-#include "model/stehfest.hpp"
+#include "model/inversion.hpp"
 #include "model/superposition.hpp"
 #include "report/not_finite_report.hpp"
 #include "report/results_report.hpp"
@@ -31,12 +31,10 @@ Outcome run_phases(ModelState& state, Units& units, Console& console, bool& dial
   if (auto stop = write_failure(units)) return stop;
 
   const TimeScales scales = dimensionless_parameters(state);
-  write_dimensionless_block(state, scales, units.report);
-
-  state.EXPMAX = EXPMAX_VALUE;
-  stehfest_weights(state.NS, state.V);
-  state.LN2 = LN2_VALUE;
+  prepare_inversion(state);
+  // A parameter that overflowed is named instead of printed.
   if (auto found = first_non_finite_parameter(state, scales)) return stop_not_finite(units.report, *found);
+  write_dimensionless_block(state, scales, units.report);
 
   write_results_heading(units.report);
   console.out.write({Slash, X(3), Lit("Calculating aquifer responses ..."), Slash});

@@ -43,32 +43,42 @@ std::string random_tag() {
 }  // namespace
 
 int resolve_output(const std::string& name, OutputTarget& target) {
+  struct stat named {};
+  if (::stat(name.c_str(), &named) == 0) {
+    target.exists = true;
+    target.info = named;
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  // Follow the links one by one, so that a link to a file not yet made leads to
+  // where that file is to be made.
   std::string path = name;
+  bool open_descriptor = false;  // /dev/stdout and its kin: a file another program has open
   for (int links = 0;; ++links) {
+    open_descriptor = open_descriptor || path.rfind("/proc/", 0) == 0;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-      if (errno != ENOENT) return errno;
-      target.exists = false;
-      break;
-    }
-    if (!S_ISLNK(info.st_mode)) {
-      target.exists = true;
-      break;
-    }
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
     if (links == kMostLinks) return ELOOP;
     std::string to(PATH_MAX, '\0');
     const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
-    if (n < 0) return errno;
+    if (n <= 0) return n < 0 ? errno : ENOENT;
     to.resize(static_cast<std::size_t>(n));
     path = to.front() == '/' ? to : folder_of(path) + "/" + to;
   }
-  if (target.exists && ::stat(path.c_str(), &target.info) != 0) return errno;
   target.path = path;
-  target.replaced = !target.exists || S_ISREG(target.info.st_mode);
+  target.replaced = !target.exists || (S_ISREG(target.info.st_mode) && !open_descriptor);
+  if (target.exists && target.replaced) {
+    // A name the links do not lead back to is written where it stands.
+    struct stat resolved {};
+    if (::stat(path.c_str(), &resolved) != 0 || resolved.st_dev != named.st_dev || resolved.st_ino != named.st_ino) {
+      target.path = name;
+      target.replaced = false;
+    }
+  }
 
-  char* folder = ::realpath(folder_of(path).c_str(), nullptr);
-  if (folder == nullptr) return errno;
-  target.place = std::string(folder) + "/" + base_of(path);
+  char* folder = ::realpath(folder_of(target.path).c_str(), nullptr);
+  if (folder == nullptr) return target.exists ? 0 : errno;
+  target.place = std::string(folder) + "/" + base_of(target.path);
   std::free(folder);
   return 0;
 }

@@ -10,7 +10,8 @@ struct OutputTarget {
   std::string path;       // the name with symbolic links followed: the file that is replaced
   std::string place;      // the same in the resolved folder, for telling two names apart
   bool exists = false;
-  bool replaced = false;  // a regular file or none yet: written beside and renamed over
+  bool replaced = false;  // a regular file or none yet: written beside and renamed over;
+                          // otherwise written where it stands (devices, pipes)
   struct stat info {};    // of the existing file
 };
 

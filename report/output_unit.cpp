@@ -51,7 +51,7 @@ Outcome OutputUnit::open(int number, std::string_view name, PendingFiles* pendin
   OutputTarget target;
   if (const int err = resolve_output(name_, target)) return open_failure(err, number, name_);
   place_ = target.place;
-  if (!target.replaced) return open_directly(target.path);
+  if (!target.replaced) return open_directly(target.path, target.exists && S_ISREG(target.info.st_mode));
 
   if (target.exists) {
     // Replacing a file the user may not write would bypass its permissions.
@@ -68,8 +68,7 @@ Outcome OutputUnit::open(int number, std::string_view name, PendingFiles* pendin
     // as it always could be.
     if (target.exists && (err == EACCES || err == EPERM || err == EROFS)) {
       lock = {};
-      cut_on_first_write_ = true;
-      return open_directly(target.path);
+      return open_directly(target.path, true);
     }
     return open_failure(err, number, name_);
   }
@@ -80,7 +79,8 @@ Outcome OutputUnit::open(int number, std::string_view name, PendingFiles* pendin
   return std::nullopt;
 }
 
-Outcome OutputUnit::open_directly(std::string_view path) {
+Outcome OutputUnit::open_directly(std::string_view path, bool regular) {
+  cut_on_first_write_ = regular;
   const int fd = ::open(std::string(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return open_failure(errno, number_, name_);
   struct stat info {};

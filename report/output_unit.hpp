@@ -55,7 +55,9 @@ class OutputUnit {
  private:
   void flush();
   void cut_former_contents();
-  Outcome open_directly(std::string_view path);
+  // Writes where the file stands; a regular file loses its former contents when
+  // the first record reaches it.
+  Outcome open_directly(std::string_view path, bool regular);
 
   int number_ = 0;
   std::string name_;

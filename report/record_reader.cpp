@@ -115,7 +115,7 @@ Outcome InputUnit::read(int width, std::string& record) {
     case ReadStatus::Error: return severe(IoError::ReadError, number_, name_, std::strerror(errno));
     case ReadStatus::TooLong:
       return severe(IoError::ReadError, number_, name_,
-                    "line " + std::to_string(lines_read_) + " is longer than " + std::to_string(kLongestRecord) +
+                    "line " + std::to_string(lines_read_) + " of " + name_ + " is longer than " + std::to_string(kLongestRecord) +
                         " bytes without a line end; the input deck must be a text file");
   }
   return std::nullopt;

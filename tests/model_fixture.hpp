@@ -12,7 +12,7 @@
 #include "driver/driver.hpp"
 #include "driver/model_state.hpp"
 #include "model/dimensionless.hpp"
-#include "model/stehfest.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta::testing {
 
@@ -90,9 +90,7 @@ inline void fill_deck(ModelState& state, const FieldDeck& d) {
 // Parameters, EXPMAX, weights and LN2, in the driver's order.
 inline TimeScales prepare_model(ModelState& state) {
   const TimeScales scales = dimensionless_parameters(state);
-  state.EXPMAX = EXPMAX_VALUE;
-  stehfest_weights(state.NS, state.V);
-  state.LN2 = LN2_VALUE;
+  prepare_inversion(state);
   return scales;
 }
 

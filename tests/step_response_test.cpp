@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/driver.hpp"
-#include "model/stehfest.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta {
 namespace {
@@ -22,9 +21,7 @@ ModelState confined_state(int NS, double XD) {
   state.XD = XD;
   state.GAMMA1 = 0.0001;
   state.SIGMA1 = 0.0001;
-  state.EXPMAX = EXPMAX_VALUE;
-  state.LN2 = LN2_VALUE;
-  stehfest_weights(NS, state.V);
+  prepare_inversion(state);
   return state;
 }
 
