@@ -1,8 +1,8 @@
 #pragma once
-// The run: file dialogue, input deck, dimensionless parameters, Stehfest weights,
+// The run: file dialogue, input deck, dimensionless parameters, inversion,
 // stress superposition, results table, closing of the files.
-#include "driver/units.hpp"
-#include "report/pending_files.hpp"
+#include "driver/file_channels.hpp"
+#include "io/pending_files.hpp"
 
 namespace kesta {
 

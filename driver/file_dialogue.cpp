@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "report/output_target.hpp"
+#include "io/output_target.hpp"
 
 namespace kesta {
 namespace {
@@ -77,38 +77,32 @@ std::string_view trimmed_name(std::string_view name) {
   return last == std::string_view::npos ? std::string_view{} : name.substr(0, last + 1);
 }
 
-Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IPLOT) {
-  state.IUIN = 15;
-  state.IUOUT = 16;
-  state.IUPLOT = 17;
-
+Outcome file_dialogue(FileChannels& files, Console& console) {
   console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
                      X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
                      X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
 
   std::string INFILE, OUTFILE, PLTFILE;
   if (auto stop = ask(console, "Enter name of file containing input data:", INFILE)) return stop;
-  if (auto stop = units.deck.open(state.IUIN, trimmed_name(INFILE))) return stop;
+  if (auto stop = files.deck.open(IUIN, trimmed_name(INFILE))) return stop;
 
   if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
   const std::string_view out_name = trimmed_name(OUTFILE);
-  if (auto stop = refuse_inputs(out_name, state.IUOUT, units.deck, "the results file")) return stop;
-  if (auto stop = units.report.open(state.IUOUT, out_name, units.pending)) return stop;
+  if (auto stop = refuse_inputs(out_name, IUOUT, files.deck, "the results file")) return stop;
+  if (auto stop = files.report.open(IUOUT, out_name, files.pending)) return stop;
 
   console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
   if (auto stop = read_name(console, PLTFILE)) return stop;
   const std::string_view plot_name = trimmed_name(PLTFILE);
   if (plot_name.empty()) {
-    IPLOT = 0;
     console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
                        Lit(" to a plot file.")});
   } else {
-    if (auto stop = refuse_inputs(plot_name, state.IUPLOT, units.deck, "the plot file")) return stop;
-    if (auto stop = refuse_same_file(plot_name, state.IUPLOT, same_output(plot_name, units.report),
+    if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file")) return stop;
+    if (auto stop = refuse_same_file(plot_name, IUPLOT, same_output(plot_name, files.report),
                                      "the plot file is the results file"))
       return stop;
-    if (auto stop = units.plot.open(state.IUPLOT, plot_name, units.pending)) return stop;
-    IPLOT = 1;
+    if (auto stop = files.plot.open(IUPLOT, plot_name, files.pending)) return stop;
   }
   console.out.write({Slash, X(3), Lit("File names have been read.")});
   return std::nullopt;

@@ -5,7 +5,7 @@
 // ignored: a console that went away never stops the run.
 #include <pthread.h>
 
-#include "report/pending_files.hpp"
+#include "io/pending_files.hpp"
 
 namespace kesta {
 

@@ -4,10 +4,13 @@
 
 namespace kesta {
 
-void prepare_inversion(ModelState& state) {
-  state.EXPMAX = EXPMAX_VALUE;
-  stehfest_weights(state.NS, state.V);
-  state.LN2 = LN2_VALUE;
+Inversion prepare_inversion(int NS) {
+  Inversion inversion;
+  inversion.NS = NS;
+  inversion.EXPMAX = EXPMAX_VALUE;
+  stehfest_weights(NS, inversion.V);
+  inversion.LN2 = LN2_VALUE;
+  return inversion;
 }
 
 }  // namespace kesta

@@ -1,4 +1,4 @@
-#include "report/output_unit.hpp"
+#include "io/output_unit.hpp"
 
 #include <fstream>
 #include <sstream>

@@ -1,11 +1,11 @@
-#include "report/record_reader.hpp"
+#include "io/record_reader.hpp"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
-#include "report/output_unit.hpp"
+#include "io/output_unit.hpp"
 
 namespace kesta {
 namespace {
@@ -106,9 +106,20 @@ Outcome InputUnit::open(int number, std::string_view name) {
   return std::nullopt;
 }
 
-Outcome InputUnit::read(int width, std::string& record) {
+ReadStatus InputUnit::next(int width, std::string& record) {
   const ReadStatus status = read_record(stream_, width, record, lines_read_ == 0);
   if (status != ReadStatus::EndOfFile) ++lines_read_;
+  return status;
+}
+
+void InputUnit::attach(std::FILE* stream, std::string_view name) {
+  close();
+  name_ = std::string(name);
+  stream_ = stream;
+}
+
+Outcome InputUnit::read(int width, std::string& record) {
+  const ReadStatus status = next(width, record);
   switch (status) {
     case ReadStatus::Ok: return std::nullopt;
     case ReadStatus::EndOfFile: return severe(IoError::EndOfFile, number_, name_);

@@ -1,4 +1,4 @@
-#include "report/pending_files.hpp"
+#include "io/pending_files.hpp"
 
 #include <algorithm>
 #include <unistd.h>

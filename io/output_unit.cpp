@@ -1,4 +1,4 @@
-#include "report/output_unit.hpp"
+#include "io/output_unit.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "report/output_target.hpp"
+#include "io/output_target.hpp"
 
 namespace kesta {
 

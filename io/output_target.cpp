@@ -1,4 +1,4 @@
-#include "report/output_target.hpp"
+#include "io/output_target.hpp"
 
 #include <cerrno>
 #include <climits>

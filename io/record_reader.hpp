@@ -9,7 +9,7 @@
 #include <string_view>
 #include <sys/types.h>
 
-#include "report/stop.hpp"
+#include "io/stop.hpp"
 
 namespace kesta {
 
@@ -46,6 +46,12 @@ class InputUnit {
 
   // The next record, or the run-time diagnostic for an end of file or a failed read.
   Outcome read(int width, std::string& record);
+  // The next record and how the read went; a byte-order mark that opens the
+  // first record is dropped.
+  ReadStatus next(int width, std::string& record);
+  // Lets the unit read a stream opened elsewhere (deck text in memory), which it
+  // then closes.
+  void attach(std::FILE* stream, std::string_view name);
   void close();
 
  private:

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <sys/types.h>
 
-#include "report/layout.hpp"
-#include "report/pending_files.hpp"
-#include "report/stop.hpp"
+#include "io/layout.hpp"
+#include "io/pending_files.hpp"
+#include "io/stop.hpp"
 
 namespace kesta {
 

@@ -1,4 +1,4 @@
-#include "report/stop.hpp"
+#include "io/stop.hpp"
 
 #include <utility>
 
