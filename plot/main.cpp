@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     try {
       deck = read_picture_deck(*line.deck_file);
     } catch (const DeckFileError& e) {
-      return fail(*line.deck_file + ": " + e.what());
+      return fail(e.what());  // the library's message names the deck
     }
     const std::string mismatch = deck_mismatch(*deck, series);
     if (!mismatch.empty())

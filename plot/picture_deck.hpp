@@ -22,7 +22,7 @@ struct PictureDeck {
   std::vector<double> STAGE, RECH;  // entry i: time-stress line i + 1
 };
 
-// A deck that cannot be read; the message says why.
+// A deck that cannot be read; the message names it and says why.
 class DeckFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

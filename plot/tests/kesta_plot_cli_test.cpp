@@ -116,6 +116,35 @@ TEST(KestaPlotProgram, CsvTableHasAHeaderAndEveryRow) {
   EXPECT_EQ(testing::file_text(csv.path()), table);
 }
 
+// The example that make run draws, with its golden plot file.
+const std::string kExampleDeck = KESTA_SOURCE_DIR "/examples/flood-wave-confined.dat";
+const std::string kExamplePlot = KESTA_SOURCE_DIR "/tests/golden/flood-wave-confined.plot.txt";
+
+TEST(KestaPlotProgram, DeckAddsTheStagePanelAndTheTitle) {
+  const testing::TempFile svg("plot.svg", "");
+  const Outcome o = run_kesta_plot("--deck '" + kExampleDeck + "' --units m,d '" + kExamplePlot + "' '" + svg.path() + "'");
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "kesta-plot: wrote the picture " + svg.path() + " (4 panels, 81 time steps)\n");
+  const std::string picture = testing::file_text(svg.path());
+  EXPECT_NE(picture.find(">Flood wave past a confined sand aquifer, semi infinite, no streambank<"), std::string::npos);
+  EXPECT_NE(picture.find("id=\"panel-stress\""), std::string::npos);
+  EXPECT_NE(picture.find(">STAGE (m)<"), std::string::npos);
+}
+
+TEST(KestaPlotProgram, RefusesADeckThatIsNotThePlotFiles) {
+  const testing::TempFile svg("plot.svg", "");
+  const std::string other = KESTA_SOURCE_DIR "/examples/water-table-stage.dat";
+  const Outcome o = run_kesta_plot("--deck '" + other + "' '" + kExamplePlot + "' '" + svg.path() + "'");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "kesta-plot: " + other + " is not the deck of " + kExamplePlot +
+                       ": the deck has 366 time steps (NT), the plot file 81\n");
+  const Outcome missing = run_kesta_plot("--deck /nonexistent/deck.dat '" + kExamplePlot + "'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err.rfind("kesta-plot: ", 0), 0u);
+  EXPECT_NE(missing.err.find("/nonexistent/deck.dat"), std::string::npos);
+  EXPECT_EQ(missing.out, "");
+}
+
 TEST(KestaPlotProgram, NeverWritesOverAnInput) {
   const std::string text = testing::plot_file_text(testing::ramp_rows(3));
   const testing::TempFile plot("plot.txt", text);
