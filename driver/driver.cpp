@@ -3,14 +3,12 @@
 #include <cstdio>
 
 #include "driver/file_dialogue.hpp"
-#include "input/deck_reader.hpp"
+#include "driver/input_phase.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
 #include "model/superposition.hpp"
-#include "report/deck_problem_report.hpp"
 #include "report/dimensionless_block.hpp"
-#include "report/input_summary.hpp"
 #include "report/not_finite_report.hpp"
 #include "report/results_report.hpp"
 
@@ -21,14 +19,6 @@ namespace {
 Outcome write_failure(const FileChannels& files) {
   if (auto stop = files.report.status()) return stop;
   return files.plot.status();
-}
-
-// The banner box, the whole deck, then every value echoed and checked.
-Outcome input_phase(FileChannels& files, Deck& deck) {
-  // The banner box heads the report even when the deck proves unreadable.
-  write_banner_box(files.report);
-  if (auto problem = read_deck_lines(files.deck, deck)) return report_deck_problem(*problem, files.deck, deck, files.report);
-  return write_input_summary(deck, files.report);
 }
 
 Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done) {

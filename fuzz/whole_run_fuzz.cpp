@@ -20,7 +20,7 @@
 
 #include "fuzz/memory_file.hpp"
 #include "driver/driver.hpp"
-#include "input/input_summary.hpp"
+#include "report/input_summary.hpp"
 
 namespace {
 
