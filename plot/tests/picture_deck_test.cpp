@@ -16,38 +16,20 @@ TEST(StressSteps, EachLineHoldsOverTheStepBeforeItsRow) {
   EXPECT_EQ(s.v, (std::vector<double>{0.0, 0.0, 0.5, 0.5, 2.0, 2.0}));
 }
 
-TEST(StressSteps, NoLinesNoSteps) {
-  const Staircase s = stress_steps({}, 0.0, 1.0);
-  EXPECT_TRUE(s.t.empty());
-  EXPECT_TRUE(s.v.empty());
-}
-
-PictureDeck deck_of(int NT, double TINIT, double DELT) {
-  PictureDeck d;
-  d.NT = NT;
-  d.TINIT = TINIT;
-  d.DELT = DELT;
-  d.STAGE.assign(static_cast<std::size_t>(std::max(NT, 0)), 0.0);
-  d.RECH = d.STAGE;
-  return d;
-}
-
-TEST(DeckMismatch, TheDeckOfThePlotFileMatches) {
-  std::vector<testing::Row> rows = testing::ramp_rows(81);
-  for (std::size_t k = 0; k < rows.size(); ++k) rows[k][0] = 0.1 * static_cast<double>(k);
-  const PlotSeries series = parse_plot_file(testing::plot_file_text(rows));
-  EXPECT_EQ(deck_mismatch(deck_of(81, 0.0, 0.1), series), "");
-  EXPECT_EQ(deck_mismatch(deck_of(0, 0.0, 0.1), parse_plot_file(testing::plot_file_text({}))), "");
-  EXPECT_EQ(deck_mismatch(deck_of(-3, 0.0, 0.1), parse_plot_file(testing::plot_file_text({}))), "");
-}
-
 TEST(DeckMismatch, SaysWhatDiffers) {
   const PlotSeries series = parse_plot_file(testing::plot_file_text(testing::ramp_rows(10)));  // T 0..9
-  EXPECT_EQ(deck_mismatch(deck_of(11, 0.0, 1.0), series), "the deck has 11 time steps (NT), the plot file 10");
-  EXPECT_EQ(deck_mismatch(deck_of(10, 0.0, 0.5), series),
-            "the deck's time steps run from TINIT = 0 to 4.5, the plot file's from 0 to 9");
-  EXPECT_EQ(deck_mismatch(deck_of(10, 1.0, 1.0), series),
+  auto deck = [](int NT, double TINIT, double DELT) {
+    PictureDeck d;
+    d.NT = NT;
+    d.TINIT = TINIT;
+    d.DELT = DELT;
+    return d;
+  };
+  EXPECT_EQ(deck_mismatch(deck(10, 0.0, 1.0), series), "");
+  EXPECT_EQ(deck_mismatch(deck(11, 0.0, 1.0), series), "the deck has 11 time steps (NT), the plot file 10");
+  EXPECT_EQ(deck_mismatch(deck(10, 1.0, 1.0), series),
             "the deck's time steps run from TINIT = 1 to 10, the plot file's from 0 to 9");
+  EXPECT_EQ(deck_mismatch(deck(-3, 0.0, 1.0), parse_plot_file(testing::plot_file_text({}))), "");
 }
 
 }  // namespace

@@ -1,43 +1,26 @@
 #include "plot/units.hpp"
 
-#include <string>
-
 #include <gtest/gtest.h>
 
 namespace kesta::plot {
 namespace {
 
 TEST(Units, NameEveryColumnInTheDecksUnits) {
-  const Units metres_days = parse_units("m,d");
-  EXPECT_EQ(metres_days.of(Column::T), "d");
-  EXPECT_EQ(metres_days.of(Column::H), "m");
-  EXPECT_EQ(metres_days.of(Column::SEEP), "m\u00b2/d");
-  EXPECT_EQ(metres_days.of(Column::SEEPT), "m\u00b3/d");
-  EXPECT_EQ(metres_days.of(Column::BANK), "m\u00b2");
-  EXPECT_EQ(metres_days.of(Column::BANKV), "m\u00b3");
-  EXPECT_EQ(metres_days.of(Column::SEEPT, UnitStyle::Ascii), "m^3/d");
+  const Units u = parse_units("m,d");
+  const std::string expected[] = {"d", "m", "m\u00b2/d", "m\u00b3/d", "m\u00b2", "m\u00b3"};
+  for (std::size_t c = 0; c < kColumnCount; ++c) EXPECT_EQ(u.of(static_cast<Column>(c)), expected[c]);
   EXPECT_EQ(parse_units("ft,min").of(Column::SEEP, UnitStyle::Ascii), "ft^2/min");
-  EXPECT_EQ(parse_units("\u00b5m,s").length, "\u00b5m");  // UTF-8 is printable
-}
-
-TEST(Units, WithoutUnitsTheColumnsReadInLAndT) {
-  const Units none;
-  EXPECT_EQ(none.of(Column::SEEP), "L\u00b2/T");
-  EXPECT_EQ(none.of(Column::T), "T");
+  EXPECT_EQ(Units{}.of(Column::SEEPT), "L\u00b3/T");
 }
 
 TEST(Units, RejectWhatCannotNameAUnit) {
-  for (const char* text : {"m", "m;d", ",d", "m,", "m,d,s", "m ,d", "m,\"d\"", "m,day\x01", "m,\xff", "metres-above-datum,d"})
+  for (const char* text : {"m", ",d", "m,", "m,d,s", "m ,d", "m,\"d\"", "m,\xff", "metres-above-datum,d"})
     EXPECT_THROW(parse_units(text), UnitsError) << text;
 }
 
 TEST(PrintableUtf8, KeepsUtf8AndReplacesWhatIsNot) {
   EXPECT_EQ(printable_utf8("Flu\u00dfaue \u2248 2 m"), "Flu\u00dfaue \u2248 2 m");
-  EXPECT_EQ(printable_utf8("tab\there"), "tab?here");
-  EXPECT_EQ(printable_utf8("Latin-1 \xe9t\xe9"), "Latin-1 ?t?");
-  EXPECT_EQ(printable_utf8("\xc0\xaf overlong, \xed\xa0\x80 surrogate, \xf4\x90\x80\x80 too large"),
-            "?? overlong, ??? surrogate, ???? too large");
-  EXPECT_EQ(printable_utf8("cut \xe2\x82"), "cut ??");
+  EXPECT_EQ(printable_utf8("tab\t, Latin-1 \xe9, overlong \xc0\xaf, cut \xe2\x82"), "tab?, Latin-1 ?, overlong ??, cut ??");
 }
 
 }  // namespace
