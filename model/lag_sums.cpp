@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/parallel_for.hpp"
+
 namespace kesta {
 namespace {
 
@@ -11,7 +13,7 @@ namespace {
 typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
 
-// Below this many output steps the second core costs more than it saves.
+// Below this many output steps more threads cost more than they save.
 constexpr int PARALLEL_MIN_STEPS = 2048;
 
 // One output step alone, from lag `first` on, continuing a partial sum.
@@ -80,8 +82,7 @@ void lag_sums(std::span<const double> rate, std::span<const double> response, in
   const double* h = response.data();
   double* o = out.data();
   const int blocks = n / B;
-#pragma omp parallel for schedule(dynamic, 1) if (n >= PARALLEL_MIN_STEPS)
-  for (int b = 0; b < blocks; ++b) block(r, h, n - (b + 1) * B + 1, o);
+  parallel_for(blocks, PARALLEL_MIN_STEPS / B, 1, [&](int b) { block(r, h, n - (b + 1) * B + 1, o); });
   for (int i = 1; i <= n - blocks * B; ++i) o[i] = continue_sum(r, h, i, 1, 0.0);
 }
 

@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "model/parallel_for.hpp"
+
 namespace kesta {
 namespace {
 
 // Rows are edited in batches on every core, then written in step order.
 constexpr int ROWS_PER_BATCH = 4096;
 constexpr int PARALLEL_MIN_ROWS = 256;
+constexpr int ROWS_PER_CHUNK = 128;
 
 std::string report_row(const Results& r, std::size_t k) {
   return format_layout({X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4)},
@@ -47,12 +50,11 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
     const int count = std::min(ROWS_PER_BATCH, NT - first);
     report_rows.assign(static_cast<std::size_t>(count), {});
     plot_rows.assign(plot != nullptr ? static_cast<std::size_t>(count) : 0, {});
-#pragma omp parallel for schedule(static) if (count >= PARALLEL_MIN_ROWS)
-    for (int r = 0; r < count; ++r) {
+    parallel_for(count, PARALLEL_MIN_ROWS, ROWS_PER_CHUNK, [&](int r) {
       const auto k = static_cast<std::size_t>(first + r);
       report_rows[static_cast<std::size_t>(r)] = report_row(results, k);
       if (plot != nullptr) plot_rows[static_cast<std::size_t>(r)] = plot_row(results, k);
-    }
+    });
     // The report row of a step goes out before its plot row, both before the next step's.
     for (int r = 0; r < count; ++r) {
       report.write_record(report_rows[static_cast<std::size_t>(r)]);
