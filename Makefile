@@ -67,10 +67,10 @@ fuzz-build:
 	@$(QUIETLY) $(FUZZ_BUILD)/build.log "building the fuzzing harnesses" cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 fuzz: fuzz-build
-	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
-	$(BUILD)/bench/kesta_bench
+	@$(BUILD)/bench/kesta_bench
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out

@@ -1,5 +1,6 @@
 #include "plot/picture_deck.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -8,7 +9,7 @@ namespace kesta::plot {
 namespace {
 
 // The plot file prints T with 7 significant digits (E13.6): half a unit in
-// the last is 5e-7 of the value; twice that allows for the deck's own rounding.
+// the last is at most 5e-7 of the value; 1e-6 leaves a margin.
 constexpr double kTimeDigits = 1e-6;
 
 bool same_time(double printed, double computed) {
