@@ -38,7 +38,7 @@ programs:
 
 run: programs
 	@mkdir -p out
-	@printf '%s\n%s\n%s\n' "$(EXAMPLE)" out/results.txt out/plot.txt | $(BUILD)/kesta >/dev/null
+	@$(BUILD)/kesta "$(EXAMPLE)" out/results.txt out/plot.txt >/dev/null
 	@cat out/results.txt
 	@$(BUILD)/plot/kesta-plot --deck "$(EXAMPLE)" --units "$(UNITS)" out/plot.txt out/plot.svg
 
