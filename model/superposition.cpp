@@ -4,6 +4,7 @@
 
 #include "model/lag_sums.hpp"
 #include "model/step_response.hpp"
+#include "model/stresses.hpp"
 
 namespace kesta {
 namespace {
@@ -12,29 +13,6 @@ using Series = std::vector<double>;
 
 // Below this many lags a second thread costs more than it saves.
 constexpr int PARALLEL_MIN_LAGS = 256;
-
-// Stress values that drive the head and the seepage, by stress type; entry k is
-// time step k (entry 0 unused), so the formulas read as the model writes them.
-void set_stresses(const Deck& deck, Series& HSTRESS, Series& QSTRESS) {
-  for (int k = 1; k <= deck.NT; ++k) {
-    const double stage = deck.STAGE[static_cast<std::size_t>(k - 1)];
-    const double rech = deck.RECH[static_cast<std::size_t>(k - 1)];
-    switch (deck.ISTRESS) {
-      case 0:  // stream-stage fluctuations
-        HSTRESS[k] = stage;
-        QSTRESS[k] = stage;
-        break;
-      case 1:  // recharge or leakage through the aquitard
-        HSTRESS[k] = rech;
-        QSTRESS[k] = -rech;
-        break;
-      default:  // both
-        HSTRESS[k] = stage + rech;
-        QSTRESS[k] = stage - rech;
-        break;
-    }
-  }
-}
 
 }  // namespace
 
