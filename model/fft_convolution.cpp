@@ -8,6 +8,19 @@ namespace {
 
 using Complex = std::complex<double>;
 
+// Up to this length the plain double loop is cheaper than the transforms.
+constexpr std::size_t DIRECT_MAX = 512;
+
+std::vector<double> convolve_directly(std::span<const double> a, std::span<const double> b) {
+  std::vector<double> out(a.size(), 0.0);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    double sum = 0.0;
+    for (std::size_t j = 0; j <= i; ++j) sum += a[i - j] * b[j];
+    out[i] = sum;
+  }
+  return out;
+}
+
 // In-place radix-2 transform of a power-of-two length; `roots` holds
 // exp(-2πik/n) for k < n/2, each from its own cosine and sine so no error piles
 // up. The inverse transform conjugates them and leaves the 1/n to the caller.
@@ -57,6 +70,10 @@ std::vector<std::vector<double>> convolve_each(std::span<const double> a, const 
   const std::size_t n = a.size();
   std::vector<std::vector<double>> out(b.size(), std::vector<double>(n, 0.0));
   if (n == 0) return out;
+  if (n <= DIRECT_MAX) {
+    for (std::size_t m = 0; m < b.size(); ++m) out[m] = convolve_directly(a, b[m]);
+    return out;
+  }
   // Twice the length, so the circular convolution holds the linear one.
   std::size_t size = 1;
   while (size < 2 * n) size <<= 1;
