@@ -97,10 +97,17 @@ FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
 }  // namespace
 
 FitCase load_fit_case(FitFile file) {
+  Deck deck = read_checked_deck(file);
+  std::vector<ObservationSet> sets;
+  for (const ObservationSpec& spec : file.observations) sets.push_back(read_set(spec, file, deck));
+  return assemble_fit_case(std::move(file), std::move(deck), std::move(sets));
+}
+
+FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets) {
   FitCase c;
-  c.deck = read_checked_deck(file);
-  for (const ObservationSpec& spec : file.observations) c.sets.push_back(read_set(spec, file, c.deck));
   c.file = std::move(file);
+  c.deck = std::move(deck);
+  c.sets = std::move(sets);
   for (const ParameterSpec& spec : c.file.parameters) {
     c.parameters.push_back(spec.info);
     c.free.push_back(free_parameter(c, spec));

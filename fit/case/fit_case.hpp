@@ -34,4 +34,8 @@ struct FitCase {
 // everything against the deck. Throws FitInputError naming the file and line.
 FitCase load_fit_case(FitFile file);
 
+// The fit case from a deck and observation sets already read and checked:
+// checks the parameters against the deck and gathers the observations.
+FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets);
+
 }  // namespace kesta::fit
