@@ -49,6 +49,7 @@ fuzz: fuzz-build
 
 bench: build
 	$(BUILD)/bench/kesta_bench
+	if [ -x $(BUILD)/bench/kesta_fit_bench ]; then $(BUILD)/bench/kesta_fit_bench; fi
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out
