@@ -7,53 +7,52 @@
 
 #include "direct_superposition.hpp"
 #include "model_fixture.hpp"
-#include "driver/driver.hpp"
-#include "driver/model_state.hpp"
-#include "driver/units.hpp"
+#include "io/output_unit.hpp"
 #include "model/dimensionless.hpp"
 #include "model/lag_sums.hpp"
 #include "model/stehfest.hpp"
 #include "model/step_response.hpp"
 #include "model/superposition.hpp"
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
+#include "report/dimensionless_block.hpp"
 #include "report/results_report.hpp"
 
 namespace kesta {
 namespace {
 
-
+using Series = std::vector<double>;
 
 // Args: IAQ, IXL. NS = 20, TD swept over four decades.
 void BM_StepResponse(benchmark::State& bench) {
-  ModelState state;
-  testing::fill_deck(state, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2, 1, 20});
-  testing::prepare_model(state);
+  Deck deck;
+  testing::fill_deck(deck, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2, 1, 20});
+  const testing::ModelRun m = testing::prepare_model(deck);
   double TD = 0.01;
   for (auto _ : bench) {
-    benchmark::DoNotOptimize(step_response(TD, state));
+    benchmark::DoNotOptimize(step_response(TD, m.deck, m.derived, m.inversion));
     TD = TD < 100.0 ? TD * 1.01 : 0.01;
   }
 }
 BENCHMARK(BM_StepResponse)->ArgNames({"IAQ", "IXL"})->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
 
 void BM_SuperposeCached(benchmark::State& bench) {
-  ModelState state;
-  testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
-  const TimeScales scales = testing::prepare_model(state);
+  Deck deck;
+  testing::fill_deck(deck, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const testing::ModelRun m = testing::prepare_model(deck);
   for (auto _ : bench) {
-    superpose(state, scales);
-    benchmark::DoNotOptimize(state.BANKV.data());
+    const Results r = superpose(m.deck, m.derived, m.inversion);
+    benchmark::DoNotOptimize(r.bank_volume.data());
   }
 }
 BENCHMARK(BM_SuperposeCached)->ArgName("NT")->Arg(1000)->Arg(99999)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SuperposeDirect(benchmark::State& bench) {
-  ModelState state;
-  testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
-  const TimeScales scales = testing::prepare_model(state);
+  Deck deck;
+  testing::fill_deck(deck, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const testing::ModelRun m = testing::prepare_model(deck);
   for (auto _ : bench) {
-    superpose_directly(state, scales);
-    benchmark::DoNotOptimize(state.BANKV.data());
+    const Results r = superpose_directly(m.deck, m.derived, m.inversion);
+    benchmark::DoNotOptimize(r.bank_volume.data());
   }
 }
 BENCHMARK(BM_SuperposeDirect)->ArgName("NT")->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -82,20 +81,20 @@ void BM_WholeComputationWithTable(benchmark::State& bench) {
   const std::string report_name = (folder / "kesta_bench_report.txt").string();
   const std::string plot_name = (folder / "kesta_bench_plot.txt").string();
   for (auto _ : bench) {
-    ModelState state;
-    testing::fill_deck(state, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
-    Units units;
-    if (units.report.open(16, report_name) || units.plot.open(17, plot_name)) {
+    Deck deck;
+    testing::fill_deck(deck, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+    OutputUnit report, plot;
+    if (report.open(16, report_name) || plot.open(17, plot_name)) {
       bench.SkipWithError("cannot open the files in the temporary folder");
       break;
     }
-    const TimeScales scales = testing::prepare_model(state);
-    write_dimensionless_block(state, scales, units.report);
-    write_results_heading(units.report);
-    superpose(state, scales);
-    write_results_table(state, 1, units);
-    units.report.close();
-    units.plot.close();
+    const testing::ModelRun m = testing::prepare_model(deck);
+    write_dimensionless_block(m.deck, m.derived, report);
+    write_results_heading(report);
+    const Results r = superpose(m.deck, m.derived, m.inversion);
+    write_results_table(r, report, &plot);
+    report.close();
+    plot.close();
   }
   std::filesystem::remove(report_name);
   std::filesystem::remove(plot_name);

@@ -1,15 +1,21 @@
 #include "driver/file_dialogue.hpp"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "io/output_target.hpp"
 
 namespace kesta {
 namespace {
 
+// The whole answer as typed; a name longer than the system accepts is refused
+// when the file is opened, never cut to another file's name.
 Outcome read_name(Console& console, std::string& name) {
-  switch (read_record(console.in, kNameWidth, name)) {
+  switch (read_line(console.in, name, kLongestName)) {
     case ReadStatus::Ok: return std::nullopt;
     case ReadStatus::EndOfFile: return severe(IoError::EndOfFile, kConsoleInputUnit, kConsoleInputFile);
     case ReadStatus::Error: return severe(IoError::ReadError, kConsoleInputUnit, kConsoleInputFile);
+    case ReadStatus::TooLong: return severe(IoError::FileNameError, kConsoleInputUnit, name.substr(0, 80) + "...");
   }
   return std::nullopt;
 }
@@ -37,6 +43,33 @@ bool names_file(std::string_view name, dev_t dev, ino_t ino) {
   return info.st_dev == dev && info.st_ino == ino;
 }
 
+// Writing to the program's own standard input would read back what it writes,
+// or wait forever for itself.
+bool names_standard_input(std::string_view name) {
+  struct stat info {};
+  if (::fstat(STDIN_FILENO, &info) != 0) return false;
+  return names_file(name, info.st_dev, info.st_ino);
+}
+
+// Refuses an output that is the input deck or the program's standard input.
+Outcome refuse_inputs(std::string_view name, int unit, const InputUnit& deck, std::string_view what) {
+  if (auto stop = refuse_same_file(name, unit, names_file(name, deck.dev(), deck.ino()),
+                                   std::string(what) + " is the input deck"))
+    return stop;
+  return refuse_same_file(name, unit, names_standard_input(name),
+                          std::string(what) + " is the program's standard input");
+}
+
+// Whether a name stands for the output another unit writes: the same file, or
+// the same name in the same folder once links are followed.
+bool same_output(std::string_view name, const OutputUnit& other) {
+  if (names_file(name, other.dev(), other.ino())) return true;
+  OutputTarget target;
+  const std::string path(name);
+  if (path.find('\0') != std::string::npos || resolve_output(path, target) != 0) return false;
+  return !other.place().empty() && target.place == other.place();
+}
+
 }  // namespace
 
 std::string_view trimmed_name(std::string_view name) {
@@ -44,45 +77,32 @@ std::string_view trimmed_name(std::string_view name) {
   return last == std::string_view::npos ? std::string_view{} : name.substr(0, last + 1);
 }
 
-Outcome file_dialogue(ModelState& state, Units& units, Console& console, int& IPLOT) {
-  state.IUIN = 15;
-  state.IUOUT = 16;
-  state.IUPLOT = 17;
-
+Outcome file_dialogue(FileChannels& files, Console& console) {
   console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
                      X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
                      X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
 
   std::string INFILE, OUTFILE, PLTFILE;
   if (auto stop = ask(console, "Enter name of file containing input data:", INFILE)) return stop;
-  if (auto stop = units.deck.open(state.IUIN, trimmed_name(INFILE))) return stop;
+  if (auto stop = files.deck.open(IUIN, trimmed_name(INFILE))) return stop;
 
   if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
   const std::string_view out_name = trimmed_name(OUTFILE);
-  if (auto stop = refuse_same_file(out_name, state.IUOUT,
-                                   names_file(out_name, units.deck.dev(), units.deck.ino()),
-                                   "the results file is the input deck"))
-    return stop;
-  if (auto stop = units.report.open(state.IUOUT, out_name)) return stop;
+  if (auto stop = refuse_inputs(out_name, IUOUT, files.deck, "the results file")) return stop;
+  if (auto stop = files.report.open(IUOUT, out_name, files.pending)) return stop;
 
   console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
   if (auto stop = read_name(console, PLTFILE)) return stop;
   const std::string_view plot_name = trimmed_name(PLTFILE);
   if (plot_name.empty()) {
-    IPLOT = 0;
     console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
                        Lit(" to a plot file.")});
   } else {
-    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
-                                     names_file(plot_name, units.deck.dev(), units.deck.ino()),
-                                     "the plot file is the input deck"))
-      return stop;
-    if (auto stop = refuse_same_file(plot_name, state.IUPLOT,
-                                     names_file(plot_name, units.report.dev(), units.report.ino()),
+    if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file")) return stop;
+    if (auto stop = refuse_same_file(plot_name, IUPLOT, same_output(plot_name, files.report),
                                      "the plot file is the results file"))
       return stop;
-    if (auto stop = units.plot.open(state.IUPLOT, plot_name)) return stop;
-    IPLOT = 1;
+    if (auto stop = files.plot.open(IUPLOT, plot_name, files.pending)) return stop;
   }
   console.out.write({Slash, X(3), Lit("File names have been read.")});
   return std::nullopt;

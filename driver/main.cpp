@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include "driver/driver.hpp"
+#include "driver/interrupts.hpp"
 
 int main() {
+  kesta::PendingFiles pending;
+  const kesta::InterruptGuard guard(pending);
   kesta::Console console;
   console.out.attach(6, STDOUT_FILENO, "stdout");
-  return kesta::run_kesta(console);
+  return kesta::run_kesta(console, &pending);
 }

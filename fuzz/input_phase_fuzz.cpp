@@ -5,13 +5,14 @@
 // one of the defined ways:
 //  - the deck was read and passed every check: the report ends with the summary
 //    of stress data, and the model state holds what the model relies on;
-//  - a check or the line error report stopped it: exit status 0, no console text,
+//  - a check or the line error report stopped it: exit status 1, no console text,
 //    and the report ends with the message;
 //  - the deck or a line ran out: the end-of-file diagnostic (24) naming the deck
 //    or the internal list read, and a report holding the banner box alone.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -66,8 +67,8 @@ void check_outcome(const kesta::Outcome& stop, const kesta::ModelState& state, c
       std::abort();
     return;
   }
-  if (stop->status == 0) {
-    if (!stop->diagnostic.empty()) std::abort();
+  if (stop->status == 1) {
+    if (!stop->diagnostic.empty() || stop->message.empty()) std::abort();
     const std::string_view last = last_record(report);
     if (last != " Check for incorrect positions or data types..." &&
         last.find("PROGRAM STOPPED") == std::string_view::npos)
@@ -78,7 +79,10 @@ void check_outcome(const kesta::Outcome& stop, const kesta::ModelState& state, c
   const std::string deck_end = "kesta: severe (24): end-of-file during read, unit 15, file " + deck_name + "\n";
   const std::string list_end =
       "kesta: severe (24): end-of-file during read, unit -5, file Internal List-Directed Read\n";
-  if (stop->diagnostic != deck_end && stop->diagnostic != list_end) std::abort();
+  // The fixed first line, then one line that names the deck line.
+  const std::string& d = stop->diagnostic;
+  if (d.rfind(deck_end, 0) != 0 && d.rfind(list_end, 0) != 0) std::abort();
+  if (std::count(d.begin(), d.end(), '\n') != 2) std::abort();
   if (report != banner_box()) std::abort();
 }
 

@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/list_parser.hpp"
+#include "io/list_parser.hpp"
 
 namespace {
 

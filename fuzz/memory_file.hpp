@@ -9,7 +9,7 @@
 #include <string>
 
 #include "input/input_summary.hpp"
-#include "report/output_unit.hpp"
+#include "io/output_unit.hpp"
 
 namespace kesta::fuzzing {
 

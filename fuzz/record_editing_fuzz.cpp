@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
 
 namespace {
 

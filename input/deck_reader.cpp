@@ -1,8 +1,11 @@
 #include "input/deck_reader.hpp"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
-#include "report/list_parser.hpp"
+#include "io/list_parser.hpp"
 
 namespace kesta {
 namespace {
@@ -25,68 +28,111 @@ constexpr std::array<std::string_view, 12> kLabel = {
 
 constexpr int kStressLine = 11;  // every time-stress line is reported as line 11
 
-// What a parse outcome means for the run.
-Outcome after_parse(ListOutcome outcome, OutputUnit& report, int NLINE, const std::string& LINE) {
-  switch (outcome) {
-    case ListOutcome::Complete:
+// The names of a line's values without the blanks around them.
+std::string values_of(int NLINE) {
+  const std::string_view label = kLabel[static_cast<std::size_t>(NLINE)];
+  const auto first = label.find_first_not_of(' ');
+  const auto last = label.find_last_not_of(' ');
+  return std::string(label.substr(first, last - first + 1));
+}
+
+// Which line of the deck is being read, for messages that name it.
+struct Where {
+  const InputUnit& unit;
+  int NLINE;
+  int stress = 0;  // the time-stress line's number, 1..NT, on a time-stress line
+  int NT = 0;
+
+  std::string what() const {
+    if (stress == 0) return "line " + std::to_string(NLINE) + " (" + values_of(NLINE) + ")";
+    return "time-stress line " + std::to_string(stress) + " of " + std::to_string(NT) + " (TIME  STAGE  RECH)";
+  }
+  std::string line_of_deck() const { return "line " + std::to_string(unit.lines_read()) + " of " + unit.name(); }
+  // The values of the line, as a message places them after its number in the file.
+  std::string values() const { return stress == 0 ? " (" + values_of(NLINE) + ")" : ", " + what() + ","; }
+
+  DeckProblem problem(DeckProblem::Kind kind, std::string message, const std::string& LINE = {}) const {
+    return DeckProblem{kind, unit.lines_read(), NLINE, LINE, std::move(message)};
+  }
+};
+
+std::optional<DeckProblem> read_line_of(InputUnit& unit, const Where& where, std::string& LINE) {
+  switch (unit.next(kDeckWidth, LINE)) {
+    case ReadStatus::Ok:
       return std::nullopt;
-    case ListOutcome::EndOfData:
-      return severe(IoError::EndOfFile, kInternalReadUnit, kInternalReadFile);
-    case ListOutcome::Error:
-      write_line_error_report(report, NLINE, LINE);
-      return plain_stop();
+    case ReadStatus::EndOfFile: {
+      const std::string ends =
+          unit.lines_read() == 0 ? " is empty" : " ends after line " + std::to_string(unit.lines_read());
+      return where.problem(DeckProblem::Kind::Missing, unit.name() + ends + "; " + where.what() + " is missing");
+    }
+    case ReadStatus::Error:
+      return where.problem(DeckProblem::Kind::ReadFailed,
+                           where.line_of_deck() + " cannot be read: " + std::strerror(errno));
+    case ReadStatus::TooLong:
+      return where.problem(DeckProblem::Kind::ReadFailed,
+                           where.line_of_deck() + " is longer than " + std::to_string(kLongestRecord) +
+                               " bytes without a line end; the input deck must be a text file");
   }
   return std::nullopt;
 }
 
-Outcome parse_fixed_line(int NLINE, const std::string& LINE, ModelState& s, int& IPRINT, OutputUnit& report) {
-  ListOutcome outcome = ListOutcome::Complete;
-  switch (NLINE) {
-    case 1: s.TITLE1 = LINE.substr(0, 70); break;
-    case 2: s.TITLE2 = LINE.substr(0, 70); break;
-    case 3: outcome = parse_list(LINE, {&s.ISTRESS, &s.DELT, &IPRINT}); break;
-    case 4: outcome = parse_list(LINE, {&s.IXL, &s.IAQ, &s.IXA}); break;
-    case 5: outcome = parse_list(LINE, {&s.XZERO, &s.XLL, &s.XAA, &s.XSTREAM}); break;
-    case 6: outcome = parse_list(LINE, {&s.AK, &s.AS, &s.AB}); break;
-    case 7: outcome = parse_list(LINE, {&s.AKT, &s.AST, &s.ABT, &s.ASYT}); break;
-    case 8: outcome = parse_list(LINE, {&s.X, &s.HINIT, &s.TINIT}); break;
-    case 9: outcome = parse_list(LINE, {&s.NS}); break;
-    case 10: outcome = parse_list(LINE, {&s.NT}); break;
-    default: break;
+std::optional<DeckProblem> after_parse(ListOutcome outcome, const Where& where, const std::string& LINE) {
+  switch (outcome) {
+    case ListOutcome::Complete:
+      return std::nullopt;
+    case ListOutcome::EndOfData:
+      return where.problem(DeckProblem::Kind::TooFewValues,
+                           where.line_of_deck() + where.values() + " has too few values");
+    case ListOutcome::Error:
+      return where.problem(DeckProblem::Kind::Unreadable,
+                           where.line_of_deck() + where.values() + " holds a value that is not a number", LINE);
   }
-  return after_parse(outcome, report, NLINE, LINE);
+  return std::nullopt;
+}
+
+ListOutcome parse_fixed_line(int NLINE, const std::string& LINE, Deck& d) {
+  switch (NLINE) {
+    case 1: d.TITLE1 = LINE.substr(0, 70); return ListOutcome::Complete;
+    case 2: d.TITLE2 = LINE.substr(0, 70); return ListOutcome::Complete;
+    case 3: return parse_list(LINE, {&d.ISTRESS, &d.DELT, &d.IPRINT});
+    case 4: return parse_list(LINE, {&d.IXL, &d.IAQ, &d.IXA});
+    case 5: return parse_list(LINE, {&d.XZERO, &d.XLL, &d.XAA, &d.XSTREAM});
+    case 6: return parse_list(LINE, {&d.AK, &d.AS, &d.AB});
+    case 7: return parse_list(LINE, {&d.AKT, &d.AST, &d.ABT, &d.ASYT});
+    case 8: return parse_list(LINE, {&d.X, &d.HINIT, &d.TINIT});
+    case 9: return parse_list(LINE, {&d.NS});
+    case 10: return parse_list(LINE, {&d.NT});
+    default: return ListOutcome::Complete;
+  }
 }
 
 }  // namespace
 
-void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LINE) {
-  report.write({Lit(" Aborting due to error in line from input file:"), X(2), I(5), Slash,
-                A(80), Slash,
-                Lit(" While attempting to read variables"), A(40), Slash,
-                Lit(" Check for incorrect positions or data types...")},
-               {NLINE, LINE, kLabel[static_cast<std::size_t>(NLINE)]});
-}
+std::string_view line_label(int NLINE) { return kLabel[static_cast<std::size_t>(NLINE)]; }
 
-Outcome read_deck(ModelState& state, Units& units, int& IPRINT) {
+std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck) {
   std::string LINE;
   for (int NLINE = 1; NLINE <= 10; ++NLINE) {
-    if (auto stop = units.deck.read(kDeckWidth, LINE)) return stop;
-    if (auto stop = parse_fixed_line(NLINE, LINE, state, IPRINT, units.report)) return stop;
+    const Where where{unit, NLINE};
+    if (auto problem = read_line_of(unit, where, LINE)) return problem;
+    if (auto problem = after_parse(parse_fixed_line(NLINE, LINE, deck), where, LINE)) return problem;
   }
 
   // The series get room for every time step the deck gives, up to the widest
   // count the summary can echo.
-  if (state.NT > NTLIMIT) {
-    units.report.write({X(3), Lit("NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.")});
-    return plain_stop();
-  }
-  state.size_series(state.NT);
+  if (deck.NT > NTLIMIT)
+    return Where{unit, 10}.problem(DeckProblem::Kind::TooManySteps,
+                                   "line 10 of " + unit.name() + ": NT = " + std::to_string(deck.NT) +
+                                       " is greater than " + std::to_string(NTLIMIT));
+  const std::size_t n = deck.NT > 0 ? static_cast<std::size_t>(deck.NT) : 0;
+  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->assign(n, 0.0);
 
-  for (int i = 1; i <= state.NT; ++i) {
-    if (auto stop = units.deck.read(kDeckWidth, LINE)) return stop;
-    const auto k = static_cast<std::size_t>(i);
-    const ListOutcome outcome = parse_list(LINE, {&state.TIME[k], &state.STAGE[k], &state.RECH[k]});
-    if (auto stop = after_parse(outcome, units.report, kStressLine, LINE)) return stop;
+  for (int i = 1; i <= deck.NT; ++i) {
+    const Where where{unit, kStressLine, i, deck.NT};
+    if (auto problem = read_line_of(unit, where, LINE)) return problem;
+    const auto k = static_cast<std::size_t>(i - 1);
+    const ListOutcome outcome = parse_list(LINE, {&deck.TIME[k], &deck.STAGE[k], &deck.RECH[k]});
+    if (auto problem = after_parse(outcome, where, LINE)) return problem;
   }
   return std::nullopt;
 }

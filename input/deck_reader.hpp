@@ -1,19 +1,22 @@
 #pragma once
 // Reading the input deck: ten fixed lines, then NT time-stress lines.
-#include "driver/model_state.hpp"
-#include "driver/units.hpp"
-#include "report/stop.hpp"
+#include <optional>
+#include <string_view>
+
+#include "input/deck_problem.hpp"
+#include "io/record_reader.hpp"
+#include "kesta/deck.hpp"
 
 namespace kesta {
 
 inline constexpr int kDeckWidth = 80;
 
-// Fills the model state and IPRINT from the deck. An unreadable line writes the
-// line error report; a deck or line that runs out ends with the end-of-file
-// diagnostic.
-Outcome read_deck(ModelState& state, Units& units, int& IPRINT);
+// The values of line NLINE (1..11) as the line error report names them, padded
+// to 40 characters.
+std::string_view line_label(int NLINE);
 
-// The four lines naming an unreadable line, written to the report.
-void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LINE);
+// Fills the deck from the unit, strictly forward. Values not given keep what
+// the deck held. Stops at the first problem and says what it is.
+std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck);
 
 }  // namespace kesta

@@ -1,21 +1,13 @@
 #pragma once
-// Dimensionless parameters of the analytical model, derived from the input values
-// and printed as their block of the results report.
-#include "driver/model_state.hpp"
-#include "report/output_unit.hpp"
+// Dimensionless parameters of the analytical model, derived from the deck.
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
 
 namespace kesta {
 
-// The two scale values the time loop needs besides the model state.
-struct TimeScales {
-  double XZEROD = 0.0;  // stream half width over aquifer thickness, XZERO / AB
-  double XZERO2 = 0.0;  // square of the stream half width
-};
-
-// Sets XD, XLLD, XAAD, GAMMA1, SIGMA1 and SIGMAP and returns XZEROD and XZERO².
-TimeScales dimensionless_parameters(ModelState& state);
-
-// The dimensionless-parameters block of the results report.
-void write_dimensionless_block(const ModelState& state, const TimeScales& scales, OutputUnit& report);
+// XD, XZEROD, XLLD, XAAD, GAMMA1, SIGMA1 and SIGMAP; features the codes switch
+// off give 0 (XLLD, XAAD, SIGMAP) or the report's placeholder 0.0001 (GAMMA1,
+// SIGMA1 of a confined aquifer).
+Derived derive(const Deck& deck);
 
 }  // namespace kesta

@@ -3,7 +3,7 @@
 // f(t) ≈ (LN2 / t) · Σ V(i) · F(i · LN2 / t), i = 1..NS.
 #include <array>
 
-#include "driver/model_state.hpp"
+#include "kesta/deck.hpp"
 
 namespace kesta {
 

@@ -1,7 +1,9 @@
 #pragma once
 // Response of the aquifer to a unit step rise of stream stage at dimensionless
 // time 0, brought back from the Laplace domain at dimensionless time TD.
-#include "driver/model_state.hpp"
+#include "data/inversion.hpp"
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
 
 namespace kesta {
 
@@ -10,8 +12,8 @@ struct StepResponse {
   double RQ = 0.0;  // dimensionless head gradient at the streambank (negative after a rise)
 };
 
-// A pure function of TD and the model state (NS, IAQ, IXL, XD, XLLD, XAAD,
-// GAMMA1, SIGMA1, SIGMAP, V, LN2, EXPMAX), which it only reads.
-StepResponse step_response(double TD, const ModelState& state);
+// A pure function of TD, the aquifer's codes (IAQ, IXL), the derived parameters
+// and the inversion.
+StepResponse step_response(double TD, const Deck& deck, const Derived& derived, const Inversion& inversion);
 
 }  // namespace kesta

@@ -1,29 +1,36 @@
 #include "model/superposition.hpp"
 
+#include <vector>
+
 #include "model/lag_sums.hpp"
 #include "model/step_response.hpp"
 
 namespace kesta {
 namespace {
 
-// Below this many lags the second core costs more than it saves.
+using Series = std::vector<double>;
+
+// Below this many lags a second thread costs more than it saves.
 constexpr int PARALLEL_MIN_LAGS = 256;
 
-// Stress values that drive the head and the seepage, by stress type.
-void set_stresses(ModelState& state) {
-  for (int k = 1; k <= state.NT; ++k) {
-    switch (state.ISTRESS) {
+// Stress values that drive the head and the seepage, by stress type; entry k is
+// time step k (entry 0 unused), so the formulas read as the model writes them.
+void set_stresses(const Deck& deck, Series& HSTRESS, Series& QSTRESS) {
+  for (int k = 1; k <= deck.NT; ++k) {
+    const double stage = deck.STAGE[static_cast<std::size_t>(k - 1)];
+    const double rech = deck.RECH[static_cast<std::size_t>(k - 1)];
+    switch (deck.ISTRESS) {
       case 0:  // stream-stage fluctuations
-        state.HSTRESS[k] = state.STAGE[k];
-        state.QSTRESS[k] = state.STAGE[k];
+        HSTRESS[k] = stage;
+        QSTRESS[k] = stage;
         break;
       case 1:  // recharge or leakage through the aquitard
-        state.HSTRESS[k] = state.RECH[k];
-        state.QSTRESS[k] = -state.RECH[k];
+        HSTRESS[k] = rech;
+        QSTRESS[k] = -rech;
         break;
       default:  // both
-        state.HSTRESS[k] = state.STAGE[k] + state.RECH[k];
-        state.QSTRESS[k] = state.STAGE[k] - state.RECH[k];
+        HSTRESS[k] = stage + rech;
+        QSTRESS[k] = stage - rech;
         break;
     }
   }
@@ -31,52 +38,61 @@ void set_stresses(ModelState& state) {
 
 }  // namespace
 
-void superpose(ModelState& state, const TimeScales& scales) {
-  const int NT = state.NT;
-  if (NT <= 0) return;
-  for (int k = 1; k <= NT; ++k) {
-    state.HEAD[k] = state.HINIT;
-    state.SEEP[k] = 0.0;
-    state.SEEPT[k] = 0.0;
-    state.BANK[k] = 0.0;
-    state.BANKV[k] = 0.0;
-  }
-  set_stresses(state);
+Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion) {
+  const int NT = deck.NT;
+  Results results;
+  if (NT <= 0) return results;
+  const auto n = static_cast<std::size_t>(NT);
+  results.time.resize(n);
+  results.head.assign(n, deck.HINIT);
+  results.seepage.assign(n, 0.0);
+  results.total_seepage.assign(n, 0.0);
+  results.bank_storage.assign(n, 0.0);
+  results.bank_volume.assign(n, 0.0);
+  for (int k = 1; k <= NT; ++k)
+    results.time[static_cast<std::size_t>(k - 1)] = static_cast<double>(k - 1) * deck.DELT + deck.TINIT;
+
+  Series HSTRESS(n + 1, 0.0), QSTRESS(n + 1, 0.0), HRATE(n + 1, 0.0), QRATE(n + 1, 0.0);
+  set_stresses(deck, HSTRESS, QSTRESS);
 
   // The change of stress over interval m, per unit time, acts as a step at its start.
   for (int k = 2; k <= NT; ++k) {
-    state.HRATE[k - 1] = (state.HSTRESS[k] - state.HSTRESS[k - 1]) / state.DELT;
-    state.QRATE[k - 1] = (state.QSTRESS[k] - state.QSTRESS[k - 1]) / state.DELT;
+    HRATE[k - 1] = (HSTRESS[k] - HSTRESS[k - 1]) / deck.DELT;
+    QRATE[k - 1] = (QSTRESS[k] - QSTRESS[k - 1]) / deck.DELT;
   }
 
   // The step response depends on the lag alone: once per lag, reused by every step.
   const int lags = NT - 1;
-  if (lags < 1) return;
+  if (lags < 1) return results;
   const auto size = static_cast<std::size_t>(lags) + 1;
   Series RH(size, 0.0);
   Series RQ(size, 0.0);
-  const double storage_scale = state.AS * scales.XZERO2;
+  const double XZERO2 = deck.XZERO * deck.XZERO;
+  const double storage_scale = deck.AS * XZERO2;
 #pragma omp parallel for schedule(static) if (lags >= PARALLEL_MIN_LAGS)
   for (int j = 1; j <= lags; ++j) {
-    const double TD = (state.AK * (static_cast<double>(j) * state.DELT)) / storage_scale;
-    const StepResponse response = step_response(TD, state);
+    const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
+    const StepResponse response = step_response(TD, deck, derived, inversion);
     RH[j] = response.RH;
     RQ[j] = response.RQ;
   }
 
   Series SH(size, 0.0);
   Series SQ(size, 0.0);
-  lag_sums(state.HRATE, RH, lags, SH);
-  lag_sums(state.QRATE, RQ, lags, SQ);
+  lag_sums(HRATE, RH, lags, SH);
+  lag_sums(QRATE, RQ, lags, SQ);
 
+  // Entry i of the results is time step i + 1.
   for (int i = 1; i <= lags; ++i) {
-    state.HEAD[i + 1] = SH[i] * state.DELT + state.HEAD[i + 1];
-    state.SEEP[i + 1] = (SQ[i] * (state.AK / scales.XZEROD)) * state.DELT;
-    state.SEEPT[i + 1] = (2.0 * state.SEEP[i + 1]) * state.XSTREAM;
+    const auto k = static_cast<std::size_t>(i);
+    results.head[k] = SH[i] * deck.DELT + results.head[k];
+    results.seepage[k] = (SQ[i] * (deck.AK / derived.XZEROD)) * deck.DELT;
+    results.total_seepage[k] = (2.0 * results.seepage[k]) * deck.XSTREAM;
     // Seepage that leaves the aquifer for the stream empties bank storage.
-    state.BANK[i + 1] = state.BANK[i] - state.SEEP[i + 1] * state.DELT;
-    state.BANKV[i + 1] = state.XSTREAM * (2.0 * state.BANK[i + 1]);
+    results.bank_storage[k] = results.bank_storage[k - 1] - results.seepage[k] * deck.DELT;
+    results.bank_volume[k] = deck.XSTREAM * (2.0 * results.bank_storage[k]);
   }
+  return results;
 }
 
 }  // namespace kesta

@@ -1,11 +1,15 @@
 #pragma once
-// Superposition of step responses over the stress series: fills HEAD, SEEP,
-// SEEPT, BANK and BANKV for time steps 1..NT.
-#include "driver/model_state.hpp"
-#include "model/dimensionless.hpp"
+// Superposition of step responses over the stress series: head, seepage, total
+// seepage, bank storage and bank-storage volume for every time step.
+#include "data/inversion.hpp"
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
+#include "kesta/results.hpp"
 
 namespace kesta {
 
-void superpose(ModelState& state, const TimeScales& scales);
+// NT entries of each series (none for NT <= 0). The time of entry k is
+// TINIT + k·DELT, computed as the report prints it.
+Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion);
 
 }  // namespace kesta

@@ -56,12 +56,16 @@ TEST(Dialogue, LeadingBlanksArePartOfTheName) {
   EXPECT_EQ(run_kesta(dir, " deck.dat\nresults.txt\n\n").status, 0);
 }
 
-TEST(Dialogue, NameIsCutAtFiftyCharacters) {
+TEST(Dialogue, NameIsNeverCut) {
   TempFolder dir;
   const std::string fifty(50, 'd');
   write_file(dir / fifty, example_deck());
-  const RunResult run = run_kesta(dir, fifty + "IGNORED\nresults.txt\n\n");
-  EXPECT_EQ(run.status, 0) << run.err;
+  write_file(dir / (fifty + "-deck.dat"), example_deck());
+  const RunResult longer = run_kesta(dir, fifty + "-deck.dat\nresults.txt\n\n");
+  EXPECT_EQ(longer.status, 0) << longer.err;
+  const RunResult missing = run_kesta(dir, fifty + "IGNORED\nresults.txt\n\n");
+  EXPECT_EQ(missing.status, 29);
+  EXPECT_EQ(missing.err, "kesta: severe (29): file not found, unit 15, file " + fifty + "IGNORED\n");
 }
 
 TEST(Dialogue, MissingDeckEndsAfterTheFirstAnswer) {
@@ -89,7 +93,8 @@ TEST(Dialogue, PlotFileThatCannotBeCreatedLeavesTheResultsFileAlone) {
   write_file(dir / "results.txt", "an earlier report\r\n");
   const RunResult run = run_kesta(dir, "deck.dat\nresults.txt\nno-such-folder/plot.txt\n");
   EXPECT_EQ(run.status, 30);
-  EXPECT_EQ(run.err, "kesta: severe (30): open failure, unit 17, file no-such-folder/plot.txt\n");
+  EXPECT_EQ(run.err,
+            "kesta: severe (30): open failure, unit 17, file no-such-folder/plot.txt\nkesta: No such file or directory\n");
   EXPECT_EQ(run.out, kBanner + kAskInput + kAskResults + kAskPlot);
   EXPECT_EQ(read_file(dir / "results.txt"), "an earlier report\r\n");
 }

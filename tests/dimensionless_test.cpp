@@ -1,4 +1,5 @@
 #include "model/dimensionless.hpp"
+#include "report/dimensionless_block.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,8 @@ using testing::file_bytes;
 using testing::temp_path;
 
 // A deck's physical values with every feature switched on; codes set per test.
-ModelState physical_state() {
-  ModelState state;
+Deck physical_state() {
+  Deck state;
   state.XZERO = 10.0;
   state.XLL = 250.0;
   state.XAA = 5.0;
@@ -28,7 +29,7 @@ ModelState physical_state() {
 }
 
 TEST(DimensionlessParameters, WaterTableAquitardExample) {
-  ModelState state;
+  Deck state;
   state.IAQ = 3;
   state.XZERO = 1.0;
   state.AK = state.AB = state.AS = 1.0;
@@ -36,60 +37,59 @@ TEST(DimensionlessParameters, WaterTableAquitardExample) {
   state.ABT = 1.0;
   state.AST = 2.0;
   state.ASYT = 0.5;
-  dimensionless_parameters(state);
+  const Derived d = derive(state);
   // Worked example: sqrt(4) = 2, 2 / 1 and 1 / 0.5, all exact.
-  EXPECT_EQ(state.GAMMA1, 2.0);
-  EXPECT_EQ(state.SIGMA1, 2.0);
-  EXPECT_EQ(state.SIGMAP, 2.0);
+  EXPECT_EQ(d.GAMMA1, 2.0);
+  EXPECT_EQ(d.SIGMA1, 2.0);
+  EXPECT_EQ(d.SIGMAP, 2.0);
 }
 
 TEST(DimensionlessParameters, EveryFeatureOn) {
-  ModelState state = physical_state();
+  Deck state = physical_state();
   state.IXL = 1;
   state.IXA = 1;
   state.IAQ = 3;
-  const TimeScales scales = dimensionless_parameters(state);
-  EXPECT_EQ(state.XD, 3.0);
-  EXPECT_EQ(scales.XZEROD, 2.5);  // XZERO / AB, not XZERO / XZERO
-  EXPECT_EQ(scales.XZERO2, 100.0);
-  EXPECT_EQ(state.XLLD, 25.0);
-  EXPECT_EQ(state.XAAD, 0.5);
+  const Derived d = derive(state);
+  EXPECT_EQ(d.XD, 3.0);
+  EXPECT_EQ(d.XZEROD, 2.5);  // XZERO / AB, not XZERO / XZERO
+  EXPECT_EQ(d.XLLD, 25.0);
+  EXPECT_EQ(d.XAAD, 0.5);
   // GAMMA1 is not AKT / AK: its square is XZERO² AKT / (AK AB ABT) = 50 / 64.
-  EXPECT_DOUBLE_EQ(state.GAMMA1 * state.GAMMA1, 50.0 / 64.0);
-  EXPECT_DOUBLE_EQ(state.SIGMA1, 4.0);   // aquitard storativity 1.6e-3 over aquifer 4e-4
-  EXPECT_DOUBLE_EQ(state.SIGMAP, 0.002);  // aquifer storativity 4e-4 over ASYT 0.2
+  EXPECT_DOUBLE_EQ(d.GAMMA1 * d.GAMMA1, 50.0 / 64.0);
+  EXPECT_DOUBLE_EQ(d.SIGMA1, 4.0);   // aquitard storativity 1.6e-3 over aquifer 4e-4
+  EXPECT_DOUBLE_EQ(d.SIGMAP, 0.002);  // aquifer storativity 4e-4 over ASYT 0.2
 }
 
 TEST(DimensionlessParameters, SwitchedOffFeaturesTakeTheirDefaults) {
-  ModelState state = physical_state();  // XLL, XAA and the aquitard are given but unused
+  Deck state = physical_state();  // XLL, XAA and the aquitard are given but unused
   state.IXL = 0;
   state.IXA = 0;
   state.IAQ = 0;
-  dimensionless_parameters(state);
-  EXPECT_EQ(state.XLLD, 0.0);
-  EXPECT_EQ(state.XAAD, 0.0);
-  EXPECT_EQ(state.GAMMA1, 0.0001);
-  EXPECT_EQ(state.SIGMA1, 0.0001);
-  EXPECT_EQ(state.SIGMAP, 0.0);
+  const Derived d = derive(state);
+  EXPECT_EQ(d.XLLD, 0.0);
+  EXPECT_EQ(d.XAAD, 0.0);
+  EXPECT_EQ(d.GAMMA1, 0.0001);
+  EXPECT_EQ(d.SIGMA1, 0.0001);
+  EXPECT_EQ(d.SIGMAP, 0.0);
 }
 
 TEST(DimensionlessParameters, LeakyWithoutWaterTableHasNoSpecificYieldRatio) {
   for (int IAQ : {1, 2}) {
-    ModelState state = physical_state();
+    Deck state = physical_state();
     state.IAQ = IAQ;
-    dimensionless_parameters(state);
-    EXPECT_EQ(state.SIGMAP, 0.0) << IAQ;
-    EXPECT_DOUBLE_EQ(state.SIGMA1, 4.0) << IAQ;
+    const Derived d = derive(state);
+    EXPECT_EQ(d.SIGMAP, 0.0) << IAQ;
+    EXPECT_DOUBLE_EQ(d.SIGMA1, 4.0) << IAQ;
   }
 }
 
 // The block as it reaches the report, lines ending CR LF.
-std::string printed_block(const ModelState& state, const TimeScales& scales) {
+std::string printed_block(const Deck& state) {
   const auto path = temp_path("dimensionless");
   {
     OutputUnit report;
     EXPECT_FALSE(report.open(16, path.string()));
-    write_dimensionless_block(state, scales, report);
+    write_dimensionless_block(state, derive(state), report);
     EXPECT_FALSE(report.close());
   }
   std::string bytes = file_bytes(path);
@@ -105,12 +105,11 @@ const std::string TITLE_LINES =
     "\r\n";
 
 TEST(DimensionlessBlock, FiniteAquiferWithWaterTableAquitard) {
-  ModelState state = physical_state();
+  Deck state = physical_state();
   state.IXL = 1;
   state.IXA = 1;
   state.IAQ = 3;
-  const TimeScales scales = dimensionless_parameters(state);
-  EXPECT_EQ(printed_block(state, scales),
+  EXPECT_EQ(printed_block(state),
             TITLE_LINES +
                 "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
                 "   DIMENSIONLESS DISTANCE TO STREAMBANK (XZEROD):            0.250D+01\r\n"
@@ -125,9 +124,7 @@ TEST(DimensionlessBlock, FiniteAquiferWithWaterTableAquitard) {
 }
 
 TEST(DimensionlessBlock, SemiInfiniteConfinedPrintsInfiniteAndDefaults) {
-  ModelState state = physical_state();
-  const TimeScales scales = dimensionless_parameters(state);
-  const std::string block = printed_block(state, scales);
+  const std::string block = printed_block(physical_state());
   EXPECT_EQ(block,
             TITLE_LINES +
                 "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
@@ -148,10 +145,9 @@ TEST(DimensionlessBlock, SemiInfiniteConfinedPrintsInfiniteAndDefaults) {
 }
 
 TEST(DimensionlessBlock, UnknownExtentPrintsNoWidthLine) {
-  ModelState state = physical_state();
+  Deck state = physical_state();
   state.IXL = 2;
-  const TimeScales scales = dimensionless_parameters(state);
-  const std::string block = printed_block(state, scales);
+  const std::string block = printed_block(state);
   EXPECT_EQ(block.find("WIDTH OF AQUIFER"), std::string::npos);
   EXPECT_NE(block.find("STREAMBANK LEAKANCE"), std::string::npos);
 }

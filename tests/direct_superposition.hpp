@@ -3,40 +3,56 @@
 // pair of output step and lag, summed in the written order. It is the reference
 // that the cached, vectorised and threaded superposition must match bit for bit,
 // and the baseline the benchmarks measure against; it never enters the program.
-#include "driver/model_state.hpp"
-#include "model/dimensionless.hpp"
+#include <vector>
+
+#include "data/inversion.hpp"
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
+#include "kesta/results.hpp"
 #include "model/step_response.hpp"
 
 namespace kesta {
 
-inline void superpose_directly(ModelState& state, const TimeScales& scales) {
-  const int NT = state.NT;
+inline Results superpose_directly(const Deck& deck, const Derived& derived, const Inversion& inversion) {
+  const int NT = deck.NT;
+  Results r;
+  if (NT <= 0) return r;
+  const auto n = static_cast<std::size_t>(NT);
+  r.time.resize(n);
+  r.head.assign(n, deck.HINIT);
+  r.seepage.assign(n, 0.0);
+  r.total_seepage.assign(n, 0.0);
+  r.bank_storage.assign(n, 0.0);
+  r.bank_volume.assign(n, 0.0);
+  // Series indexed by time step from 1, as the model writes them.
+  std::vector<double> HSTRESS(n + 1), QSTRESS(n + 1), HRATE(n + 1), QRATE(n + 1);
   for (int k = 1; k <= NT; ++k) {
-    state.HEAD[k] = state.HINIT;
-    state.SEEP[k] = state.SEEPT[k] = state.BANK[k] = state.BANKV[k] = 0.0;
-    const double stage = state.ISTRESS == 1 ? 0.0 : state.STAGE[k];
-    const double rech = state.ISTRESS == 0 ? 0.0 : state.RECH[k];
-    state.HSTRESS[k] = state.ISTRESS == 0 ? stage : state.ISTRESS == 1 ? rech : stage + rech;
-    state.QSTRESS[k] = state.ISTRESS == 0 ? stage : state.ISTRESS == 1 ? -rech : stage - rech;
+    r.time[k - 1] = static_cast<double>(k - 1) * deck.DELT + deck.TINIT;
+    const double stage = deck.ISTRESS == 1 ? 0.0 : deck.STAGE[k - 1];
+    const double rech = deck.ISTRESS == 0 ? 0.0 : deck.RECH[k - 1];
+    HSTRESS[k] = deck.ISTRESS == 0 ? stage : deck.ISTRESS == 1 ? rech : stage + rech;
+    QSTRESS[k] = deck.ISTRESS == 0 ? stage : deck.ISTRESS == 1 ? -rech : stage - rech;
   }
   for (int k = 2; k <= NT; ++k) {
-    state.HRATE[k - 1] = (state.HSTRESS[k] - state.HSTRESS[k - 1]) / state.DELT;
-    state.QRATE[k - 1] = (state.QSTRESS[k] - state.QSTRESS[k - 1]) / state.DELT;
+    HRATE[k - 1] = (HSTRESS[k] - HSTRESS[k - 1]) / deck.DELT;
+    QRATE[k - 1] = (QSTRESS[k] - QSTRESS[k - 1]) / deck.DELT;
   }
+  const double XZERO2 = deck.XZERO * deck.XZERO;
   for (int i = 1; i <= NT - 1; ++i) {
     double SH = 0.0, SQ = 0.0;
     for (int j = 1; j <= i; ++j) {
-      const double TD = (state.AK * (j * state.DELT)) / (state.AS * scales.XZERO2);
-      const StepResponse r = step_response(TD, state);
-      SH = SH + state.HRATE[i - j + 1] * r.RH;
-      SQ = SQ + state.QRATE[i - j + 1] * r.RQ;
+      const double TD = (deck.AK * (j * deck.DELT)) / (deck.AS * XZERO2);
+      const StepResponse s = step_response(TD, deck, derived, inversion);
+      SH = SH + HRATE[i - j + 1] * s.RH;
+      SQ = SQ + QRATE[i - j + 1] * s.RQ;
     }
-    state.HEAD[i + 1] = SH * state.DELT + state.HEAD[i + 1];
-    state.SEEP[i + 1] = (SQ * (state.AK / scales.XZEROD)) * state.DELT;
-    state.SEEPT[i + 1] = (2.0 * state.SEEP[i + 1]) * state.XSTREAM;
-    state.BANK[i + 1] = state.BANK[i] - state.SEEP[i + 1] * state.DELT;
-    state.BANKV[i + 1] = state.XSTREAM * (2.0 * state.BANK[i + 1]);
+    r.head[i] = SH * deck.DELT + r.head[i];
+    r.seepage[i] = (SQ * (deck.AK / derived.XZEROD)) * deck.DELT;
+    r.total_seepage[i] = (2.0 * r.seepage[i]) * deck.XSTREAM;
+    r.bank_storage[i] = r.bank_storage[i - 1] - r.seepage[i] * deck.DELT;
+    r.bank_volume[i] = deck.XSTREAM * (2.0 * r.bank_storage[i]);
   }
+  return r;
 }
 
 }  // namespace kesta

@@ -3,6 +3,7 @@
 // lines, numbers beyond every range, folders and over-long names. Each run must
 // end in its defined way, and no file but the report and the plot file named
 // may change.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -80,15 +81,17 @@ std::string line_error_report(int NLINE, const std::string& LINE) {
 }
 
 void expect_line_error(const DeckRun& run, int NLINE, const std::string& LINE) {
-  EXPECT_EQ(run.result.status, 0);
-  EXPECT_EQ(run.result.err, "");
+  EXPECT_EQ(run.result.status, 1);
+  EXPECT_EQ(run.result.err, "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
   EXPECT_EQ(run.result.out.find("Calculating"), std::string::npos);
   EXPECT_TRUE(run.report == line_error_report(NLINE, LINE)) << run.report.substr(kBannerBox.size(), 400);
 }
 
+// The fixed first line of the diagnostic; the second names the deck line.
 void expect_deck_end(const DeckRun& run, const std::string& diagnostic = kDeckEnd) {
   EXPECT_EQ(run.result.status, 24);
-  EXPECT_EQ(run.result.err, diagnostic);
+  EXPECT_EQ(run.result.err.substr(0, diagnostic.size()), diagnostic);
+  EXPECT_EQ(std::count(run.result.err.begin(), run.result.err.end(), '\n'), 2) << run.result.err;
   EXPECT_EQ(run.report, kBannerBox);
 }
 
@@ -216,7 +219,7 @@ TEST(HostileDeck, NumbersBeyondEveryRange) {
       expect_line_error(run, c.line, c.text);
       continue;
     }
-    EXPECT_EQ(run.result.err, "");
+    EXPECT_EQ(run.result.status, 1);
     ASSERT_GE(run.report.size(), c.ending.size());
     EXPECT_EQ(run.report.substr(run.report.size() - c.ending.size()), c.ending);
   }
@@ -227,12 +230,14 @@ TEST(HostileDeck, NumbersBeyondEveryRange) {
   expect_complete(no_steps);
   EXPECT_NE(no_steps.report.find("   NUMBER OF SPECIFIED TIME STEPS (NT):          *****\r\n"), std::string::npos);
 
-  Deck huge;  // the largest doubles pass the checks, and the run goes on to its results
+  Deck huge;  // the largest doubles pass the checks, but a total seepage overflows: no row of Infinity
   huge.line[5] = "2.5 1000. 0.75 1.7976931348623157E308";
   huge.line[8] = "999.99999999999 -1.7976931348623157D+308 -1E300";
   const DeckRun run = run_deck(huge.text());
-  expect_complete(run);
+  EXPECT_EQ(run.result.status, 1);
   EXPECT_NE(run.report.find("   LENGTH OF STREAM (XSTREAM):          0.180+309"), std::string::npos);
+  EXPECT_NE(run.report.find("   TOTAL SEEPAGE AT TIME STEP 2 IS NOT A FINITE NUMBER."), std::string::npos);
+  EXPECT_EQ(run.report.find("Inf"), std::string::npos);
 }
 
 struct NameCase {
@@ -246,18 +251,20 @@ struct NameCase {
 TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
   const std::string fifty(50, 'n');
   const std::string fifty_one = fifty + "1";
+  const std::string too_long(300, 'n');  // longer than any file system's names
   const NameCase cases[] = {
       {"deck is a folder", "folder\nresults.txt\n\n", 30,
        "kesta: severe (30): open failure, unit 15, file folder\nkesta: the input deck is a folder, not a file\n", {}},
       {"results file is a folder", "deck.dat\nfolder\n\n", 30,
-       "kesta: severe (30): open failure, unit 16, file folder\n", {}},
+       "kesta: severe (30): open failure, unit 16, file folder\nkesta: Is a directory\n", {}},
       {"plot file is a folder", "deck.dat\nresults.txt\nfolder\n", 30,
-       "kesta: severe (30): open failure, unit 17, file folder\n", {"results.txt"}},
-      {"deck named with 51 characters", fifty_one + "\nresults.txt\n\n", 29,
-       "kesta: severe (29): file not found, unit 15, file " + fifty + "\n", {}},
+       "kesta: severe (30): open failure, unit 17, file folder\nkesta: Is a directory\n", {}},
+      {"deck name longer than the system accepts", too_long + "\nresults.txt\n\n", 43,
+       "kesta: severe (43): file name specification error, unit 15, file " + too_long + "\n", {}},
+      {"results name longer than the system accepts", "deck.dat\n" + too_long + "\n\n", 43,
+       "kesta: severe (43): file name specification error, unit 16, file " + too_long + "\n", {}},
       {"deck also named as the plot file", "deck.dat\nresults.txt\nhard-link.dat\n", 30,
-       "kesta: severe (30): open failure, unit 17, file hard-link.dat\nkesta: the plot file is the input deck\n",
-       {"results.txt"}},
+       "kesta: severe (30): open failure, unit 17, file hard-link.dat\nkesta: the plot file is the input deck\n", {}},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -271,34 +278,36 @@ TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.err, c.diagnostic);
     expect_only_written(dir, before, c.written);
-    if (c.written.count("results.txt")) {
-      EXPECT_EQ(read_file(dir / "results.txt"), "");  // opened, never written
-    }
     EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
   }
 }
 
-TEST(HostileNames, FiftyCharacterNamesAreUsedWhole) {
+TEST(HostileNames, LongNamesAreUsedWhole) {
   const std::string fifty(50, 'n');
   TempFolder dir;
   write_file(dir / fifty, Deck{}.text());
-  write_file(dir / (fifty + ".old"), "an older report\r\n");
+  write_file(dir / (fifty + ".bak"), "an older report\r\n");
   const auto before = files_in(dir);
-  // The deck by its full 50-character name; a report name of 57 characters is
-  // cut after its 50th.
+  // A report name of 57 characters is the whole name, not its first 50.
   const RunResult deck_run = run_kesta(dir, fifty + "\nreport-" + fifty + "\n\n");
   EXPECT_EQ(deck_run.status, 0) << deck_run.err;
-  const std::string report_name = ("report-" + fifty).substr(0, 50);
+  const std::string report_name = "report-" + fifty;
   expect_only_written(dir, before, {report_name});
   EXPECT_EQ(read_file(dir / report_name).rfind(kBannerBox, 0), 0u);
 
-  // A report name of 54 characters whose first 50 are the deck's: refused.
-  const RunResult cut_to_deck = run_kesta(dir, fifty + "\n" + fifty + ".old\n\n");
-  EXPECT_EQ(cut_to_deck.status, 30);
-  EXPECT_EQ(cut_to_deck.err, "kesta: severe (30): open failure, unit 16, file " + fifty +
-                                 "\nkesta: the results file is the input deck\n");
+  // A report name of 54 characters whose first 50 are the deck's names another
+  // file: that one is replaced, the deck stays.
+  const RunResult beside_deck = run_kesta(dir, fifty + "\n" + fifty + ".bak\n\n");
+  EXPECT_EQ(beside_deck.status, 0) << beside_deck.err;
   EXPECT_EQ(read_file(dir / fifty), Deck{}.text());
-  EXPECT_EQ(read_file(dir / (fifty + ".old")), "an older report\r\n");
+  EXPECT_EQ(read_file(dir / (fifty + ".bak")), read_file(dir / report_name));
+
+  // An absolute deck path far beyond 50 characters.
+  const std::string deep = dir / (std::string(60, 'f') + "/deck.dat");
+  std::filesystem::create_directory(dir / std::string(60, 'f'));
+  write_file(deep, Deck{}.text());
+  const RunResult absolute = run_kesta(dir, deep + "\nresults.txt\n\n");
+  EXPECT_EQ(absolute.status, 0) << absolute.err;
 }
 
 TEST(HostileNames, DeckNamedAsPlotFileByItsFullPath) {

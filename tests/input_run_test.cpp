@@ -78,11 +78,11 @@ DeckRun run_deck(const std::string& deck_text) {
   return run;
 }
 
-// What a stopped run leaves: exit 0, nothing on the console after the dialogue,
-// and the report ending with the message.
+// What a rejected deck leaves: exit 1, one line on standard error that points to
+// the report, and the report ending with the message.
 void expect_stopped_with(const DeckRun& run, const std::string& ending) {
-  EXPECT_EQ(run.result.status, 0);
-  EXPECT_EQ(run.result.err, "");
+  EXPECT_EQ(run.result.status, 1);
+  EXPECT_EQ(run.result.err, "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
   EXPECT_EQ(run.result.out.find("Calculating"), std::string::npos);
   ASSERT_GE(run.report.size(), ending.size());
   EXPECT_EQ(run.report.substr(run.report.size() - ending.size()), ending) << run.report;
@@ -254,8 +254,12 @@ TEST(DeckReader, RunningOutEndsWithTheEndOfFileDiagnostic) {
   short_file.stress.pop_back();
   Deck no_stress;
   no_stress.stress.clear();
+  // The fixed first line, then a line that names the deck line and its values.
   const std::pair<Deck, std::string> cases[] = {
-      {three_numbers, internal}, {empty_line9, internal}, {short_file, deck_end}, {no_stress, deck_end}};
+      {three_numbers, internal + "kesta: line 5 of deck.dat (XZERO  XLL  XAA  XSTREAM) has too few values\n"},
+      {empty_line9, internal + "kesta: line 9 of deck.dat (NS) has too few values\n"},
+      {short_file, deck_end + "kesta: deck.dat ends after line 12; time-stress line 3 of 3 (TIME  STAGE  RECH) is missing\n"},
+      {no_stress, deck_end + "kesta: deck.dat ends after line 10; time-stress line 1 of 3 (TIME  STAGE  RECH) is missing\n"}};
   for (const auto& [deck, diagnostic] : cases) {
     const DeckRun run = run_deck(deck.text());
     EXPECT_EQ(run.result.status, 24);
@@ -264,7 +268,7 @@ TEST(DeckReader, RunningOutEndsWithTheEndOfFileDiagnostic) {
   }
   const DeckRun nine_lines = run_deck("title\ntitle\n0 1 0\n0 0 0\n1 0 0 1\n1 1 1\n0 0 0 0\n2 0 0\n10\n");
   EXPECT_EQ(nine_lines.result.status, 24);
-  EXPECT_EQ(nine_lines.result.err, deck_end);
+  EXPECT_EQ(nine_lines.result.err, deck_end + "kesta: deck.dat ends after line 9; line 10 (NT) is missing\n");
 }
 
 TEST(DeckReader, ListReadingRulesOnDeckLines) {

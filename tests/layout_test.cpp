@@ -1,4 +1,4 @@
-#include "report/layout.hpp"
+#include "io/layout.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "report/list_parser.hpp"
+#include "io/list_parser.hpp"
 
 #include <cmath>
 #include <limits>

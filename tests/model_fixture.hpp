@@ -1,6 +1,6 @@
 #pragma once
-// Model states filled in-process, the way the input phase will leave them, and
-// the steps the driver runs before the superposition.
+// Decks filled in-process, the way the deck reader leaves them, and the steps
+// the driver runs before the superposition.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -9,16 +9,19 @@
 #include <string>
 #include <unistd.h>
 
-#include "driver/driver.hpp"
-#include "driver/model_state.hpp"
+#include "data/inversion.hpp"
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
+#include "kesta/results.hpp"
 #include "model/dimensionless.hpp"
-#include "model/stehfest.hpp"
+#include "model/inversion.hpp"
+#include "model/superposition.hpp"
 
 namespace kesta::testing {
 
 // The worked example deck: unit stage rise beside a confined, semi-infinite
 // aquifer, XZERO = AK = AS = AB = 1, well at X = 2, NS = 10, NT = 4.
-inline void fill_worked_example(ModelState& state) {
+inline void fill_worked_example(Deck& state) {
   state.ISTRESS = 0;
   state.DELT = 1.0;
   state.IXL = 0;
@@ -34,12 +37,9 @@ inline void fill_worked_example(ModelState& state) {
   state.TINIT = 0.0;
   state.NS = 10;
   state.NT = 4;
-  state.size_series(state.NT);
-  const double stage[] = {0.0, 1.0, 1.0, 1.0};
-  for (int k = 1; k <= 4; ++k) {
-    state.TIME[k] = k - 1.0;
-    state.STAGE[k] = stage[k - 1];
-  }
+  state.TIME = {0.0, 1.0, 2.0, 3.0};
+  state.STAGE = {0.0, 1.0, 1.0, 1.0};
+  state.RECH.assign(4, 0.0);
 }
 
 // Reproducible irregular numbers in [-1, 1).
@@ -57,7 +57,7 @@ struct FieldDeck {
 };
 
 // A stream and aquifer in field units with an irregular stage and recharge record.
-inline void fill_deck(ModelState& state, const FieldDeck& d) {
+inline void fill_deck(Deck& state, const FieldDeck& d) {
   state.ISTRESS = d.ISTRESS;
   state.IAQ = d.IAQ;
   state.IXL = d.IXL;
@@ -79,21 +79,34 @@ inline void fill_deck(ModelState& state, const FieldDeck& d) {
   state.TINIT = 3.0;
   state.NS = d.NS;
   state.NT = d.NT;
-  state.size_series(d.NT);
+  const auto n = static_cast<std::size_t>(d.NT);
+  state.TIME.assign(n, 0.0);
+  state.STAGE.assign(n, 0.0);
+  state.RECH.assign(n, 0.0);
   Noise noise{static_cast<std::uint64_t>(d.NT * 131 + d.IAQ * 17 + d.ISTRESS)};
-  for (int k = 1; k <= d.NT; ++k) {
+  for (std::size_t k = 0; k < n; ++k) {
     state.STAGE[k] = 100.0 + noise.next();
     state.RECH[k] = 0.01 * noise.next();
   }
 }
 
-// Parameters, EXPMAX, weights and LN2, in the driver's order.
-inline TimeScales prepare_model(ModelState& state) {
-  const TimeScales scales = dimensionless_parameters(state);
-  state.EXPMAX = EXPMAX_VALUE;
-  stehfest_weights(state.NS, state.V);
-  state.LN2 = LN2_VALUE;
-  return scales;
+// A deck with its derived parameters and inversion, as the driver prepares them,
+// and the results of its superposition.
+struct ModelRun {
+  Deck deck;
+  Derived derived;
+  Inversion inversion;
+  Results results;
+};
+
+inline ModelRun prepare_model(const Deck& deck) {
+  return ModelRun{deck, derive(deck), prepare_inversion(deck.NS), {}};
+}
+
+inline ModelRun run_model(const Deck& deck) {
+  ModelRun run = prepare_model(deck);
+  run.results = superpose(run.deck, run.derived, run.inversion);
+  return run;
 }
 
 // Every byte of a file, carriage returns included.

@@ -1,7 +1,8 @@
-#include "report/output_unit.hpp"
+#include "io/output_unit.hpp"
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -37,20 +38,30 @@ TEST(OutputUnit, RecordsEndWithCarriageReturnLineFeed) {
   EXPECT_EQ(slurp(t.path), "\r\n   text \r\n\r\nrow\r\n");
 }
 
-TEST(OutputUnit, OldContentsStayUntilTheFirstRecordAndThenGoWhole) {
+// The former file stays whole until close, however much is written before it;
+// then it holds exactly this run's records. A discarded output leaves it alone.
+TEST(OutputUnit, FormerContentsStayUntilCloseAndThenGoWhole) {
   TempPath t;
-  std::ofstream(t.path) << std::string(10000, 'x');
+  const std::string former(10000, 'x');
+  std::ofstream(t.path) << former;
+  ::chmod(t.path.c_str(), 0640);
   {
     OutputUnit unit;
     ASSERT_FALSE(unit.open(16, t.path));
-    ASSERT_FALSE(unit.close());
+    for (int k = 0; k < 50000; ++k) unit.write_record("a row that goes beyond the buffer");
+    EXPECT_EQ(slurp(t.path), former);
+    unit.discard();
   }
-  EXPECT_EQ(slurp(t.path), std::string(10000, 'x'));  // nothing written: untouched
+  EXPECT_EQ(slurp(t.path), former);
   OutputUnit unit;
   ASSERT_FALSE(unit.open(16, t.path));
   for (int k = 0; k < 5; ++k) unit.write_record("line");
+  EXPECT_EQ(slurp(t.path), former);
   ASSERT_FALSE(unit.close());
   EXPECT_EQ(slurp(t.path), "line\r\nline\r\nline\r\nline\r\nline\r\n");
+  struct stat info {};
+  ASSERT_EQ(::stat(t.path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);  // the permissions of the file it replaced
 }
 
 TEST(OutputUnit, FailedWriteIsReportedNotLost) {
@@ -67,7 +78,8 @@ TEST(OutputUnit, OpenFailuresMapToTheirNumbers) {
   OutputUnit missing_folder;
   const Outcome a = missing_folder.open(16, "/nonexistent-folder/results.txt");
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->diagnostic, "kesta: severe (30): open failure, unit 16, file /nonexistent-folder/results.txt\n");
+  EXPECT_EQ(a->diagnostic, "kesta: severe (30): open failure, unit 16, file /nonexistent-folder/results.txt\n"
+                           "kesta: No such file or directory\n");
 
   OutputUnit folder;
   const Outcome b = folder.open(17, "/tmp");

@@ -1,4 +1,4 @@
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "report/record_reader.hpp"
+#include "io/record_reader.hpp"
 
 #include <cstdio>
 #include <memory>

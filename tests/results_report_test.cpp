@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
 
 #include "model/superposition.hpp"
 #include "model_fixture.hpp"
@@ -15,7 +15,7 @@ namespace {
 
 using testing::file_bytes;
 using testing::fill_worked_example;
-using testing::prepare_model;
+using testing::run_model;
 using testing::temp_path;
 
 struct Written {
@@ -24,21 +24,21 @@ struct Written {
 };
 
 // Heading and table of a run, as they reach the report and the plot file.
-Written write_results(const ModelState& state, int IPLOT) {
+Written write_results(const Results& results, bool with_plot) {
   const auto report_path = temp_path("report");
   const auto plot_path = temp_path("plot");
   {
-    Units units;
-    EXPECT_FALSE(units.report.open(16, report_path.string()));
-    if (IPLOT == 1) {
-      EXPECT_FALSE(units.plot.open(17, plot_path.string()));
+    OutputUnit report, plot;
+    EXPECT_FALSE(report.open(16, report_path.string()));
+    if (with_plot) {
+      EXPECT_FALSE(plot.open(17, plot_path.string()));
     }
-    write_results_heading(units.report);
-    write_results_table(state, IPLOT, units);
-    EXPECT_FALSE(units.report.close());
-    EXPECT_FALSE(units.plot.close());
+    write_results_heading(report);
+    write_results_table(results, report, with_plot ? &plot : nullptr);
+    EXPECT_FALSE(report.close());
+    EXPECT_FALSE(plot.close());
   }
-  Written written{file_bytes(report_path), IPLOT == 1 ? file_bytes(plot_path) : ""};
+  Written written{file_bytes(report_path), with_plot ? file_bytes(plot_path) : ""};
   std::filesystem::remove(report_path);
   std::filesystem::remove(plot_path);
   return written;
@@ -59,15 +59,14 @@ const std::string COLUMN_HEADINGS =
 
 const std::string PLOT_HEADER = "        T            H          SEEP        SEEPT       BANK        BANKV\r\n";
 
-ModelState worked_example_run() {
-  ModelState state;
-  fill_worked_example(state);
-  superpose(state, prepare_model(state));
-  return state;
+Results worked_example_run() {
+  Deck deck;
+  fill_worked_example(deck);
+  return run_model(deck).results;
 }
 
 TEST(ResultsTable, WorkedExampleReportAndPlotRows) {
-  const Written written = write_results(worked_example_run(), 1);
+  const Written written = write_results(worked_example_run(), true);
   // Worked example rows: D editing in the report, E editing in the plot file.
   EXPECT_EQ(written.report,
             HEADING + COLUMN_HEADINGS +
@@ -84,18 +83,17 @@ TEST(ResultsTable, WorkedExampleReportAndPlotRows) {
 }
 
 TEST(ResultsTable, ReportIsTheSameWithoutPlotFile) {
-  const ModelState state = worked_example_run();
-  EXPECT_EQ(write_results(state, 0).report, write_results(state, 1).report);
+  const Results results = worked_example_run();
+  EXPECT_EQ(write_results(results, false).report, write_results(results, true).report);
 }
 
 TEST(ResultsTable, SingleStepShowsTheInitialState) {
-  ModelState state;
-  fill_worked_example(state);
-  state.NT = 1;
-  state.HINIT = -2.5;
-  state.TINIT = 10.0;
-  superpose(state, prepare_model(state));
-  const Written written = write_results(state, 1);
+  Deck deck;
+  fill_worked_example(deck);
+  deck.NT = 1;
+  deck.HINIT = -2.5;
+  deck.TINIT = 10.0;
+  const Written written = write_results(run_model(deck).results, true);
   EXPECT_EQ(written.report,
             HEADING + COLUMN_HEADINGS + "  0.100000D+02  -.25000D+01  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00\r\n");
   EXPECT_EQ(written.plot,
@@ -103,21 +101,20 @@ TEST(ResultsTable, SingleStepShowsTheInitialState) {
 }
 
 TEST(ResultsTable, NoStepsLeaveHeadingsAlone) {
-  ModelState state;
-  fill_worked_example(state);
-  state.NT = 0;
-  const Written written = write_results(state, 1);
+  Deck deck;
+  fill_worked_example(deck);
+  deck.NT = 0;
+  const Written written = write_results(run_model(deck).results, true);
   EXPECT_EQ(written.report, HEADING + COLUMN_HEADINGS);
   EXPECT_EQ(written.plot, PLOT_HEADER);
 }
 
 TEST(ResultsTable, TimeComesFromTinitAndDeltNotTheDeck) {
-  ModelState state;
-  fill_worked_example(state);
-  state.DELT = 0.5;
-  for (int k = 1; k <= 4; ++k) state.TIME[k] = 1000.0 + k;  // ignored
-  superpose(state, prepare_model(state));
-  const std::string report = write_results(state, 0).report;
+  Deck deck;
+  fill_worked_example(deck);
+  deck.DELT = 0.5;
+  deck.TIME = {1001.0, 1002.0, 1003.0, 1004.0};  // ignored
+  const std::string report = write_results(run_model(deck).results, false).report;
   std::size_t at = HEADING.size() + COLUMN_HEADINGS.size();
   for (const char* time : {"  0.000000D+00", "  0.500000D+00", "  0.100000D+01", "  0.150000D+01"}) {
     EXPECT_EQ(report.substr(at, 14), time);
@@ -127,17 +124,18 @@ TEST(ResultsTable, TimeComesFromTinitAndDeltNotTheDeck) {
 
 TEST(ResultsTable, LongRunRowsAreInStepOrderAndPlotRowsMirrorReportRows) {
   // More rows than one batch of edited rows, with a step count that leaves a remainder.
-  ModelState state;
-  fill_worked_example(state);
-  state.NT = 5003;
-  state.size_series(state.NT);
-  for (int k = 1; k <= state.NT; ++k) state.STAGE[k] = std::sin(0.01 * k);
-  superpose(state, prepare_model(state));
-  const Written written = write_results(state, 1);
+  Deck deck;
+  fill_worked_example(deck);
+  deck.NT = 5003;
+  deck.TIME.assign(5003, 0.0);
+  deck.RECH.assign(5003, 0.0);
+  deck.STAGE.assign(5003, 0.0);
+  for (int k = 1; k <= deck.NT; ++k) deck.STAGE[static_cast<std::size_t>(k - 1)] = std::sin(0.01 * k);
+  const Written written = write_results(run_model(deck).results, true);
 
   std::size_t report_at = HEADING.size() + COLUMN_HEADINGS.size();
   std::size_t plot_at = PLOT_HEADER.size();
-  for (int k = 1; k <= state.NT; ++k) {
+  for (int k = 1; k <= deck.NT; ++k) {
     const std::size_t report_end = written.report.find("\r\n", report_at);
     const std::size_t plot_end = written.plot.find("\r\n", plot_at);
     ASSERT_NE(report_end, std::string::npos) << k;

@@ -6,36 +6,45 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/driver.hpp"
-#include "model/stehfest.hpp"
+#include "model/inversion.hpp"
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
 
 namespace kesta {
 namespace {
 
-// Parameters as the dimensionless phase leaves them for a confined,
-// semi-infinite aquifer without streambank, with the driver's constants.
-ModelState confined_state(int NS, double XD) {
-  ModelState state;
-  state.NS = NS;
-  state.XD = XD;
-  state.GAMMA1 = 0.0001;
-  state.SIGMA1 = 0.0001;
-  state.EXPMAX = EXPMAX_VALUE;
-  state.LN2 = LN2_VALUE;
-  stehfest_weights(NS, state.V);
+// What the step response reads: the codes, the derived parameters and the
+// inversion, as the driver prepares them.
+struct ModelInputs {
+  Deck deck;
+  Derived derived;
+  Inversion inversion;
+};
+
+StepResponse step_response(double TD, const ModelInputs& m) {
+  return kesta::step_response(TD, m.deck, m.derived, m.inversion);
+}
+
+// A confined, semi-infinite aquifer without streambank.
+ModelInputs confined_state(int NS, double XD) {
+  ModelInputs state;
+  state.derived.XD = XD;
+  state.derived.GAMMA1 = 0.0001;
+  state.derived.SIGMA1 = 0.0001;
+  state.inversion = prepare_inversion(NS);
   return state;
 }
 
 // Σ|V(i)|/i: the size of the terms that cancel in an inversion of something
 // bounded by 1/p, which scales the rounding error of the sum.
-double term_magnitude(const ModelState& state) {
+double term_magnitude(const ModelInputs& state) {
   double magnitude = 0.0;
-  for (int i = 1; i <= state.NS; ++i) magnitude += std::fabs(state.V[i]) / i;
+  for (int i = 1; i <= state.inversion.NS; ++i) magnitude += std::fabs(state.inversion.V[i]) / i;
   return magnitude;
 }
 
 TEST(StepResponse, WorkedExampleAtUnitTime) {
-  const ModelState state = confined_state(10, 2.0);
+  const ModelInputs state = confined_state(10, 2.0);
   const StepResponse r = step_response(1.0, state);
   // Worked example (XD = 2, TD = 1, NS = 10), quoted to nine decimals.
   EXPECT_NEAR(r.RH, 0.479495505, 1e-9);
@@ -43,7 +52,7 @@ TEST(StepResponse, WorkedExampleAtUnitTime) {
 }
 
 TEST(StepResponse, ConfinedMatchesErfcAndGradientWithinTenTermError) {
-  const ModelState state = confined_state(10, 2.0);
+  const ModelInputs state = confined_state(10, 2.0);
   for (double TD = 0.01; TD < 2000.0; TD *= 1.5) {
     const StepResponse r = step_response(TD, state);
     // Closed forms of the confined semi-infinite aquifer: head erfc((XD-1)/(2 sqrt TD)),
@@ -55,7 +64,7 @@ TEST(StepResponse, ConfinedMatchesErfcAndGradientWithinTenTermError) {
 
 TEST(StepResponse, WellOnTheBankWithoutStreambankIsOne) {
   // XD = 1, XAAD = 0: the head transform is 1/p, whose inversion is Σ V(i)/i.
-  const ModelState state = confined_state(10, 1.0);
+  const ModelInputs state = confined_state(10, 1.0);
   for (double TD : {0.01, 1.0, 100.0})
     EXPECT_NEAR(step_response(TD, state).RH, 1.0, 16 * DBL_EPSILON * term_magnitude(state)) << TD;
 }
@@ -68,16 +77,16 @@ struct Configuration {
 class EveryConfiguration : public ::testing::TestWithParam<Configuration> {};
 
 // Leakage parameters of a moderate aquitard; a finite aquifer of XLLD half widths.
-ModelState configured_state(const Configuration& c, int NS, double XD, double XAAD, double XLLD = 5.0) {
-  ModelState state = confined_state(NS, XD);
-  state.IAQ = c.IAQ;
-  state.IXL = c.IXL;
-  state.XAAD = XAAD;
-  state.XLLD = c.IXL == 1 ? XLLD : 0.0;
+ModelInputs configured_state(const Configuration& c, int NS, double XD, double XAAD, double XLLD = 5.0) {
+  ModelInputs state = confined_state(NS, XD);
+  state.deck.IAQ = c.IAQ;
+  state.deck.IXL = c.IXL;
+  state.derived.XAAD = XAAD;
+  state.derived.XLLD = c.IXL == 1 ? XLLD : 0.0;
   if (c.IAQ >= 1) {
-    state.GAMMA1 = 0.7;
-    state.SIGMA1 = 1.3;
-    state.SIGMAP = c.IAQ == 3 ? 2.0 : 0.0;
+    state.derived.GAMMA1 = 0.7;
+    state.derived.SIGMA1 = 1.3;
+    state.derived.SIGMAP = c.IAQ == 3 ? 2.0 : 0.0;
   }
   return state;
 }
@@ -87,7 +96,7 @@ TEST_P(EveryConfiguration, HeadMinusLeakanceTimesGradientOnTheBankIsOne) {
   // for every leakage term and extent; each term is bounded by |V(i)|/i and
   // carries some twenty roundings (sqrt, exp, tanh, products): 32 eps of Σ|V(i)|/i.
   for (double XAAD : {0.0, 0.5, 3.0}) {
-    const ModelState state = configured_state(GetParam(), 10, 1.0, XAAD);
+    const ModelInputs state = configured_state(GetParam(), 10, 1.0, XAAD);
     const double tolerance = 32 * DBL_EPSILON * term_magnitude(state);
     for (double TD : {0.05, 1.0, 20.0}) {
       const StepResponse r = step_response(TD, state);
@@ -100,7 +109,7 @@ TEST_P(EveryConfiguration, FarWellMeetsTheExponentCapNotAnUnderflow) {
   // Every term has q (XD - 1) > 708, so the head is exp(-708) times the
   // inversion of K/P, tiny but non-zero; the seepage does not see the cap. A
   // finite aquifer reaches beyond the well, as the input phase demands.
-  const ModelState state = configured_state(GetParam(), 10, 1e6, 0.0, 2e6);
+  const ModelInputs state = configured_state(GetParam(), 10, 1e6, 0.0, 2e6);
   const StepResponse r = step_response(1.0, state);
   EXPECT_TRUE(std::isfinite(r.RH));
   EXPECT_NE(r.RH, 0.0);
@@ -120,14 +129,14 @@ INSTANTIATE_TEST_SUITE_P(IaqAndIxl, EveryConfiguration,
 TEST(StepResponse, FarWellInConfinedAquiferIsExpOfMinusCap) {
   // IXL = 0, XAAD = 0: K/P = 1/p, so RH = exp(-708) Σ V(i)/i = exp(-708) up to
   // the rounding of that sum (16 eps of Σ|V(i)|/i, relative).
-  const ModelState state = confined_state(10, 1e6);
+  const ModelInputs state = confined_state(10, 1e6);
   EXPECT_NEAR(step_response(1.0, state).RH / std::exp(-EXPMAX_VALUE), 1.0, 16 * DBL_EPSILON * term_magnitude(state));
 }
 
 TEST(StepResponse, FiniteWidthApproachesFullRise) {
-  ModelState state = confined_state(10, 2.0);
-  state.IXL = 1;
-  state.XLLD = 5.0;
+  ModelInputs state = confined_state(10, 2.0);
+  state.deck.IXL = 1;
+  state.derived.XLLD = 5.0;
   // Quoted values for NS = 10, XD = 2, XLLD = 5, to half a unit of their last digit.
   EXPECT_NEAR(step_response(10.0, state).RH, 0.8957, 0.5e-4);
   EXPECT_NEAR(step_response(100.0, state).RH, 0.99993, 0.5e-5);
@@ -136,11 +145,11 @@ TEST(StepResponse, FiniteWidthApproachesFullRise) {
 }
 
 TEST(StepResponse, LeakyConstantHeadReachesSteadyProfile) {
-  ModelState state = confined_state(10, 2.0);
-  state.IAQ = 1;
-  state.GAMMA1 = 1.0;
-  state.SIGMA1 = 1.0;
-  state.XAAD = 0.5;
+  ModelInputs state = confined_state(10, 2.0);
+  state.deck.IAQ = 1;
+  state.derived.GAMMA1 = 1.0;
+  state.derived.SIGMA1 = 1.0;
+  state.derived.XAAD = 0.5;
   // Steady semi-infinite profile exp(-GAMMA1 (XD-1)) / (1 + XAAD GAMMA1): as p -> 0
   // f -> GAMMA1². The transient decays like exp(-GAMMA1² TD) and is gone at
   // TD = 10^4; what is left is the ten-term error on an almost constant function.
@@ -152,7 +161,7 @@ TEST(StepResponse, LeakyConstantHeadReachesSteadyProfile) {
 
 TEST(StepResponse, NoTermsGiveZero) {
   for (int NS : {0, 1}) {
-    const ModelState state = confined_state(NS, 2.0);
+    const ModelInputs state = confined_state(NS, 2.0);
     const StepResponse r = step_response(1.0, state);
     EXPECT_EQ(r.RH, 0.0) << NS;
     EXPECT_EQ(r.RQ, 0.0) << NS;
@@ -160,9 +169,9 @@ TEST(StepResponse, NoTermsGiveZero) {
 }
 
 TEST(StepResponse, UnknownExtentGivesNoHeadButSemiInfiniteSeepage) {
-  ModelState state = confined_state(10, 2.0);
+  ModelInputs state = confined_state(10, 2.0);
   const StepResponse semi_infinite = step_response(1.0, state);
-  state.IXL = 2;
+  state.deck.IXL = 2;
   const StepResponse unknown = step_response(1.0, state);
   EXPECT_EQ(unknown.RH, 0.0);
   EXPECT_EQ(unknown.RQ, semi_infinite.RQ);

@@ -20,9 +20,12 @@ namespace {
 
 using testing::fill_worked_example;
 using testing::prepare_model;
+using testing::run_model;
 using testing::FieldDeck;
 using testing::fill_deck;
 using testing::Noise;
+using testing::ModelRun;
+using Series = std::vector<double>;
 
 
 std::string deck_name(const FieldDeck& d) {
@@ -30,10 +33,11 @@ std::string deck_name(const FieldDeck& d) {
          "_ISTRESS" + std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT);
 }
 
-void expect_same_bits(const Series& a, const Series& b, int NT, const char* name) {
-  for (int k = 1; k <= NT; ++k)
+void expect_same_bits(const Series& a, const Series& b, const char* name) {
+  ASSERT_EQ(a.size(), b.size()) << name;
+  for (std::size_t k = 0; k < a.size(); ++k)
     if (std::memcmp(&a[k], &b[k], sizeof(double)) != 0) {
-      ADD_FAILURE() << name << "(" << k << "): " << a[k] << " vs direct " << b[k];
+      ADD_FAILURE() << name << "(" << k + 1 << "): " << a[k] << " vs direct " << b[k];
       return;
     }
 }
@@ -41,17 +45,16 @@ void expect_same_bits(const Series& a, const Series& b, int NT, const char* name
 class AgainstDirectLoop : public ::testing::TestWithParam<FieldDeck> {};
 
 TEST_P(AgainstDirectLoop, ResultSeriesAreBitForBitThoseOfTheDoubleLoop) {
-  ModelState fast, direct;
-  fill_deck(fast, GetParam());
-  fill_deck(direct, GetParam());
-  superpose(fast, prepare_model(fast));
-  superpose_directly(direct, prepare_model(direct));
-  const int NT = GetParam().NT;
-  expect_same_bits(fast.HEAD, direct.HEAD, NT, "HEAD");
-  expect_same_bits(fast.SEEP, direct.SEEP, NT, "SEEP");
-  expect_same_bits(fast.SEEPT, direct.SEEPT, NT, "SEEPT");
-  expect_same_bits(fast.BANK, direct.BANK, NT, "BANK");
-  expect_same_bits(fast.BANKV, direct.BANKV, NT, "BANKV");
+  Deck deck;
+  fill_deck(deck, GetParam());
+  const ModelRun fast = run_model(deck);
+  const Results direct = superpose_directly(fast.deck, fast.derived, fast.inversion);
+  expect_same_bits(fast.results.time, direct.time, "TIME");
+  expect_same_bits(fast.results.head, direct.head, "HEAD");
+  expect_same_bits(fast.results.seepage, direct.seepage, "SEEP");
+  expect_same_bits(fast.results.total_seepage, direct.total_seepage, "SEEPT");
+  expect_same_bits(fast.results.bank_storage, direct.bank_storage, "BANK");
+  expect_same_bits(fast.results.bank_volume, direct.bank_volume, "BANKV");
 }
 
 std::vector<FieldDeck> every_configuration() {
@@ -101,130 +104,129 @@ TEST(LagSums, EveryPathAndSizeMatchesThePlainLoop) {
 }
 
 TEST(Superposition, WorkedExampleToSixDigits) {
-  ModelState state;
-  fill_worked_example(state);
-  superpose(state, prepare_model(state));
+  Deck deck;
+  fill_worked_example(deck);
+  const Results r = run_model(deck).results;
   // Worked example of the unit stage rise, six significant digits: half a unit
   // of the sixth digit relative.
   const double expected[4][5] = {{0, 0, 0, 0, 0},
                                  {0.479496, -0.564190, -1.12838, 0.564190, 1.12838},
                                  {0.617091, -0.398943, -0.797886, 0.963133, 1.92627},
                                  {0.683102, -0.325735, -0.651471, 1.28887, 2.57774}};
-  const Series* series[5] = {&state.HEAD, &state.SEEP, &state.SEEPT, &state.BANK, &state.BANKV};
-  for (int k = 1; k <= 4; ++k)
+  const Series* series[5] = {&r.head, &r.seepage, &r.total_seepage, &r.bank_storage, &r.bank_volume};
+  for (int k = 0; k < 4; ++k)
     for (int s = 0; s < 5; ++s)
-      EXPECT_NEAR((*series[s])[k], expected[k - 1][s], 5e-6 * std::fabs(expected[k - 1][s])) << k << " " << s;
+      EXPECT_NEAR((*series[s])[k], expected[k][s], 5e-6 * std::fabs(expected[k][s])) << k << " " << s;
 }
 
 TEST(Superposition, UnitRiseGivesTheStepResponseOneStepBehind) {
-  ModelState state;
-  fill_worked_example(state);
-  state.DELT = 0.5;
-  state.HINIT = 3.0;
-  const TimeScales scales = prepare_model(state);
-  superpose(state, scales);
+  Deck deck;
+  fill_worked_example(deck);
+  deck.DELT = 0.5;
+  deck.HINIT = 3.0;
+  const ModelRun run = run_model(deck);
   for (int k = 2; k <= 4; ++k) {
     // Rate 2 over a half step: only the first change acts, at lag k - 1.
     const double TD = (k - 1) * 0.5;
-    EXPECT_DOUBLE_EQ(state.HEAD[k] - 3.0, step_response(TD, state).RH) << k;
+    EXPECT_DOUBLE_EQ(run.results.head[k - 1] - 3.0, step_response(TD, run.deck, run.derived, run.inversion).RH) << k;
   }
 }
 
 TEST(Superposition, OneStepOrNoneLeavesTheInitialState) {
-  ModelState state;
-  fill_worked_example(state);
-  state.NT = 1;
-  state.HINIT = 7.0;
-  state.SEEP[1] = state.HEAD[2] = 99.0;
-  superpose(state, prepare_model(state));
-  EXPECT_EQ(state.HEAD[1], 7.0);
-  EXPECT_EQ(state.SEEP[1], 0.0);
-  EXPECT_EQ(state.HEAD[2], 99.0);  // beyond NT: untouched
+  Deck deck;
+  fill_worked_example(deck);
+  deck.NT = 1;  // the series hold more entries than NT: only NT are used
+  deck.HINIT = 7.0;
+  const Results one = run_model(deck).results;
+  ASSERT_EQ(one.head.size(), 1u);
+  EXPECT_EQ(one.head[0], 7.0);
+  EXPECT_EQ(one.seepage[0], 0.0);
+  EXPECT_EQ(one.bank_volume[0], 0.0);
 
-  state.NT = 0;
-  state.HEAD[1] = 42.0;
-  superpose(state, prepare_model(state));
-  EXPECT_EQ(state.HEAD[1], 42.0);
+  deck.NT = 0;
+  EXPECT_TRUE(run_model(deck).results.head.empty());
 }
 
 TEST(Superposition, SteadyStressChangesNothing) {
-  ModelState state;
-  fill_deck(state, {3, 1, 1, 2, 40, 10});
-  for (int k = 1; k <= 40; ++k) {
-    state.STAGE[k] = 5.0;
-    state.RECH[k] = 0.25;
-  }
-  superpose(state, prepare_model(state));
-  for (int k = 1; k <= 40; ++k) {
-    EXPECT_EQ(state.HEAD[k], state.HINIT);
-    EXPECT_EQ(state.SEEP[k], 0.0);
-    EXPECT_EQ(state.BANKV[k], 0.0);
+  Deck deck;
+  fill_deck(deck, {3, 1, 1, 2, 40, 10});
+  deck.STAGE.assign(40, 5.0);
+  deck.RECH.assign(40, 0.25);
+  const Results r = run_model(deck).results;
+  for (std::size_t k = 0; k < 40; ++k) {
+    EXPECT_EQ(r.head[k], deck.HINIT);
+    EXPECT_EQ(r.seepage[k], 0.0);
+    EXPECT_EQ(r.bank_volume[k], 0.0);
   }
 }
 
 TEST(Superposition, LastChangeEntersOnlyTheLastStep) {
-  ModelState state;
-  fill_worked_example(state);
-  state.STAGE[2] = state.STAGE[3] = 0.0;  // stage 0, 0, 0, 1
-  superpose(state, prepare_model(state));
-  EXPECT_EQ(state.HEAD[3], 0.0);
-  EXPECT_EQ(state.SEEP[3], 0.0);
-  EXPECT_NE(state.HEAD[4], 0.0);
-  EXPECT_LT(state.SEEP[4], 0.0);
+  Deck deck;
+  fill_worked_example(deck);
+  deck.STAGE[1] = deck.STAGE[2] = 0.0;  // stage 0, 0, 0, 1
+  const Results r = run_model(deck).results;
+  EXPECT_EQ(r.head[2], 0.0);
+  EXPECT_EQ(r.seepage[2], 0.0);
+  EXPECT_NE(r.head[3], 0.0);
+  EXPECT_LT(r.seepage[3], 0.0);
 }
 
 TEST(Superposition, RechargeMirrorsStageUnderWaterTableAquitard) {
-  ModelState stage, recharge;
-  fill_deck(stage, {3, 0, 1, 0, 60, 10});
-  fill_deck(recharge, {3, 0, 1, 1, 60, 10});
-  for (int k = 1; k <= 60; ++k) recharge.RECH[k] = stage.STAGE[k];
-  superpose(stage, prepare_model(stage));
-  superpose(recharge, prepare_model(recharge));
+  Deck stage_deck, recharge_deck;
+  fill_deck(stage_deck, {3, 0, 1, 0, 60, 10});
+  fill_deck(recharge_deck, {3, 0, 1, 1, 60, 10});
+  recharge_deck.RECH = stage_deck.STAGE;
+  const Results stage = run_model(stage_deck).results;
+  const Results recharge = run_model(recharge_deck).results;
   // Negation is exact, so the mirror holds to the bit.
-  for (int k = 1; k <= 60; ++k) {
-    EXPECT_EQ(recharge.HEAD[k], stage.HEAD[k]) << k;
-    EXPECT_EQ(recharge.SEEP[k], -stage.SEEP[k]) << k;
-    EXPECT_EQ(recharge.SEEPT[k], -stage.SEEPT[k]) << k;
-    EXPECT_EQ(recharge.BANK[k], -stage.BANK[k]) << k;
-    EXPECT_EQ(recharge.BANKV[k], -stage.BANKV[k]) << k;
+  for (std::size_t k = 0; k < 60; ++k) {
+    EXPECT_EQ(recharge.head[k], stage.head[k]) << k;
+    EXPECT_EQ(recharge.seepage[k], -stage.seepage[k]) << k;
+    EXPECT_EQ(recharge.total_seepage[k], -stage.total_seepage[k]) << k;
+    EXPECT_EQ(recharge.bank_storage[k], -stage.bank_storage[k]) << k;
+    EXPECT_EQ(recharge.bank_volume[k], -stage.bank_volume[k]) << k;
   }
 }
 
 TEST(Superposition, BothStressesAddTheSingleResponses) {
-  const int NT = 80;
-  ModelState both, stage, recharge;
-  fill_deck(both, {2, 1, 0, 2, NT, 10});
-  fill_deck(stage, {2, 1, 0, 0, NT, 10});
-  fill_deck(recharge, {2, 1, 0, 1, NT, 10});
-  for (int k = 1; k <= NT; ++k) {
-    stage.STAGE[k] = both.STAGE[k];
-    recharge.RECH[k] = both.RECH[k];
-  }
-  superpose(both, prepare_model(both));
-  superpose(stage, prepare_model(stage));
-  superpose(recharge, prepare_model(recharge));
+  const std::size_t NT = 80;
+  Deck both_deck, stage_deck, recharge_deck;
+  fill_deck(both_deck, {2, 1, 0, 2, static_cast<int>(NT), 10});
+  fill_deck(stage_deck, {2, 1, 0, 0, static_cast<int>(NT), 10});
+  fill_deck(recharge_deck, {2, 1, 0, 1, static_cast<int>(NT), 10});
+  stage_deck.STAGE = both_deck.STAGE;
+  recharge_deck.RECH = both_deck.RECH;
+  const ModelRun both_run = run_model(both_deck);
+  const Deck& both = both_run.deck;
+  const Results& B = both_run.results;
+  const Results S = run_model(stage_deck).results;
+  const Results R = run_model(recharge_deck).results;
   // Linear in the stress, up to rounding from two sources: STAGE ± RECH is
   // rounded (half an eps of the stress, twice per rate), and each sum of at most
   // NT products may lose NT eps of the sum of their magnitudes. Both scale with
   // Σ |response(j)| times a rate or stress size, bounded here lag by lag.
-  const TimeScales scales = prepare_model(both);
+  // The rates of change per unit time: stage + recharge drives the head, stage -
+  // recharge the seepage.
   double stress_size = 0.0, rate_size = 0.0;
-  for (int k = 1; k <= NT; ++k) stress_size = std::max(stress_size, std::fabs(both.STAGE[k]) + std::fabs(both.RECH[k]));
-  for (int k = 1; k < NT; ++k)
-    rate_size = std::max({rate_size, std::fabs(both.HRATE[k]), std::fabs(both.QRATE[k]),
-                          std::fabs(stage.HRATE[k]) + std::fabs(recharge.HRATE[k]),
-                          std::fabs(stage.QRATE[k]) + std::fabs(recharge.QRATE[k])});
+  for (std::size_t k = 0; k < NT; ++k)
+    stress_size = std::max(stress_size, std::fabs(both.STAGE[k]) + std::fabs(both.RECH[k]));
+  for (std::size_t k = 1; k < NT; ++k) {
+    const double stage_rate = std::fabs(both.STAGE[k] - both.STAGE[k - 1]) / both.DELT;
+    const double rech_rate = std::fabs(both.RECH[k] - both.RECH[k - 1]) / both.DELT;
+    rate_size = std::max(rate_size, stage_rate + rech_rate);
+  }
   const double per_lag_rate_error = rate_size * (NT + 4) * DBL_EPSILON + 2 * DBL_EPSILON * stress_size / both.DELT;
   double head_bound = 0.0, seep_bound = 0.0;
-  for (int k = 2; k <= NT; ++k) {
-    const double TD = (both.AK * ((k - 1) * both.DELT)) / (both.AS * scales.XZERO2);
-    const StepResponse r = step_response(TD, both);
+  const double XZERO2 = both.XZERO * both.XZERO;
+  for (std::size_t k = 1; k < NT; ++k) {
+    const double TD = (both.AK * (static_cast<double>(k) * both.DELT)) / (both.AS * XZERO2);
+    const StepResponse r = step_response(TD, both, both_run.derived, both_run.inversion);
     head_bound += both.DELT * per_lag_rate_error * std::fabs(r.RH);
-    seep_bound += both.DELT * (both.AK / scales.XZEROD) * per_lag_rate_error * std::fabs(r.RQ);
-    const double head_a = stage.HEAD[k] - stage.HINIT, head_b = recharge.HEAD[k] - recharge.HINIT;
+    seep_bound += both.DELT * (both.AK / both_run.derived.XZEROD) * per_lag_rate_error * std::fabs(r.RQ);
+    const double head_a = S.head[k] - stage_deck.HINIT, head_b = R.head[k] - recharge_deck.HINIT;
     // HEAD carries HINIT, whose last bit the differences above can also move.
-    EXPECT_NEAR(both.HEAD[k] - both.HINIT, head_a + head_b, head_bound + 4 * DBL_EPSILON * both.HINIT) << k;
-    EXPECT_NEAR(both.SEEP[k], stage.SEEP[k] + recharge.SEEP[k], seep_bound) << k;
+    EXPECT_NEAR(B.head[k] - both.HINIT, head_a + head_b, head_bound + 4 * DBL_EPSILON * both.HINIT) << k;
+    EXPECT_NEAR(B.seepage[k], S.seepage[k] + R.seepage[k], seep_bound) << k;
   }
 }
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "plot/plot_file.hpp"
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
 
 namespace kesta::plot::testing {
 

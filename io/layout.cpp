@@ -1,6 +1,6 @@
-#include "report/layout.hpp"
+#include "io/layout.hpp"
 
-#include "report/record_editing.hpp"
+#include "io/record_editing.hpp"
 
 namespace kesta {
 namespace {

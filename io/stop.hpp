@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kesta {
 
@@ -21,17 +22,29 @@ enum class IoError {
 struct Stop {
   int status = 0;          // process exit status
   std::string diagnostic;  // text for the console's error stream; empty for a plain stop
+  std::string message;     // the report message of a rejected deck, its records joined by line feeds
 };
+
+// Exit status of a run whose deck was rejected by a check or the line error report.
+inline constexpr int kRejectedStatus = 1;
 
 // A phase result: nothing means "go on", a Stop ends the run.
 using Outcome = std::optional<Stop>;
 
-// The plain stop after a report message or line error report: nothing on the
-// console, exit status 0.
+// The plain stop at the normal end: nothing on the console, exit status 0.
 Stop plain_stop();
 
+// The stop after a check's message or the line error report in the report: the
+// deck was rejected, exit status 1. The message is kept for callers that are not
+// reading the report.
+Stop rejected_stop(std::string message);
+
+// The words of a report message on one line: the records' blanks at either end
+// dropped, empty records left out, the rest joined by one blank.
+std::string message_words(const std::vector<std::string>& records);
+
 // The run-time diagnostic "kesta: severe (N): message, unit U, file F", with an
-// optional second line that says why.
+// optional second line that says why. A file name is shown up to a NUL it holds.
 Stop severe(IoError error, int unit, std::string_view file, std::string_view why = {});
 
 // Unit and file text of a free-form parse that ran out of values.

@@ -1,0 +1,40 @@
+#pragma once
+// KESTA as a library: read a deck, check it, derive its dimensionless
+// parameters and simulate it. Every function is reentrant: simulations of
+// different decks may run at once on different threads, and give the same bits
+// as one by one, whatever the number of OpenMP threads.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kesta/deck.hpp"
+#include "kesta/derived.hpp"
+#include "kesta/errors.hpp"
+#include "kesta/results.hpp"
+
+namespace kesta {
+
+// Reads a deck file, or deck text, as the program reads it. Throws DeckError
+// where the program writes the line error report or ends with an end-of-file or
+// read diagnostic; what() names the line, the values being read and the reason.
+Deck read_deck(const std::filesystem::path& path);
+Deck parse_deck(std::string_view text);
+
+// Deck text that read_deck and parse_deck read back to the same values.
+std::string write_deck(const Deck& deck);
+
+// The message of the first check the deck fails, in the report's order and
+// words, or nothing for a deck the program would run.
+std::optional<std::string> first_problem(const Deck& deck);
+
+// The dimensionless parameters of a deck, as the report prints them.
+Derived derived(const Deck& deck);
+
+// Head, seepage and bank storage at every time step, bit for bit the numbers
+// the program prints. Throws std::invalid_argument with first_problem's text
+// for a deck that fails a check, or with the report's message when a derived
+// parameter or a result is not a finite number.
+Results simulate(const Deck& deck);
+
+}  // namespace kesta

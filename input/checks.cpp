@@ -1,0 +1,139 @@
+#include "input/checks.hpp"
+
+#include <array>
+
+#include "io/layout.hpp"
+#include "io/stop.hpp"
+
+namespace kesta {
+namespace {
+
+std::optional<CheckMessage> fails(Layout message) { return format_layout(message); }
+
+}  // namespace
+
+std::optional<CheckMessage> check_step_count(const Deck& d) {
+  if (d.NT <= NTLIMIT) return std::nullopt;
+  return fails({X(3), Lit("NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_stress_type(const Deck& d) {
+  if (d.ISTRESS >= 0 && d.ISTRESS <= 2) return std::nullopt;
+  return fails({X(2), Lit(" ISTRESS NOT EQUAL TO 0, 1, OR 2. PROGRAM STOPPED")});
+}
+
+// Recharge and leakage act only through a water table over the aquitard.
+std::optional<CheckMessage> check_recharge(const Deck& d) {
+  if (!((d.ISTRESS == 1 || d.ISTRESS == 2) && d.IAQ != 3)) return std::nullopt;
+  return fails({Slash, X(2), Lit(" ISTRESS EQUALS 1 OR 2 (RECHARGE) AND AQUIFER"), Lit(" IS NOT LEAKY WITH WATER-TABLE"),
+                Slash, X(2), Lit(" AQUITARD. RECHARGE IS"), Lit(" SIMULATED ONLY WHEN A WATER TABLE IS PRESENT."), Slash,
+                X(2), Lit(" PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_time_step(const Deck& d) {
+  if (d.DELT > 0.0) return std::nullopt;
+  return fails({X(3), Lit("TIME-STEP SIZE (DELT) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_printing(const Deck& d) {
+  if (d.IPRINT == 0 || d.IPRINT == 1) return std::nullopt;
+  return fails({X(3), Lit("PRINTING CODE (IPRINT) IS INVALID. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_extent(const Deck& d) {
+  if (d.IXL == 0 || d.IXL == 1) return std::nullopt;
+  return fails({X(3), Lit("AQUIFER EXTENT (IXL) IS INVALID. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_aquifer_type(const Deck& d) {
+  if (d.IAQ >= 0 && d.IAQ <= 3) return std::nullopt;
+  return fails({X(3), Lit("AQUIFER TYPE (IAQ) IS INVALID. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_streambank(const Deck& d) {
+  if (d.IXA == 0 || d.IXA == 1) return std::nullopt;
+  return fails({X(3), Lit("STREAMBANK CODE (IXA) INVALID. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_half_width(const Deck& d) {
+  if (d.XZERO > 0.0) return std::nullopt;
+  return fails({X(3), Lit("STREAM HALF WIDTH (XZERO) IS LESS THAN OR EQUAL"), Lit(" TO ZERO. PROGRAM STOPPED")});
+}
+
+std::optional<CheckMessage> check_width(const Deck& d) {
+  if (d.IXL != 1 || d.XLL > 0.0) return std::nullopt;
+  return fails({X(3), Lit("AQUIFER WIDTH (XLL) LESS THAN OR EQUAL TO ZERO."), Lit(" PROGRAM STOPPED.")});
+}
+
+// The far edge must lie beyond the streambank, or the model's exponentials overflow.
+std::optional<CheckMessage> check_width_beyond_bank(const Deck& d) {
+  if (d.IXL != 1 || d.XLL > d.XZERO) return std::nullopt;
+  return fails({X(3), Lit("AQUIFER WIDTH (XLL) IS NOT GREATER THAN THE STREAM HALF WIDTH (XZERO). PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_leakance(const Deck& d) {
+  if (d.IXA != 1 || d.XAA > 0.0) return std::nullopt;
+  return fails({X(3), Lit("STREAMBANK LEAKANCE (XAA) LESS THAN OR EQUAL"), Lit(" TO ZERO."), Slash, X(5),
+                Lit(" PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_stream_length(const Deck& d) {
+  if (d.XSTREAM > 0.0) return std::nullopt;
+  return fails({X(3), Lit("STREAM LENGTH (XSTREAM) IS LESS THAN OR EQUAL TO"), Lit(" ZERO. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_aquifer(const Deck& d) {
+  if (!(d.AK <= 0.0 || d.AS <= 0.0 || d.AB <= 0.0)) return std::nullopt;
+  return fails({X(3), Lit("A HYDRAULIC PROPERTY OF THE AQUIFER (INPUT LINE 6)"), Lit(" IS LESS THAN OR"), Slash, X(5),
+                Lit(" EQUAL TO ZERO. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_aquitard(const Deck& d) {
+  if (!(d.IAQ >= 1 && (d.AKT <= 0.0 || d.AST <= 0.0 || d.ABT <= 0.0))) return std::nullopt;
+  return fails({X(3), Lit("A HYDRAULIC PROPERTY OF THE AQUITARD (INPUT LINE 7)"), Lit(" IS LESS THAN OR"), Slash, X(5),
+                Lit(" EQUAL TO ZERO. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_specific_yield(const Deck& d) {
+  if (!(d.IAQ == 3 && !(d.ASYT > 0.0))) return std::nullopt;
+  return fails({X(3), Lit("SPECIFIC YIELD OF THE AQUITARD (ASYT) IS LESS THAN"), Lit(" OR EQUAL"), Slash, X(5),
+                Lit(" TO ZERO. PROGRAM STOPPED.")});
+}
+
+// The model holds between the streambank and the far edge of the aquifer.
+std::optional<CheckMessage> check_well_outside_stream(const Deck& d) {
+  if (d.X >= d.XZERO) return std::nullopt;
+  return fails({X(3), Lit("OBSERVATION WELL (X) LIES INSIDE THE STREAM (X LESS THAN XZERO). PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_well_inside_aquifer(const Deck& d) {
+  if (d.IXL != 1 || d.X <= d.XLL) return std::nullopt;
+  return fails({X(3), Lit("OBSERVATION WELL (X) LIES BEYOND THE AQUIFER WIDTH (XLL). PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> check_terms(const Deck& d) {
+  if (d.NS >= 2 && d.NS <= NSMAX) return std::nullopt;
+  return fails({X(3), Lit("NUMBER OF STEHFEST TERMS (NS) IS NOT FROM 2 TO 20. PROGRAM STOPPED.")});
+}
+
+std::optional<CheckMessage> first_failed_check(const Deck& d) {
+  if (auto message = check_step_count(d)) return message;
+  // A deck read from a file always has them; one built in code may not.
+  const auto nt = static_cast<std::size_t>(d.NT > 0 ? d.NT : 0);
+  if (d.TIME.size() < nt || d.STAGE.size() < nt || d.RECH.size() < nt)
+    return CheckMessage{"TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED."};
+  constexpr std::array<Check, 18> kInReportOrder = {
+      check_stress_type, check_recharge,      check_time_step,       check_printing,
+      check_extent,      check_aquifer_type,  check_streambank,      check_half_width,
+      check_width,       check_width_beyond_bank, check_leakance,    check_stream_length,
+      check_aquifer,     check_aquitard,      check_specific_yield,  check_well_outside_stream,
+      check_well_inside_aquifer, check_terms,
+  };
+  for (const Check check : kInReportOrder)
+    if (auto message = check(d)) return message;
+  return std::nullopt;
+}
+
+std::string message_text(const CheckMessage& message) { return message_words(message); }
+
+}  // namespace kesta

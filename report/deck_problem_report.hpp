@@ -1,0 +1,17 @@
+#pragma once
+// How the program ends for a deck it cannot read: the line error report in the
+// results report, or a run-time diagnostic whose second line names the deck line.
+#include "input/deck_problem.hpp"
+#include "io/output_unit.hpp"
+#include "io/record_reader.hpp"
+#include "io/stop.hpp"
+#include "kesta/deck.hpp"
+
+namespace kesta {
+
+// The four lines naming an unreadable line, written to the report.
+void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LINE);
+
+Stop report_deck_problem(const DeckProblem& problem, const InputUnit& unit, const Deck& deck, OutputUnit& report);
+
+}  // namespace kesta
