@@ -8,6 +8,10 @@ namespace kesta::fit {
 
 namespace {
 
+// Below this many steps a run takes a fraction of a millisecond, less than
+// handing it to another thread costs on a busy machine.
+constexpr int kParallelMinSteps = 256;
+
 const std::vector<double>& series(const Results& r, Kind kind) { return kind == Kind::Head ? r.head : r.seepage; }
 
 }  // namespace
@@ -46,7 +50,7 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
   std::vector<std::optional<Results>> done(static_cast<std::size_t>(tasks));
   // Every run is independent: spread them over the cores. A run inside this
   // loop keeps to its own thread (no nested parallel regions).
-#pragma omp parallel for schedule(dynamic) if (tasks > 1)
+#pragma omp parallel for schedule(dynamic) if (tasks > 1 && deck_.NT >= kParallelMinSteps)
   for (long t = 0; t < tasks; ++t) {
     const auto task = static_cast<std::size_t>(t);
     Deck deck = deck_with(sets[task / per_set]);

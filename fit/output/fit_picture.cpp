@@ -59,7 +59,7 @@ class FitPicture {
                       {"viewBox", "0 0 " + w + " " + h}, {"font-family", "sans-serif"}, {"font-size", "12"}});
     svg_.empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "white"}});
     svg_.text(shown(title), {{"x", px(kLeft)}, {"y", "26"}, {"font-size", "16"}, {"font-weight", "bold"}});
-    svg_.text("points: observed   line: fitted", {{"x", px(kLeft + kPlotWidth)}, {"y", "26"}, {"text-anchor", "end"}});
+    write_legend();
     for (std::size_t i = 0; i < panels_.size(); ++i) write_panel(panels_[i], panel_top(i));
     svg_.text("Time (T)", {{"x", px(kLeft + kPlotWidth / 2)}, {"y", px(height - 12)}, {"text-anchor", "middle"},
                            {"font-size", "13"}});
@@ -83,6 +83,15 @@ class FitPicture {
   double x_of(double t) const { return kLeft + time_.fraction(t) * kPlotWidth; }
   static double y_of(const plot::AxisScale& axis, double top, double v) {
     return top + (1.0 - axis.fraction(v)) * kPanelHeight;
+  }
+
+  void write_legend() {
+    const double right = kLeft + kPlotWidth;
+    svg_.empty("circle", {{"cx", px(right - 150)}, {"cy", "22"}, {"r", "2.5"}, {"fill", std::string(kObservedColour)}});
+    svg_.text("observed", {{"x", px(right - 142)}, {"y", "26"}});
+    svg_.empty("line", {{"x1", px(right - 70)}, {"y1", "22"}, {"x2", px(right - 46)}, {"y2", "22"},
+                        {"stroke", std::string(kFittedColour)}, {"stroke-width", "1.6"}});
+    svg_.text("fitted", {{"x", px(right - 40)}, {"y", "26"}});
   }
 
   void write_panel(const PicturePanel& p, double top) {

@@ -94,7 +94,7 @@ void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
-  std::size_t name_width = 5;
+  std::size_t name_width = std::string("Parameter").size();
   for (const Estimate& e : s.estimates) name_width = std::max(name_width, e.name.size());
   out << "kesta-fit " << s.fit_file << ": " << s.estimates.size() << " parameters from " << s.observations
       << " observations in " << s.sets.size() << (s.sets.size() == 1 ? " set" : " sets") << "\n\n";
