@@ -23,7 +23,9 @@ Deck read_checked_deck(const FitFile& file) {
   try {
     deck = read_deck(file.deck_path);
   } catch (const DeckError& e) {
-    throw FitInputError(shown, e.line(), e.what());
+    // The reader's message names the deck's line and file itself.
+    if (e.line() > 0) throw FitInputError::located(shown, e.line(), e.what());
+    throw FitInputError(shown, 0, e.what());
   } catch (const std::exception& e) {
     throw FitInputError(shown, 0, e.what());
   }

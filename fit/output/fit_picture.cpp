@@ -87,7 +87,7 @@ class FitPicture {
 
   void write_legend() {
     const double right = kLeft + kPlotWidth;
-    svg_.empty("circle", {{"cx", px(right - 150)}, {"cy", "22"}, {"r", "2.5"}, {"fill", std::string(kObservedColour)}});
+    svg_.empty("circle", {{"class", "legend"}, {"cx", px(right - 150)}, {"cy", "22"}, {"r", "2.5"}, {"fill", std::string(kObservedColour)}});
     svg_.text("observed", {{"x", px(right - 142)}, {"y", "26"}});
     svg_.empty("line", {{"x1", px(right - 70)}, {"y1", "22"}, {"x2", px(right - 46)}, {"y2", "22"},
                         {"stroke", std::string(kFittedColour)}, {"stroke-width", "1.6"}});

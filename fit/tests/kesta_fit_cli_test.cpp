@@ -71,7 +71,7 @@ TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
   std::size_t points = 0;
-  for (std::size_t at = svg.find("<circle"); at != std::string::npos; at = svg.find("<circle", at + 1)) ++points;
+  for (std::size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1)) ++points;
   EXPECT_EQ(points, n);
 }
 
