@@ -15,6 +15,11 @@ constexpr std::size_t kLineWidth = 78;
 constexpr int kValueWidth = 13;
 constexpr std::string_view kUndetermined = "undetermined";
 
+std::string without_trailing_blanks(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
 std::string padded(std::string s, std::size_t width) {
   if (s.size() < width) s.append(width - s.size(), ' ');
   return s + " ";
@@ -76,18 +81,18 @@ void write_sets(const FitSummary& s, std::ostream& out) {
 
 void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_width) {
   if (s.estimates.size() < 2) return;
-  out << "\nCorrelation of the estimates\n" << padded("", name_width);
-  for (const Estimate& e : s.estimates) out << padded(e.name, 8);
-  out << '\n';
+  std::string header = padded("", name_width);
+  for (const Estimate& e : s.estimates) header += padded(e.name, 8);
+  out << "\nCorrelation of the estimates\n" << without_trailing_blanks(header) << '\n';
   for (std::size_t a = 0; a < s.estimates.size(); ++a) {
-    out << padded(s.estimates[a].name, name_width);
+    std::string row = padded(s.estimates[a].name, name_width);
     for (std::size_t b = 0; b <= a; ++b) {
       char cell[16];
       if (s.correlation[a][b]) std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
       else std::snprintf(cell, sizeof cell, "%s", "-");
-      out << padded(cell, 8);
+      row += padded(cell, 8);
     }
-    out << '\n';
+    out << without_trailing_blanks(row) << '\n';
   }
 }
 

@@ -106,6 +106,27 @@ TEST(KestaFitProgram, HeadsAloneReportTheDiffusivityInWords) {
   EXPECT_EQ(report["identifiability"][0]["determined"][0]["expression"], "AK/AS");
 }
 
+// The calibration example recovers the aquifer its records were made from.
+TEST(KestaFitProgram, ExampleRecoversItsKnownAquifer) {
+  const TempFolder folder;
+  const std::filesystem::path example = std::filesystem::path(KESTA_SOURCE_DIR) / "examples" / "fit";
+  for (const char* name : {"river.toml", "river.dat", "well-north.csv", "well-meadow.csv", "gauging.csv"})
+    std::filesystem::copy_file(example / name, folder.path(name));
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("river.toml")) + " --json --quiet");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  // The known deck, as make_fit_example.py writes it.
+  const struct {
+    const char* name;
+    double value;
+  } known[] = {{"AK", 15.0}, {"AS", 1.0e-4}, {"XAA", 40.0}};
+  for (const auto& k : known) {
+    const nlohmann::json& p = report["parameters"][k.name];
+    EXPECT_LT(std::abs(p["estimate"].get<double>() - k.value), 3.0 * p["std_error"].get<double>()) << k.name;
+  }
+  EXPECT_TRUE(report["warnings"].empty()) << report["warnings"];
+}
+
 // Bad input: one line on standard error, status 2, nothing on standard output
 // and no file written.
 TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
