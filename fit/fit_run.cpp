@@ -13,12 +13,24 @@
 
 namespace kesta::fit {
 
+namespace {
+
+// Some of the deck's messages run over several lines in the report; an error
+// of kesta-fit is always one line.
+std::string one_line(std::string message) {
+  for (char& c : message)
+    if (c == '\n' || c == '\r') c = ' ';
+  return message;
+}
+
+}  // namespace
+
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   FitCase fit_case;
   try {
     fit_case = load_fit_case(read_fit_file(options.fit_file));
   } catch (const FitInputError& e) {
-    err << "kesta-fit: " << e.what() << '\n';
+    err << "kesta-fit: " << one_line(e.what()) << '\n';
     return kBadInput;
   }
 
@@ -30,7 +42,7 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   try {
     fit = fit_least_squares(fit_case.free, fit_case.observed, batch, solver);
   } catch (const std::runtime_error& e) {
-    err << "kesta-fit: " << fit_case.file.shown_name << ": " << e.what() << '\n';
+    err << "kesta-fit: " << fit_case.file.shown_name << ": " << one_line(e.what()) << '\n';
     return kBadInput;
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -40,7 +52,7 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
     write_output_files(summary.files, write_deck(model.deck_with(fit.estimate)), residuals_csv(fit_case, fit),
                        fit_picture(fit_case, model, fit));
   } catch (const std::exception& e) {
-    err << "kesta-fit: " << e.what() << '\n';
+    err << "kesta-fit: " << one_line(e.what()) << '\n';
     return kWriteFailed;
   }
   if (options.json) write_json_report(summary, out);

@@ -106,6 +106,21 @@ TEST(KestaFitProgram, HeadsAloneReportTheDiffusivityInWords) {
   EXPECT_EQ(report["identifiability"][0]["determined"][0]["expression"], "AK/AS");
 }
 
+// A fit stopped by the iteration limit reports and writes all the same, with
+// status 1 and a warning that says so.
+TEST(KestaFitProgram, UnfinishedFitSaysSoAndStillWrites) {
+  const TempFolder folder;
+  testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 14),
+                            std::string(kThree) + "[solver]\nmax_iterations = 1\n");
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  EXPECT_EQ(o.status, 1) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  EXPECT_FALSE(report["converged"].get<bool>());
+  ASSERT_FALSE(report["warnings"].empty());
+  EXPECT_NE(report["warnings"][0].get<std::string>().find("stopped before it converged"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder.path("fit.fitted.dat")));
+}
+
 // The calibration example recovers the aquifer its records were made from.
 TEST(KestaFitProgram, ExampleRecoversItsKnownAquifer) {
   const TempFolder folder;
