@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include "fit/estimation/central_difference_cost.hpp"
@@ -117,8 +118,11 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
   }
 
   ceres::Solver::Options solver = solver_options(options);
-  ProgressLine progress(options.progress ? *options.progress : std::cerr);
-  if (options.progress) solver.callbacks.push_back(&progress);
+  std::optional<ProgressLine> progress;
+  if (options.progress) {
+    progress.emplace(*options.progress);
+    solver.callbacks.push_back(&*progress);
+  }
   ceres::Solver::Summary summary;
   ceres::Solve(solver, &problem, &summary);
 
