@@ -16,14 +16,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "fuzz/memory_file.hpp"
-#include "driver/model_state.hpp"
-#include "driver/units.hpp"
-#include "input/input_phase.hpp"
-#include "input/input_summary.hpp"
+#include "driver/file_channels.hpp"
+#include "driver/input_phase.hpp"
+#include "kesta/kesta.hpp"
 
 namespace {
 
@@ -44,19 +44,33 @@ std::string_view last_record(std::string_view report) {
 
 // What the model may rely on once the input phase has returned: codes in range,
 // the values it divides by positive, and series and weights that hold NT and NS.
-bool fit_for_the_model(const kesta::ModelState& s) {
+bool fit_for_the_model(const kesta::Deck& s) {
   const bool codes = s.ISTRESS >= 0 && s.ISTRESS <= 2 && (s.ISTRESS == 0 || s.IAQ == 3) && s.IXL >= 0 &&
                      s.IXL <= 1 && s.IAQ >= 0 && s.IAQ <= 3 && s.IXA >= 0 && s.IXA <= 1;
   const bool stream = s.XZERO > 0 && s.XSTREAM > 0 && (s.IXL == 0 || s.XLL > 0) && (s.IXA == 0 || s.XAA > 0);
   const bool aquifer = s.AK > 0 && s.AS > 0 && s.AB > 0;
   const bool aquitard = (s.IAQ == 0 || (s.AKT > 0 && s.AST > 0 && s.ABT > 0)) && (s.IAQ != 3 || s.ASYT > 0);
   const bool sizes = s.NS >= 2 && s.NS <= kesta::NSMAX && s.NT <= kesta::NTLIMIT &&
-                     static_cast<long long>(s.TIME.size()) > s.NT && static_cast<long long>(s.HEAD.size()) > s.NT;
+                     static_cast<long long>(s.TIME.size()) >= s.NT && static_cast<long long>(s.STAGE.size()) >= s.NT &&
+                     static_cast<long long>(s.RECH.size()) >= s.NT;
   return codes && stream && aquifer && aquitard && sizes;
 }
 
-void check_outcome(const kesta::Outcome& stop, const kesta::ModelState& state, const std::string& report,
+// The library's checks agree with the report: none for a deck the input phase
+// let through, the report's message for one it rejected by a check.
+void check_library_agrees(const kesta::Outcome& stop, const kesta::Deck& deck, std::string_view report) {
+  const std::optional<std::string> problem = kesta::first_problem(deck);
+  if (!stop) {
+    if (problem) std::abort();
+    return;
+  }
+  if (stop->status != 1 || ends_with(report, " Check for incorrect positions or data types...\r\n")) return;
+  if (!problem || *problem != stop->message) std::abort();
+}
+
+void check_outcome(const kesta::Outcome& stop, const kesta::Deck& state, const std::string& report,
                    const std::string& deck_name) {
+  check_library_agrees(stop, state, report);
   if (!stop) {
     if (!fit_for_the_model(state)) std::abort();
     const auto summary = report.find("                    SUMMARY OF STRESS DATA\r\n");
@@ -92,15 +106,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const MemoryFile deck_file, report_file;
   deck_file.write_all(data, size);
 
-  auto state = std::make_unique<kesta::ModelState>();
-  kesta::Units units;
-  if (units.deck.open(15, deck_file.name())) std::abort();
-  if (units.report.open(16, report_file.name())) std::abort();
+  kesta::Deck deck;
+  kesta::FileChannels files;
+  if (files.deck.open(15, deck_file.name())) std::abort();
+  if (files.report.open(16, report_file.name())) std::abort();
 
-  const kesta::Outcome stop = kesta::read_input_deck(*state, units);
-  units.deck.close();
-  if (units.report.close()) std::abort();  // a write to memory never fails
-  check_outcome(stop, *state, report_file.contents(), deck_file.name());
+  const kesta::Outcome stop = kesta::input_phase(files, deck);
+  files.deck.close();
+  if (files.report.close()) std::abort();  // a write to memory never fails
+  check_outcome(stop, deck, report_file.contents(), deck_file.name());
   // Reading never changes the deck.
   if (deck_file.contents() != std::string_view(reinterpret_cast<const char*>(data), size)) std::abort();
   return 0;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "input/input_summary.hpp"
+#include "report/input_summary.hpp"
 #include "io/output_unit.hpp"
 
 namespace kesta::fuzzing {

@@ -67,6 +67,9 @@ int resolve_output(const std::string& name, OutputTarget& target) {
   }
   target.path = path;
   target.replaced = !target.exists || (S_ISREG(target.info.st_mode) && !open_descriptor);
+  // A device, a pipe or an open descriptor's entry is opened by the name given,
+  // as the system resolves it.
+  if (!target.replaced) target.path = name;
   if (target.exists && target.replaced) {
     // A name the links do not lead back to is written where it stands.
     struct stat resolved {};

@@ -30,15 +30,28 @@ void write_file(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+bool only_warnings(const std::string& err) {
+  for (std::size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
+    if (err.compare(at, 16, "kesta: warning: ") != 0 || err.find('\n', at) == std::string::npos) return false;
+  return true;
+}
+
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string source_path(const std::string& relative) { return std::string(KESTA_SOURCE_DIR) + "/" + relative; }
 
 RunResult run_kesta(const TempFolder& folder, const std::string& answers) {
+  return run_kesta_with(folder, {}, answers);
+}
+
+RunResult run_kesta_with(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         const std::string& answers) {
   const std::string in = folder / ".answers", out = folder / ".console", err = folder / ".diagnostics";
   write_file(in, answers);
-  const std::string command = "cd '" + folder.path() + "' && '" KESTA_BINARY "' < '" + in + "' > '" + out +
-                              "' 2> '" + err + "'";
+  std::string args;
+  for (const std::string& a : arguments) args += " '" + a + "'";
+  const std::string command = "cd '" + folder.path() + "' && '" KESTA_BINARY "'" + args + " < '" + in + "' > '" +
+                              out + "' 2> '" + err + "'";
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

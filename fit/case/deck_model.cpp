@@ -4,12 +4,14 @@
 #include <cmath>
 #include <optional>
 
+#include "fit/case/parallel_runs.hpp"
+
 namespace kesta::fit {
 
 namespace {
 
 // Below this many steps a run takes a fraction of a millisecond, less than
-// handing it to another thread costs on a busy machine.
+// starting a thread for it costs on a busy machine.
 constexpr int kParallelMinSteps = 256;
 
 const std::vector<double>& series(const Results& r, Kind kind) { return kind == Kind::Head ? r.head : r.seepage; }
@@ -48,11 +50,7 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
   const std::size_t per_set = distances_.size();
   const auto tasks = static_cast<long>(sets.size() * per_set);
   std::vector<std::optional<Results>> done(static_cast<std::size_t>(tasks));
-  // Every run is independent: spread them over the cores. A run inside this
-  // loop keeps to its own thread (no nested parallel regions).
-#pragma omp parallel for schedule(dynamic) if (tasks > 1 && deck_.NT >= kParallelMinSteps)
-  for (long t = 0; t < tasks; ++t) {
-    const auto task = static_cast<std::size_t>(t);
+  const auto one_run = [&](std::size_t task) {
     Deck deck = deck_with(sets[task / per_set]);
     deck.X = distances_[task % per_set];
     try {
@@ -60,6 +58,12 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
     } catch (const std::exception&) {
       // A parameter set the library refuses: the solver steps back from it.
     }
+  };
+  // Every run is independent: spread them over the cores.
+  if (deck_.NT >= kParallelMinSteps) {
+    run_in_parallel(done.size(), one_run);
+  } else {
+    for (std::size_t task = 0; task < done.size(); ++task) one_run(task);
   }
   simulations_ += tasks;
   std::vector<Results> out;

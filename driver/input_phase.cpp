@@ -1,0 +1,17 @@
+#include "driver/input_phase.hpp"
+
+#include "input/deck_reader.hpp"
+#include "report/deck_problem_report.hpp"
+#include "report/input_summary.hpp"
+
+namespace kesta {
+
+Outcome input_phase(FileChannels& files, Deck& deck) {
+  // The banner box heads the report even when the deck proves unreadable.
+  write_banner_box(files.report);
+  if (auto problem = read_deck_lines(files.deck, deck))
+    return report_deck_problem(*problem, files.deck, deck, files.report);
+  return write_input_summary(deck, files.report);
+}
+
+}  // namespace kesta

@@ -1,0 +1,45 @@
+#!/usr/bin/env python3
+"""Every file includes only from its own layer or below.
+
+The layers, bottom up: the public value types (include/kesta) and io/ (records,
+lists, files, stops); data/ (inversion settings); model/ (pure arithmetic);
+input/ (reading and checking decks); report/ (every report writer); api/ (the
+library's functions); driver/ (the dialogue and the run). plot/ and fit/ are
+programs of their own over the public headers.
+"""
+import pathlib
+import re
+import sys
+
+ALLOWED = {
+    "include/kesta": {"kesta"},
+    "io": {"io"},
+    "data": {"kesta", "data"},
+    "model": {"kesta", "data", "model"},
+    "input": {"kesta", "data", "io", "input"},
+    "report": {"kesta", "data", "io", "model", "input", "report"},
+    "api": {"kesta", "data", "io", "model", "input", "report", "api"},
+    "driver": {"kesta", "data", "io", "model", "input", "report", "api", "driver"},
+    "plot": {"kesta", "plot"},
+    "fit": {"kesta", "plot", "fit"},
+}
+LAYERS = {"kesta", "data", "io", "model", "input", "report", "api", "driver", "plot", "fit"}
+INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([a-z_]+)/', re.M)
+
+
+def main(root: pathlib.Path) -> int:
+    faults = []
+    for folder, allowed in ALLOWED.items():
+        for path in sorted((root / folder).rglob("*.[ch]pp")):
+            if "tests" in path.relative_to(root).parts:
+                continue
+            for layer in INCLUDE.findall(path.read_text(encoding="utf-8")):
+                if layer in LAYERS and layer not in allowed:
+                    faults.append(f"{path.relative_to(root)} includes from {layer}/")
+    for fault in faults:
+        print(fault)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(pathlib.Path(sys.argv[1])))
