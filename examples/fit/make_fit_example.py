@@ -49,7 +49,7 @@ def deck_text(values, x):
         "%.6g  %.6g  18.0" % (values["AK"], values["AS"]),
         "0.0  0.0  0.0  0.0",
         "%.6g  0.0  0.0" % x,
-        "12",
+        "16",
         str(nt),
     ]
     lines += ["%.4f  %.5f  0.0" % (k * DELT, stage(k * DELT)) for k in range(nt)]
