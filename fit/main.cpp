@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: kesta-fit FIT.toml [--json] [--quiet]\n"
+    "       kesta-fit --help | --version\n"
     "Estimates deck values (AK, AS, XAA, ...) from observed heads and seepage by\n"
     "least squares, starting from the deck that the fit file names. Prints the\n"
     "estimates with standard errors and 95 % intervals, the fit of every\n"
@@ -27,8 +28,12 @@ int main(int argc, char** argv) {
   bool have_file = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--help") {
+    if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "kesta-fit " KESTA_VERSION "\n";
       return 0;
     }
     if (arg == "--json") options.json = true;
