@@ -63,8 +63,11 @@ Value value_of(const py::object& value, const char* name) {
   try {
     return value.cast<Value>();
   } catch (const py::cast_error&) {
-    const char* kind = std::is_same_v<Value, int> ? "an integer from -2147483648 to 2147483647" : std::is_same_v<Value, double> ? "a number" : "text";
-    throw py::type_error(std::string(name) + " takes " + kind + ", not " + std::string(py::str(value.get_type().attr("__name__"))));
+    const char* kind = std::is_same_v<Value, int>      ? "an integer from -2147483648 to 2147483647"
+                       : std::is_same_v<Value, double> ? "a number"
+                                                       : "text";
+    const std::string given = py::str(value.get_type().attr("__name__"));
+    throw py::type_error(std::string(name) + " takes " + kind + ", not " + given);
   }
 }
 
@@ -156,7 +159,8 @@ void bind_deck(py::module_& m) {
     using Value = std::remove_reference_t<decltype(std::declval<PyDeck&>().values.*member)>;
     deck.def_property(
         name, [member](const PyDeck& d) { return d.values.*member; },
-        [member, name](PyDeck& d, const py::object& value) { d.values.*member = value_of<Value>(value, name); }, doc);
+        [member, name](PyDeck& d, const py::object& value) { d.values.*member = value_of<Value>(value, name); },
+        doc);
   });
   for_each_series([&](const char* name, auto held, auto, const char* doc) {
     deck.def_property(

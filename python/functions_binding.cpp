@@ -47,7 +47,8 @@ void bind_derived(py::module_& m) {
       .def_readonly("XZEROD", &kesta::Derived::XZEROD, "Stream half width over aquifer thickness, XZERO / AB.")
       .def_readonly("XLLD", &kesta::Derived::XLLD,
                     "Aquifer width over stream half width (0 for a semi-infinite aquifer).")
-      .def_readonly("XAAD", &kesta::Derived::XAAD, "Streambank leakance over stream half width (0 without a streambank).")
+      .def_readonly("XAAD", &kesta::Derived::XAAD,
+                    "Streambank leakance over stream half width (0 without a streambank).")
       .def_readonly("GAMMA1", &kesta::Derived::GAMMA1, "Ratio of aquitard to aquifer hydraulic conductivity.")
       .def_readonly("SIGMA1", &kesta::Derived::SIGMA1, "Ratio of aquitard to aquifer storativity.")
       .def_readonly("SIGMAP", &kesta::Derived::SIGMAP, "Ratio of aquifer storativity to aquitard specific yield.");

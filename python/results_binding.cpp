@@ -59,7 +59,8 @@ void bind_results(py::module_& m) {
     results.def_property_readonly(name, [member](const PyResults& r) { return r.*member; }, doc);
   });
   results.def("__len__", [](const PyResults& r) { return r.time.size(); }, "The number of time steps.");
-  results.def("__repr__", [](const PyResults& r) { return "<kesta.Results of " + std::to_string(r.time.size()) + " steps>"; });
+  results.def("__repr__",
+              [](const PyResults& r) { return "<kesta.Results of " + std::to_string(r.time.size()) + " steps>"; });
   results.def(py::pickle(&state_of, &results_from_state));
 }
 
