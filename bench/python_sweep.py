@@ -68,7 +68,7 @@ def main():
         report(name, time.perf_counter() - start, args.count)
 
     start = time.perf_counter()
-    with LocalCluster(n_workers=args.workers, threads_per_worker=1, dashboard_address=None) as cluster, \
+    with LocalCluster(n_workers=args.workers, threads_per_worker=1, dashboard_address=":0") as cluster, \
             Client(cluster) as client:
         client.wait_for_workers(args.workers)
         print(f"{'cluster start-up':<28} {time.perf_counter() - start:10.2f} s")

@@ -99,7 +99,7 @@ def main(argv=None):
         with Client(args.scheduler) as client:
             rows, problems = run(client, deck, draws, args.batch, not args.no_progress)
     else:
-        with LocalCluster(n_workers=args.workers, threads_per_worker=1, dashboard_address=None) as cluster, \
+        with LocalCluster(n_workers=args.workers, threads_per_worker=1, dashboard_address=":0") as cluster, \
                 Client(cluster) as client:
             rows, problems = run(client, deck, draws, args.batch, not args.no_progress)
 
