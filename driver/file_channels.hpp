@@ -1,7 +1,10 @@
 #pragma once
 // The files of a run and the console, owned by the driver. Each file keeps the
 // unit number its diagnostics name.
+#include <array>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "io/output_unit.hpp"
 #include "io/pending_files.hpp"
@@ -24,6 +27,9 @@ struct Console {
   std::FILE* in = stdin;    // answers to the prompts
   OutputUnit out;           // prompts and messages
   std::FILE* err = stderr;  // run-time diagnostics
+  // The deck, the results file and the plot file ("" for none) when they were
+  // named on the command line: then nothing is asked and the dialogue is silent.
+  std::optional<std::array<std::string, 3>> named_files;
 };
 
 }  // namespace kesta

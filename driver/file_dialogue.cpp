@@ -78,25 +78,37 @@ std::string_view trimmed_name(std::string_view name) {
 }
 
 Outcome file_dialogue(FileChannels& files, Console& console) {
-  console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
-                     X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
-                     X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
+  const bool asking = !console.named_files;
+  if (asking)
+    console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
+                       X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
+                       X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
 
   std::string INFILE, OUTFILE, PLTFILE;
-  if (auto stop = ask(console, "Enter name of file containing input data:", INFILE)) return stop;
+  if (!asking) {
+    INFILE = (*console.named_files)[0];
+    OUTFILE = (*console.named_files)[1];
+    PLTFILE = (*console.named_files)[2];
+  }
+  if (asking)
+    if (auto stop = ask(console, "Enter name of file containing input data:", INFILE)) return stop;
   if (auto stop = files.deck.open(IUIN, trimmed_name(INFILE))) return stop;
 
-  if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
+  if (asking)
+    if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
   const std::string_view out_name = trimmed_name(OUTFILE);
   if (auto stop = refuse_inputs(out_name, IUOUT, files.deck, "the results file")) return stop;
   if (auto stop = files.report.open(IUOUT, out_name, files.pending)) return stop;
 
-  console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
-  if (auto stop = read_name(console, PLTFILE)) return stop;
+  if (asking) {
+    console.out.write({X(3), Lit("Enter name of plot file (return for no plot file):")});
+    if (auto stop = read_name(console, PLTFILE)) return stop;
+  }
   const std::string_view plot_name = trimmed_name(PLTFILE);
   if (plot_name.empty()) {
-    console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
-                       Lit(" to a plot file.")});
+    if (asking)
+      console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
+                         Lit(" to a plot file.")});
   } else {
     if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file")) return stop;
     if (auto stop = refuse_same_file(plot_name, IUPLOT, same_output(plot_name, files.report),
@@ -104,7 +116,7 @@ Outcome file_dialogue(FileChannels& files, Console& console) {
       return stop;
     if (auto stop = files.plot.open(IUPLOT, plot_name, files.pending)) return stop;
   }
-  console.out.write({Slash, X(3), Lit("File names have been read.")});
+  if (asking) console.out.write({Slash, X(3), Lit("File names have been read.")});
   return std::nullopt;
 }
 

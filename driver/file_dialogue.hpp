@@ -13,6 +13,7 @@ inline constexpr std::size_t kLongestName = std::size_t{1} << 20;
 
 // Prints the banner, asks for the input deck, the results file and the optional
 // plot file, and opens them; the plot file is open only when one was named.
+// Files named on the command line are opened as the answers would be, silently.
 Outcome file_dialogue(FileChannels& files, Console& console);
 
 // A typed name without its trailing blanks (only the blank character counts).

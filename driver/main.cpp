@@ -1,14 +1,36 @@
 // kesta: hydraulic interaction between a stream and a confined or leaky aquifer.
-// Takes no arguments; the three file names are asked for on the console.
+// With no arguments the three file names are asked for on the console; with
+// arguments they are the deck, the results file and the optional plot file.
+#include <cstdio>
 #include <unistd.h>
 
+#include "driver/command_line.hpp"
 #include "driver/driver.hpp"
 #include "driver/interrupts.hpp"
 
-int main() {
+namespace {
+constexpr int kMisuse = 2;
+}
+
+int main(int argc, char** argv) {
+  const kesta::CommandLine line = kesta::read_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.action) {
+    case kesta::CommandLine::Action::Help:
+      std::fputs(kesta::usage_text().c_str(), stdout);
+      return 0;
+    case kesta::CommandLine::Action::Version:
+      std::puts("kesta " KESTA_VERSION);
+      return 0;
+    case kesta::CommandLine::Action::Misuse:
+      std::fprintf(stderr, "kesta: %s; try kesta --help\n", line.complaint.c_str());
+      return kMisuse;
+    case kesta::CommandLine::Action::Run:
+      break;
+  }
   kesta::PendingFiles pending;
   const kesta::InterruptGuard guard(pending);
   kesta::Console console;
   console.out.attach(6, STDOUT_FILENO, "stdout");
+  console.named_files = line.named_files;
   return kesta::run_kesta(console, &pending);
 }

@@ -36,4 +36,8 @@ using Values = std::initializer_list<Value>;
 // prints blank.
 std::vector<std::string> format_layout(Layout items, Values values = {});
 
+// The same records appended to `out`, each followed by `line_end`: the way an
+// output file takes them, without a string for each record or field.
+void append_records(std::string& out, Layout items, Values values, std::string_view line_end);
+
 }  // namespace kesta

@@ -1,6 +1,7 @@
 #include "io/list_parser.hpp"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -37,9 +38,13 @@ std::optional<double> to_number(std::string_view token) {
     if (exponent_digits == 0) return std::nullopt;
   }
   if (i != token.size()) return std::nullopt;
-  // strtod rounds correctly and gives the nearest subnormal or zero on underflow;
-  // only an overflow to infinity is refused.
-  const double value = std::strtod(normal.c_str(), nullptr);
+  // from_chars rounds correctly and fast; a value beyond its range goes to strtod,
+  // which gives the nearest subnormal or zero on underflow. Only an overflow to
+  // infinity is refused.
+  const char* first = normal.data() + (normal[0] == '+' ? 1 : 0);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(first, normal.data() + normal.size(), value);
+  if (error != std::errc() || end != normal.data() + normal.size()) value = std::strtod(normal.c_str(), nullptr);
   if (std::isinf(value)) return std::nullopt;
   return value;
 }

@@ -102,10 +102,12 @@ void OutputUnit::attach(int number, int fd, std::string_view name) {
 }
 
 void OutputUnit::write(Layout items, Values values) {
-  for (const std::string& record : format_layout(items, values)) {
-    buffer_ += record;
-    buffer_ += "\r\n";
-  }
+  append_records(buffer_, items, values, "\r\n");
+  if (console_ || buffer_.size() >= kFlushSize) flush();
+}
+
+void OutputUnit::write_records(std::string_view records) {
+  buffer_ += records;
   if (console_ || buffer_.size() >= kFlushSize) flush();
 }
 

@@ -43,6 +43,8 @@ class OutputUnit {
   // One output statement.
   void write(Layout items, Values values = {});
   void write_record(std::string_view record);
+  // Records already built, each with its carriage return and line feed.
+  void write_records(std::string_view records);
 
   // The Stop for a write that failed, if any.
   Outcome status() const;

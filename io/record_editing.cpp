@@ -2,74 +2,116 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <system_error>
 
 namespace kesta {
 namespace {
 
-std::string right_justified(std::string_view text, int w) {
-  if (static_cast<int>(text.size()) > w) return std::string(static_cast<std::size_t>(w), '*');
-  std::string field(static_cast<std::size_t>(w) - text.size(), ' ');
-  field += text;
-  return field;
+// Right-justifies text in w columns, or fills them with asterisks when it does not fit.
+void put_right_justified(char* field, std::string_view text, int w) {
+  const auto width = static_cast<std::size_t>(w);
+  if (text.size() > width) {
+    std::memset(field, '*', width);
+    return;
+  }
+  std::memset(field, ' ', width - text.size());
+  std::memcpy(field + (width - text.size()), text.data(), text.size());
 }
+
+// The longest field a double needs beyond its d digits: sign, 0, point,
+// letter, exponent sign and three exponent digits.
+constexpr int kFieldExtra = 8;
 
 }  // namespace
 
-std::string edit_text(std::string_view text, int w) {
+void put_text(char* field, std::string_view text, int w) {
   const auto width = static_cast<std::size_t>(w);
-  if (text.size() >= width) return std::string(text.substr(0, width));
-  return std::string(width - text.size(), ' ') + std::string(text);
+  if (text.size() >= width) {
+    std::memcpy(field, text.data(), width);
+    return;
+  }
+  std::memset(field, ' ', width - text.size());
+  std::memcpy(field + (width - text.size()), text.data(), text.size());
+}
+
+void put_integer(char* field, long long value, int w) {
+  char digits[24];
+  const auto res = std::to_chars(digits, digits + sizeof digits, value);
+  put_right_justified(field, std::string_view(digits, static_cast<std::size_t>(res.ptr - digits)), w);
+}
+
+void put_real(char* field, double value, int w, int d, char letter) {
+  if (std::isnan(value)) return put_right_justified(field, "NaN", w);
+  if (std::isinf(value)) return put_right_justified(field, value < 0 ? "-Infinity" : "Infinity", w);
+
+  const bool negative = value < 0.0;  // a negative zero prints as zero
+  // Scientific form with d significant digits: "D.DDDe+XX". to_chars rounds the
+  // exact binary value to nearest, ties to even, and carries into the exponent.
+  // Room for the d digits, the point and the longest exponent "e+308", so the
+  // conversion cannot run short of space whatever d is.
+  std::string heap;
+  char small[64];
+  const auto room = static_cast<std::size_t>(d) + kFieldExtra;
+  char* sci = room <= sizeof small ? small : (heap.resize(room), heap.data());
+  char* digits_end = sci;
+  int exponent = 0;
+  if (value != 0.0) {
+    const auto res = std::to_chars(sci, sci + room, std::fabs(value), std::chars_format::scientific, d - 1);
+    char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(res.ptr - sci)));
+    // Drop the point: the d digits stand together.
+    digits_end = sci;
+    for (char* c = sci; c < e; ++c)
+      if (*c != '.') *digits_end++ = *c;
+    int k = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), res.ptr, k);
+    exponent = k + 1;  // d.ddd x 10^k equals 0.dddd x 10^(k+1)
+  } else {
+    std::memset(sci, '0', static_cast<std::size_t>(d));
+    digits_end = sci + d;
+  }
+
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const bool three_digits = magnitude > 99;
+  const int exp_width = three_digits ? 3 : 2;
+  const int minimum = d + 2 + exp_width + (three_digits ? 0 : 1) + (negative ? 1 : 0);
+  if (w < minimum) {
+    std::memset(field, '*', static_cast<std::size_t>(w));
+    return;
+  }
+  const int leading_zero = w > minimum ? 1 : 0;
+  const int length = minimum + leading_zero;
+  std::memset(field, ' ', static_cast<std::size_t>(w - length));
+  char* out = field + (w - length);
+  if (negative) *out++ = '-';
+  if (leading_zero) *out++ = '0';
+  *out++ = '.';
+  std::memcpy(out, sci, static_cast<std::size_t>(digits_end - sci));
+  out += digits_end - sci;
+  if (!three_digits) *out++ = letter;
+  *out++ = exponent < 0 ? '-' : '+';
+  if (three_digits) *out++ = static_cast<char>('0' + magnitude / 100);
+  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *out++ = static_cast<char>('0' + magnitude % 10);
+}
+
+std::string edit_text(std::string_view text, int w) {
+  std::string field(static_cast<std::size_t>(w), ' ');
+  put_text(field.data(), text, w);
+  return field;
 }
 
 std::string edit_integer(long long value, int w) {
-  return right_justified(std::to_string(value), w);
+  std::string field(static_cast<std::size_t>(w), ' ');
+  put_integer(field.data(), value, w);
+  return field;
 }
 
 std::string edit_real(double value, int w, int d, char letter) {
-  if (std::isnan(value)) return right_justified("NaN", w);
-  if (std::isinf(value)) return right_justified(value < 0 ? "-Infinity" : "Infinity", w);
-
-  const bool negative = value < 0.0;  // a negative zero prints as zero
-  std::string digits(static_cast<std::size_t>(d), '0');
-  int exponent = 0;
-  if (value != 0.0) {
-    // Scientific form with d significant digits: "D.DDDe+XX". to_chars rounds the
-    // exact binary value to nearest, ties to even, and carries into the exponent.
-    // Room for the d digits, the point and the longest exponent "e+308", so the
-    // conversion cannot run short of space whatever d is.
-    std::string buf(static_cast<std::size_t>(d) + 8, '\0');
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value),
-                                   std::chars_format::scientific, d - 1);
-    const std::string_view sci(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
-    const auto e_pos = sci.find('e');
-    digits.clear();
-    for (char c : sci.substr(0, e_pos))
-      if (c != '.') digits += c;
-    // d.ddd x 10^k equals 0.dddd x 10^(k+1).
-    exponent = std::atoi(std::string(sci.substr(e_pos + 1)).c_str()) + 1;
-  }
-
-  const int magnitude = std::abs(exponent);
-  const bool three_digits = magnitude > 99;
-  std::string exponent_part;
-  if (!three_digits) exponent_part += letter;
-  exponent_part += exponent < 0 ? '-' : '+';
-  std::string exp_digits = std::to_string(magnitude);
-  const std::size_t exp_width = three_digits ? 3 : 2;
-  exponent_part += std::string(exp_width - exp_digits.size(), '0') + exp_digits;
-
-  const int minimum = d + 2 + static_cast<int>(exp_width) + (three_digits ? 0 : 1) + (negative ? 1 : 0);
-  if (w < minimum) return std::string(static_cast<std::size_t>(w), '*');
-
-  std::string field;
-  if (negative) field += '-';
-  if (w > minimum) field += '0';
-  field += '.';
-  field += digits;
-  field += exponent_part;
-  return right_justified(field, w);
+  std::string field(static_cast<std::size_t>(w), ' ');
+  put_real(field.data(), value, w, d, letter);
+  return field;
 }
 
 }  // namespace kesta

@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "model/parallel_for.hpp"
+
 namespace kesta {
 namespace {
 
-// Lanes of doubles in one register: two on the SSE2 baseline, four with AVX2.
-// Lanes are multiplied and added separately, never fused.
+// Lanes of doubles in one register: two on the SSE2 baseline, four with AVX2,
+// eight with AVX-512. Lanes are multiplied and added separately, never fused.
 typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
+typedef double Lanes8 __attribute__((vector_size(64)));
 
-// Below this many output steps the second core costs more than it saves.
+// Below this many output steps more threads cost more than they save.
 constexpr int PARALLEL_MIN_STEPS = 2048;
 
 // One output step alone, from lag `first` on, continuing a partial sum.
@@ -54,6 +57,11 @@ __attribute__((always_inline)) inline void block_sums(const double* rate, const 
 // both paths and leave registers for the rates and the broadcast response.
 constexpr int GROUPS = 8;
 
+__attribute__((target("avx512f"))) void block_avx512(const double* rate, const double* response, int lo,
+                                                      double* out) {
+  block_sums<Lanes8, GROUPS>(rate, response, lo, out);
+}
+
 __attribute__((target("avx2"))) void block_avx2(const double* rate, const double* response, int lo, double* out) {
   block_sums<Lanes4, GROUPS>(rate, response, lo, out);
 }
@@ -64,15 +72,29 @@ void block_baseline(const double* rate, const double* response, int lo, double* 
 
 using BlockSums = void (*)(const double*, const double*, int, double*);
 
+struct Blocks {
+  BlockSums sums;
+  int steps;  // output steps per block, one per lane
+};
+
+// The widest path asked for that the processor has.
+Blocks blocks_for(VectorPath path) {
+  const bool avx512 = __builtin_cpu_supports("avx512f");
+  const bool avx2 = __builtin_cpu_supports("avx2");
+  if ((path == VectorPath::Best || path == VectorPath::Avx512) && avx512) return {block_avx512, 8 * GROUPS};
+  if (path != VectorPath::Baseline && avx2) return {block_avx2, 4 * GROUPS};
+  return {block_baseline, 2 * GROUPS};
+}
+
 }  // namespace
 
 void lag_sums(std::span<const double> rate, std::span<const double> response, int n, std::span<double> out,
               VectorPath path) {
   const auto needed = static_cast<std::size_t>(std::max(n, 0)) + 1;
   if (n <= 0 || rate.size() < needed || response.size() < needed || out.size() < needed) return;
-  const bool avx2 = path == VectorPath::Best && __builtin_cpu_supports("avx2");
-  const BlockSums block = avx2 ? block_avx2 : block_baseline;
-  const int B = avx2 ? 4 * GROUPS : 2 * GROUPS;  // output steps per block, one per lane
+  const Blocks chosen = blocks_for(path);
+  const BlockSums block = chosen.sums;
+  const int B = chosen.steps;
 
   // Blocks run from the top output step down, so the longest sums start first;
   // the short leftover at the bottom is summed step by step.
@@ -80,8 +102,7 @@ void lag_sums(std::span<const double> rate, std::span<const double> response, in
   const double* h = response.data();
   double* o = out.data();
   const int blocks = n / B;
-#pragma omp parallel for schedule(dynamic, 1) if (n >= PARALLEL_MIN_STEPS)
-  for (int b = 0; b < blocks; ++b) block(r, h, n - (b + 1) * B + 1, o);
+  parallel_for(blocks, PARALLEL_MIN_STEPS / B, 1, [&](int b) { block(r, h, n - (b + 1) * B + 1, o); });
   for (int i = 1; i <= n - blocks * B; ++i) o[i] = continue_sum(r, h, i, 1, 0.0);
 }
 

@@ -5,12 +5,14 @@
 
 namespace kesta {
 
-// Which instruction set adds the lanes; every path gives the same bits.
-enum class VectorPath { Best, Baseline };
+// Which instruction set adds the lanes; every path gives the same bits. Best is
+// the widest the processor has, chosen when the program runs; a path the
+// processor lacks falls back to the next narrower one.
+enum class VectorPath { Best, Avx512, Avx2, Baseline };
 
 // out[i] = Σ rate[i - j + 1] · response[j] over j = 1..i, summed in increasing j
 // from 0.0, for i = 1..n (index 0 of every span is unused). Several output steps
-// share vector lanes and the two cores share the blocks of output steps; each
+// share vector lanes and the cores share the blocks of output steps; each
 // output step's sum keeps exactly the order written above.
 void lag_sums(std::span<const double> rate, std::span<const double> response, int n, std::span<double> out,
               VectorPath path = VectorPath::Best);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/lag_sums.hpp"
+#include "model/parallel_for.hpp"
 #include "model/step_response.hpp"
 
 namespace kesta {
@@ -10,8 +11,9 @@ namespace {
 
 using Series = std::vector<double>;
 
-// Below this many lags a second thread costs more than it saves.
+// Below this many lags more threads cost more than they save.
 constexpr int PARALLEL_MIN_LAGS = 256;
+constexpr int LAGS_PER_CHUNK = 64;
 
 // Stress values that drive the head and the seepage, by stress type; entry k is
 // time step k (entry 0 unused), so the formulas read as the model writes them.
@@ -69,13 +71,13 @@ Results superpose(const Deck& deck, const Derived& derived, const Inversion& inv
   Series RQ(size, 0.0);
   const double XZERO2 = deck.XZERO * deck.XZERO;
   const double storage_scale = deck.AS * XZERO2;
-#pragma omp parallel for schedule(static) if (lags >= PARALLEL_MIN_LAGS)
-  for (int j = 1; j <= lags; ++j) {
+  parallel_for(lags, PARALLEL_MIN_LAGS, LAGS_PER_CHUNK, [&](int index) {
+    const int j = index + 1;
     const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
     const StepResponse response = step_response(TD, deck, derived, inversion);
     RH[j] = response.RH;
     RQ[j] = response.RQ;
-  }
+  });
 
   Series SH(size, 0.0);
   Series SQ(size, 0.0);

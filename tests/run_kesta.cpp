@@ -35,10 +35,17 @@ bool file_exists(const std::string& path) { return std::filesystem::exists(path)
 std::string source_path(const std::string& relative) { return std::string(KESTA_SOURCE_DIR) + "/" + relative; }
 
 RunResult run_kesta(const TempFolder& folder, const std::string& answers) {
+  return run_kesta_with(folder, {}, answers);
+}
+
+RunResult run_kesta_with(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         const std::string& answers) {
   const std::string in = folder / ".answers", out = folder / ".console", err = folder / ".diagnostics";
   write_file(in, answers);
-  const std::string command = "cd '" + folder.path() + "' && '" KESTA_BINARY "' < '" + in + "' > '" + out +
-                              "' 2> '" + err + "'";
+  std::string args;
+  for (const std::string& a : arguments) args += " '" + a + "'";
+  const std::string command = "cd '" + folder.path() + "' && '" KESTA_BINARY "'" + args + " < '" + in + "' > '" +
+                              out + "' 2> '" + err + "'";
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

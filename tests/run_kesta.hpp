@@ -2,6 +2,7 @@
 // Runs the built kesta as a user would: in a folder of its own, the answers to
 // the prompts on standard input.
 #include <string>
+#include <vector>
 
 namespace kesta::testing {
 
@@ -26,6 +27,9 @@ class TempFolder {
 };
 
 RunResult run_kesta(const TempFolder& folder, const std::string& answers);
+// The same with arguments on the command line (each quoted for the shell).
+RunResult run_kesta_with(const TempFolder& folder, const std::vector<std::string>& arguments,
+                         const std::string& answers = "");
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <stdlib.h>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,24 @@ INSTANTIATE_TEST_SUITE_P(LongDecks, AgainstDirectLoop,
                                            FieldDeck{0, 0, 0, 0, 2, 10}),
                          [](const auto& info) { return deck_name(info.param); });
 
+// However many threads share the lags and the blocks, every bit is the same.
+TEST(Superposition, ThreadCountDoesNotChangeTheBits) {
+  Deck deck;
+  fill_deck(deck, {3, 1, 1, 2, 3001, 8});
+  const Results alone = [&] {
+    setenv("OMP_NUM_THREADS", "1", 1);
+    return run_model(deck).results;
+  }();
+  for (const char* threads : {"2", "3", "7"}) {
+    setenv("OMP_NUM_THREADS", threads, 1);
+    const Results shared = run_model(deck).results;
+    expect_same_bits(shared.head, alone.head, "HEAD");
+    expect_same_bits(shared.seepage, alone.seepage, "SEEP");
+    expect_same_bits(shared.bank_volume, alone.bank_volume, "BANKV");
+  }
+  unsetenv("OMP_NUM_THREADS");
+}
+
 TEST(LagSums, EveryPathAndSizeMatchesThePlainLoop) {
   const int largest = 4099;
   Series rate(largest + 1), response(largest + 1), out(largest + 1), plain(largest + 1);
@@ -92,12 +111,12 @@ TEST(LagSums, EveryPathAndSizeMatchesThePlainLoop) {
       for (int j = 1; j <= i; ++j) sum = sum + rate[i - j + 1] * response[j];
       plain[i] = sum;
     }
-    for (VectorPath path : {VectorPath::Best, VectorPath::Baseline}) {
+    for (VectorPath path : {VectorPath::Best, VectorPath::Avx512, VectorPath::Avx2, VectorPath::Baseline}) {
       std::fill(out.begin(), out.end(), -1.0);
       lag_sums(rate, response, n, out, path);
       for (int i = 1; i <= n; ++i)
         ASSERT_EQ(std::memcmp(&out[i], &plain[i], sizeof(double)), 0)
-            << "n = " << n << ", i = " << i << ", baseline = " << (path == VectorPath::Baseline);
+            << "n = " << n << ", i = " << i << ", path " << static_cast<int>(path);
       EXPECT_EQ(out[n + 1 <= largest ? n + 1 : 0], -1.0) << "wrote past step n = " << n;
     }
   }

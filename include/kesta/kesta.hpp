@@ -2,7 +2,7 @@
 // KESTA as a library: read a deck, check it, derive its dimensionless
 // parameters and simulate it. Every function is reentrant: simulations of
 // different decks may run at once on different threads, and give the same bits
-// as one by one, whatever the number of OpenMP threads.
+// as one by one, whatever the number of threads each uses.
 #include <filesystem>
 #include <optional>
 #include <string>

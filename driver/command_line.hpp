@@ -1,0 +1,23 @@
+#pragma once
+// The command line: no arguments for the console dialogue, or the names of the
+// deck, the results file and an optional plot file; --help and --version.
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kesta {
+
+struct CommandLine {
+  enum class Action { Run, Help, Version, Misuse };
+  Action action = Action::Run;
+  std::optional<std::array<std::string, 3>> named_files;  // nothing: ask on the console
+  std::string complaint;                                   // what is wrong, for Misuse
+};
+
+CommandLine read_command_line(const std::vector<std::string>& arguments);
+
+// The text of --help.
+std::string usage_text();
+
+}  // namespace kesta

@@ -1,0 +1,44 @@
+#include "model/parallel_for.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <sched.h>
+#include <thread>
+#include <vector>
+
+namespace kesta {
+
+int worker_count() {
+  cpu_set_t cpus;
+  CPU_ZERO(&cpus);
+  int cores = sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+  // OMP_NUM_THREADS, as scripts have long set it, chooses the count outright.
+  if (const char* asked = std::getenv("OMP_NUM_THREADS")) {
+    const int n = std::atoi(asked);
+    if (n >= 1) cores = std::min(n, 256);
+  }
+  return std::max(cores, 1);
+}
+
+void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body) {
+  chunk = std::max(chunk, 1);
+  const int workers = count >= parallel_from ? std::min(worker_count(), (count + chunk - 1) / chunk) : 1;
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int first = next.fetch_add(chunk); first < count; first = next.fetch_add(chunk))
+      for (int i = first, end = std::min(first + chunk, count); i < end; ++i) body(i);
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < workers; ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: the others share the work
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+}
+
+}  // namespace kesta
