@@ -96,10 +96,3 @@ def test_wrong_values_are_refused_and_leave_the_deck(name, value, error):
     with pytest.raises(error, match=name if error is not AttributeError else None):
         setattr(deck, name, value)
     assert deck == before
-
-
-def test_new_deck_is_blank():
-    deck = kesta.Deck()
-    assert [getattr(deck, name) for name, value in VALUES if not isinstance(value, str)] == [0] * 22
-    assert deck.TITLE1 == " " * 70 and len(deck.STAGE) == 0
-    assert kesta.first_problem(deck) is not None

@@ -80,8 +80,3 @@ def test_overflowing_parameters_are_a_value_error():
     assert kesta.first_problem(deck) is None
     with pytest.raises(ValueError, match="NOT A FINITE NUMBER"):
         kesta.simulate(deck)
-
-
-def test_deck_error_made_in_python_has_no_line():
-    error = kesta.DeckError("made by hand")
-    assert error.line == 0 and str(error) == "made by hand"

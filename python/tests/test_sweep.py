@@ -64,15 +64,6 @@ def test_draws_stay_in_their_ranges_and_follow_the_seed(ranges):
     assert not np.array_equal(draws, montecarlo.draw(ranges, 4000, seed=12))
 
 
-@pytest.mark.parametrize("low,high,fault", [
-    (1.0, 2.0, None), (3.0, 3.0, None), (0.0, 0.0, None), (2.0, 1.0, "down to"),
-    (0.0, 1.0, "above 0"), (-1.0, 1.0, "above 0"), (1.0, math.inf, "finite"), (math.nan, 1.0, "finite"),
-])
-def test_range_problems(low, high, fault):
-    problem = montecarlo.range_problem("AK", low, high)
-    assert (problem is None) if fault is None else (fault in problem)
-
-
 def test_rejected_draws_hold_nan_and_say_why():
     deck = kesta.read_deck(DECK)
     draws = np.array([[3.0, 5e-5, 60.0], [1e300, 1e-300, 60.0], [2.0, 4e-5, 60.0]])
@@ -94,8 +85,8 @@ def test_table_reads_back_to_the_same_doubles_and_replaces_the_old(tmp_path):
 
 
 @pytest.mark.parametrize("extra,status", [
-    (["--ak", "2", "1"], 2), (["--as", "0", "1e-4"], 2), (["--draws", "0"], 2), (["--spread", "1"], 2),
-    (["--workers", "0"], 2), (["--batch", "0"], 2),
+    (["--ak", "2", "1"], 2), (["--as", "0", "1e-4"], 2), (["--xaa", "1", "inf"], 2), (["--draws", "0"], 2),
+    (["--spread", "1"], 2), (["--workers", "0"], 2), (["--batch", "0"], 2),
 ])
 def test_wrong_options_stop_before_any_cluster(tmp_path, extra, status):
     argv = [str(DECK), "--draws", "10", "--out", str(tmp_path / "t.csv")] + extra

@@ -42,12 +42,6 @@ def test_four_decks_on_four_threads():
         assert together == alone
 
 
-def test_one_deck_shared_by_four_threads():
-    deck = kesta.read_deck(SOURCE / "examples" / "daily-stage-record.dat")
-    alone = as_bytes(kesta.simulate(deck))
-    assert on_threads(lambda i: as_bytes(kesta.simulate(deck)), 4) == [alone] * 4
-
-
 def test_errors_on_threads_stay_with_their_deck():
     decks = [kesta.read_deck(SOURCE / "examples" / f"{name}.dat") for name in NAMES]
     decks[1].AK = -1.0
