@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <string>
 #include <vector>
 
 #include "kesta/deck.hpp"
@@ -16,6 +17,11 @@ void bind_errors(py::module_& m);
 void bind_deck(py::module_& m);
 void bind_results(py::module_& m);
 void bind_functions(py::module_& m);
+
+// Deck text is whatever bytes the file holds: UTF-8 reads as such, and any other
+// byte survives the trip through Python as a lone surrogate ("surrogateescape").
+py::str to_python(const std::string& text);
+std::string from_python(const py::str& text);
 
 // A deck as Python holds it: the scalar values in a kesta::Deck (whose series
 // stay empty) and the series as numpy arrays that the user may change in place.

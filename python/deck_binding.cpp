@@ -57,9 +57,19 @@ py::array_t<double> series_copy(const py::object& values, const char* name) {
   return py::array_t<double>(numbers.size(), numbers.data());
 }
 
+// A deck value as Python sees it.
+template <class Value>
+py::object value_to_python(const Value& value) {
+  if constexpr (std::is_same_v<Value, std::string>) return to_python(value);
+  else return py::cast(value);
+}
+
 // A deck value from Python, or a TypeError naming the value and what it takes.
 template <class Value>
 Value value_of(const py::object& value, const char* name) {
+  if constexpr (std::is_same_v<Value, std::string>) {
+    if (py::isinstance<py::str>(value)) return from_python(value.cast<py::str>());
+  }
   try {
     return value.cast<Value>();
   } catch (const py::cast_error&) {
@@ -97,7 +107,7 @@ bool same_deck(const PyDeck& a, const PyDeck& b) {
 
 py::tuple state_of(const PyDeck& deck) {
   py::dict values;
-  for_each_value([&](const char* name, auto member, const char*) { values[name] = deck.values.*member; });
+  for_each_value([&](const char* name, auto member, const char*) { values[name] = value_to_python(deck.values.*member); });
   return py::make_tuple(values, deck.TIME, deck.STAGE, deck.RECH);
 }
 
@@ -114,10 +124,10 @@ PyDeck deck_from_state(const py::tuple& state) {
   return deck;
 }
 
-std::string repr(const PyDeck& deck) {
+py::str repr(const PyDeck& deck) {
   std::string title = deck.values.TITLE1;
   title.erase(title.find_last_not_of(' ') + 1);
-  return "<kesta.Deck '" + title + "' NT=" + std::to_string(deck.values.NT) + ">";
+  return py::str("<kesta.Deck {!r} NT={}>").format(to_python(title), deck.values.NT);
 }
 
 constexpr const char* kDeckDoc =
@@ -129,6 +139,18 @@ constexpr const char* kDeckDoc =
     "read_deck and parse_deck give a deck as the program reads it.";
 
 }  // namespace
+
+py::str to_python(const std::string& text) {
+  PyObject* decoded = PyUnicode_DecodeUTF8(text.data(), static_cast<py::ssize_t>(text.size()), "surrogateescape");
+  if (decoded == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(decoded);
+}
+
+std::string from_python(const py::str& text) {
+  PyObject* bytes = PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape");
+  if (bytes == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::bytes>(bytes).cast<std::string>();
+}
 
 kesta::Deck to_deck(const PyDeck& deck) {
   kesta::Deck values = deck.values;
@@ -158,7 +180,7 @@ void bind_deck(py::module_& m) {
   for_each_value([&](const char* name, auto member, const char* doc) {
     using Value = std::remove_reference_t<decltype(std::declval<PyDeck&>().values.*member)>;
     deck.def_property(
-        name, [member](const PyDeck& d) { return d.values.*member; },
+        name, [member](const PyDeck& d) { return value_to_python(d.values.*member); },
         [member, name](PyDeck& d, const py::object& value) { d.values.*member = value_of<Value>(value, name); },
         doc);
   });

@@ -22,7 +22,7 @@ void translate_deck_error(std::exception_ptr thrown) {
   } catch (const kesta::DeckError& e) {
     // The class lives in the module's namespace; looking it up keeps no state here.
     py::object type = py::module_::import("kesta").attr("DeckError");
-    py::object error = type(e.what());
+    py::object error = type(to_python(e.what()));
     error.attr("line") = e.line();
     PyErr_SetObject(type.ptr(), error.ptr());
   }

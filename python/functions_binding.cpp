@@ -22,9 +22,14 @@ PyDeck read(const std::filesystem::path& path) {
   return from_deck(std::move(deck));
 }
 
-PyDeck parse(const std::string& text) { return from_deck(kesta::parse_deck(text)); }
+// Text as str, or the file's bytes as they are.
+PyDeck parse(const py::object& text) {
+  if (py::isinstance<py::bytes>(text)) return from_deck(kesta::parse_deck(text.cast<std::string>()));
+  if (!py::isinstance<py::str>(text)) throw py::type_error("parse_deck takes the deck's text as str or bytes");
+  return from_deck(kesta::parse_deck(from_python(text.cast<py::str>())));
+}
 
-std::string write(const PyDeck& deck) { return kesta::write_deck(to_deck(deck)); }
+py::str write(const PyDeck& deck) { return to_python(kesta::write_deck(to_deck(deck))); }
 
 std::optional<std::string> problem(const PyDeck& deck) { return kesta::first_problem(to_deck(deck)); }
 
@@ -61,8 +66,12 @@ void bind_functions(py::module_& m) {
   m.def("read_deck", &read, py::arg("path"),
         "Reads a deck file as the program does. Raises DeckError (with .line) for a file "
         "that cannot be opened or a line that cannot be read.");
-  m.def("parse_deck", &parse, py::arg("text"), "Reads a deck from text, as read_deck reads a file.");
-  m.def("write_deck", &write, py::arg("deck"), "Deck text that read_deck and parse_deck read back to the same values.");
+  m.def("parse_deck", &parse, py::arg("text"),
+        "Reads a deck from text (str, or the file's bytes), as read_deck reads a file.");
+  m.def("write_deck", &write, py::arg("deck"),
+        "Deck text that read_deck and parse_deck read back to the same values. Bytes of a "
+        "title that are not UTF-8 come back as lone surrogates: write the text with "
+        "errors='surrogateescape' to keep them.");
   m.def("first_problem", &problem, py::arg("deck"),
         "The message of the first check the deck fails, in the report's words, or None for "
         "a deck the program would run.");

@@ -97,7 +97,7 @@ class Derived:
 def read_deck(path: Union[str, os.PathLike[str]]) -> Deck:
     """Reads a deck file as the program does; raises DeckError."""
 
-def parse_deck(text: str) -> Deck:
+def parse_deck(text: Union[str, bytes]) -> Deck:
     """Reads a deck from text; raises DeckError."""
 
 def write_deck(deck: Deck) -> str:

@@ -96,3 +96,17 @@ def test_wrong_values_are_refused_and_leave_the_deck(name, value, error):
     with pytest.raises(error, match=name if error is not AttributeError else None):
         setattr(deck, name, value)
     assert deck == before
+
+
+def test_title_bytes_that_are_not_utf8_survive(tmp_path):
+    # A Latin-1 "Ü" and a UTF-8 "é": the program keeps a title's bytes as they are.
+    title = b"\xdcberlingen weir, caf\xc3\xa9"
+    raw = title + b"\n" + b"".join(EXAMPLES[-1].read_bytes().splitlines(keepends=True)[1:])
+    (tmp_path / "deck.dat").write_bytes(raw)
+    deck = kesta.read_deck(tmp_path / "deck.dat")
+    assert deck.TITLE1.rstrip().endswith("weir, café")
+    assert deck == kesta.parse_deck(raw) == pickle.loads(pickle.dumps(deck))
+    written = kesta.write_deck(deck).encode("utf-8", "surrogateescape")
+    assert written.startswith(title) and kesta.parse_deck(written) == deck
+    deck.TITLE2 = deck.TITLE1
+    assert kesta.write_deck(deck).encode("utf-8", "surrogateescape").splitlines()[1].startswith(title)
