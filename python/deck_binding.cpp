@@ -60,8 +60,10 @@ py::array_t<double> series_copy(const py::object& values, const char* name) {
 // A deck value as Python sees it.
 template <class Value>
 py::object value_to_python(const Value& value) {
-  if constexpr (std::is_same_v<Value, std::string>) return to_python(value);
-  else return py::cast(value);
+  if constexpr (std::is_same_v<Value, std::string>)
+    return to_python(value);
+  else
+    return py::cast(value);
 }
 
 // A deck value from Python, or a TypeError naming the value and what it takes.
@@ -99,15 +101,15 @@ PyDeck copy_of(const PyDeck& deck) {
 bool same_deck(const PyDeck& a, const PyDeck& b) {
   bool same = true;
   for_each_value([&](const char*, auto member, const char*) { same = same && a.values.*member == b.values.*member; });
-  for_each_series([&](const char*, auto held, auto, const char*) {
-    same = same && to_vector(a.*held) == to_vector(b.*held);
-  });
+  for_each_series(
+      [&](const char*, auto held, auto, const char*) { same = same && to_vector(a.*held) == to_vector(b.*held); });
   return same;
 }
 
 py::tuple state_of(const PyDeck& deck) {
   py::dict values;
-  for_each_value([&](const char* name, auto member, const char*) { values[name] = value_to_python(deck.values.*member); });
+  for_each_value(
+      [&](const char* name, auto member, const char*) { values[name] = value_to_python(deck.values.*member); });
   return py::make_tuple(values, deck.TIME, deck.STAGE, deck.RECH);
 }
 
@@ -181,8 +183,7 @@ void bind_deck(py::module_& m) {
     using Value = std::remove_reference_t<decltype(std::declval<PyDeck&>().values.*member)>;
     deck.def_property(
         name, [member](const PyDeck& d) { return value_to_python(d.values.*member); },
-        [member, name](PyDeck& d, const py::object& value) { d.values.*member = value_of<Value>(value, name); },
-        doc);
+        [member, name](PyDeck& d, const py::object& value) { d.values.*member = value_of<Value>(value, name); }, doc);
   });
   for_each_series([&](const char* name, auto held, auto, const char* doc) {
     deck.def_property(
@@ -191,7 +192,8 @@ void bind_deck(py::module_& m) {
   });
   deck.def("copy", &copy_of, "A deck with the same values and its own copies of the series.");
   deck.def("__copy__", &copy_of);
-  deck.def("__deepcopy__", [](const PyDeck& d, const py::object&) { return copy_of(d); }, py::arg("memo"));
+  deck.def(
+      "__deepcopy__", [](const PyDeck& d, const py::object&) { return copy_of(d); }, py::arg("memo"));
   deck.def("__eq__", &same_deck, py::is_operator(), "Same values and same series, entry by entry.");
   deck.def("__repr__", &repr);
   deck.def(py::pickle(&state_of, &deck_from_state));

@@ -16,7 +16,8 @@ constexpr const char* kDeckErrorDoc =
     "line of the deck (counted from 1), 0 when the file could not be opened. A subclass "
     "of ValueError.";
 
-void translate_deck_error(std::exception_ptr thrown) {
+// pybind11 hands a translator the exception by value.
+void translate_deck_error(std::exception_ptr thrown) {  // NOLINT(performance-unnecessary-value-param)
   try {
     if (thrown) std::rethrow_exception(thrown);
   } catch (const kesta::DeckError& e) {

@@ -56,9 +56,11 @@ PyResults from_results(kesta::Results results) {
 void bind_results(py::module_& m) {
   py::class_<PyResults> results(m, "Results", kResultsDoc);
   for_each_array([&](const char* name, auto member, const char* doc) {
-    results.def_property_readonly(name, [member](const PyResults& r) { return r.*member; }, doc);
+    results.def_property_readonly(
+        name, [member](const PyResults& r) { return r.*member; }, doc);
   });
-  results.def("__len__", [](const PyResults& r) { return r.time.size(); }, "The number of time steps.");
+  results.def(
+      "__len__", [](const PyResults& r) { return r.time.size(); }, "The number of time steps.");
   results.def("__repr__",
               [](const PyResults& r) { return "<kesta.Results of " + std::to_string(r.time.size()) + " steps>"; });
   results.def(py::pickle(&state_of, &results_from_state));

@@ -3,12 +3,13 @@
 // Python tests can compare the module's arrays with the C++ API bit for bit.
 #include <cstdio>
 #include <exception>
+#include <iostream>
 
 #include <kesta/kesta.hpp>
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: simulate_hex DECK\n");
+    std::cerr << "usage: simulate_hex DECK\n";
     return 2;
   }
   try {
@@ -17,8 +18,8 @@ int main(int argc, char** argv) {
       std::printf("%a %a %a %a %a %a\n", r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k],
                   r.bank_volume[k]);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "simulate_hex: %s\n", e.what());
+    std::cerr << "simulate_hex: " << e.what() << '\n';
     return 1;
   }
-  return 0;
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
