@@ -17,6 +17,7 @@ void bind_errors(py::module_& m);
 void bind_deck(py::module_& m);
 void bind_results(py::module_& m);
 void bind_functions(py::module_& m);
+void bind_fit(py::module_& m);
 
 // Deck text is whatever bytes the file holds: UTF-8 reads as such, and any other
 // byte survives the trip through Python as a lone surrogate ("surrogateescape").

@@ -111,3 +111,6 @@ def derived(deck: Deck) -> Derived:
 
 def simulate(deck: Deck) -> Results:
     """Simulates the deck without the GIL; raises ValueError for a rejected deck."""
+
+def fit(path: Union[str, os.PathLike[str]]) -> dict[str, Any]:
+    """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints."""

@@ -12,4 +12,5 @@ PYBIND11_MODULE(kesta, m) {
   kesta::python::bind_deck(m);
   kesta::python::bind_results(m);
   kesta::python::bind_functions(m);
+  kesta::python::bind_fit(m);
 }

@@ -4,7 +4,9 @@ import ast
 import contextlib
 import importlib.util
 import io
+import os
 import re
+import shutil
 
 import pytest
 
@@ -24,13 +26,16 @@ def python_blocks(markdown):
 
 
 def test_python_guide_runs_as_written(tmp_path, monkeypatch):
-    (tmp_path / "examples").symlink_to(SOURCE / "examples")
+    # A copy: the fit writes its files beside the fit file.
+    shutil.copytree(SOURCE / "examples", tmp_path / "examples")
     monkeypatch.chdir(tmp_path)
     namespace = {}
     blocks = list(python_blocks((SOURCE / "docs" / "python.md").read_text()))
     assert len(blocks) >= 5
     for code, expected in blocks:
         if "matplotlib" in code and importlib.util.find_spec("matplotlib") is None:
+            continue
+        if "kesta.fit(" in code and not os.environ.get("KESTA_FIT"):
             continue
         printed = io.StringIO()
         with contextlib.redirect_stdout(printed):
