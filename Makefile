@@ -71,6 +71,7 @@ fuzz: fuzz-build
 
 bench: build
 	@$(BUILD)/bench/kesta_bench
+	@if [ -x $(BUILD)/bench/kesta_fit_bench ]; then $(BUILD)/bench/kesta_fit_bench; fi
 
 # One format for the whole tree (.clang-format), and clang-tidy's checks
 # (.clang-tidy) over the compile database of the ordinary build.

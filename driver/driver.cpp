@@ -86,8 +86,9 @@ int finish(FileChannels& files, const Outcome& stop, bool dialogue_done, Console
                      files.report.name() + "\n";
   }
   if (!end.diagnostic.empty()) {
-    std::fputs(end.diagnostic.c_str(), console.err);
-    std::fflush(console.err);
+    // When the error stream itself is gone there is nobody left to tell.
+    (void)std::fputs(end.diagnostic.c_str(), console.err);
+    (void)std::fflush(console.err);
   }
   return end.status;
 }
@@ -103,8 +104,8 @@ int run_kesta(Console& console, PendingFiles* pending) {
   const int status = finish(files, stop, dialogue_done, console);
   // Only a complete run warns, after its files are in place.
   if (status == 0 && !warning.empty()) {
-    std::fputs(warning.c_str(), console.err);
-    std::fflush(console.err);
+    (void)std::fputs(warning.c_str(), console.err);  // a lost warning changes no result
+    (void)std::fflush(console.err);
   }
   return status;
 }
