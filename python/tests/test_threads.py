@@ -40,19 +40,3 @@ def test_four_decks_on_four_threads():
     for _ in range(3):
         together = on_threads(lambda i: as_bytes(kesta.simulate(decks[i])), 4)
         assert together == alone
-
-
-def test_errors_on_threads_stay_with_their_deck():
-    decks = [kesta.read_deck(SOURCE / "examples" / f"{name}.dat") for name in NAMES]
-    decks[1].AK = -1.0
-    decks[3].NS = 1
-
-    def outcome(i):
-        try:
-            return as_bytes(kesta.simulate(decks[i]))
-        except ValueError as error:
-            return str(error)
-
-    alone = [outcome(i) for i in range(4)]
-    assert [type(x) for x in alone] == [list, str, list, str]
-    assert on_threads(outcome, 4) == alone
