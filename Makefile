@@ -1,7 +1,10 @@
 # Two commands do all the set-up on a fresh machine:
-#   make run   build and run kesta on the bundled example deck, print the report
-#              and draw out/plot.svg from the plot file
+#   make run   build kesta and kesta-plot, run kesta on the bundled example
+#              deck, print the report and draw out/plot.svg from the plot file
 #   make test  build everything and run every test
+# Each first checks what it needs (scripts/needs): as root it installs what is
+# missing, otherwise it prints the command that does. Builds are quiet: their
+# output goes to $(BUILD)/*.log and is shown only when something fails.
 # Reliability checks, each in a build folder of its own:
 #   make test-sanitize  every test again under the address and undefined-behaviour sanitizers
 #   make fuzz           each fuzzing harness for FUZZ_SECONDS (needs clang++ and libFuzzer)
@@ -11,44 +14,63 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 EXAMPLE ?= examples/flood-wave-confined.dat
+# The units of EXAMPLE, for the picture's axes: LENGTH,TIME.
+UNITS ?= m,d
 
-.PHONY: all build run test test-sanitize fuzz fuzz-build bench clean
+QUIETLY = scripts/quietly
+SANITIZER_OPTIONS = \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: all build programs run test test-sanitize fuzz fuzz-build bench clean
 
 all: build
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+CONFIGURE = $(QUIETLY) $(BUILD)/configure.log "configuring $(BUILD)" cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
-build: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+# Only the two programs: neither GoogleTest nor Google Benchmark is needed.
+# Configured once; cmake --build configures again when a CMakeLists.txt changes.
+programs:
+	@scripts/needs run
+	@[ -f $(BUILD)/CMakeCache.txt ] || $(CONFIGURE)
+	@$(QUIETLY) $(BUILD)/build.log "building kesta and kesta-plot" \
+	  cmake --build $(BUILD) -j $(JOBS) --target kesta kesta-plot
 
-run: build
+run: programs
 	@mkdir -p out
-	printf '%s\n%s\n%s\n' "$(EXAMPLE)" out/results.txt out/plot.txt | $(BUILD)/kesta
+	@$(BUILD)/kesta "$(EXAMPLE)" out/results.txt out/plot.txt >/dev/null
 	@cat out/results.txt
-	$(BUILD)/plot/kesta-plot out/plot.txt out/plot.svg
+	@$(BUILD)/plot/kesta-plot --deck "$(EXAMPLE)" --units "$(UNITS)" out/plot.txt out/plot.svg
+
+# Everything, tests and benchmarks included. Configuring again finds a
+# GoogleTest installed since the last time.
+build:
+	@scripts/needs test
+	@$(CONFIGURE)
+	@$(QUIETLY) $(BUILD)/build.log "building everything" cmake --build $(BUILD) -j $(JOBS)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@scripts/ctest-summary $(BUILD) $(JOBS)
 
 # Halt at the first finding, in the tests and in every kesta they run.
 test-sanitize:
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Release -DKESTA_SANITIZE=ON
-	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	cd $(SANITIZE_BUILD) && \
-	  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
-	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	@scripts/needs test
+	@$(QUIETLY) $(SANITIZE_BUILD)/configure.log "configuring $(SANITIZE_BUILD)" \
+	  cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Release -DKESTA_SANITIZE=ON
+	@$(QUIETLY) $(SANITIZE_BUILD)/build.log "building with the sanitizers" cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@$(SANITIZER_OPTIONS) scripts/ctest-summary $(SANITIZE_BUILD) $(JOBS)
 
 fuzz-build:
-	cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/needs fuzz
+	@$(QUIETLY) $(FUZZ_BUILD)/configure.log "configuring $(FUZZ_BUILD)" \
+	  cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++
+	@$(QUIETLY) $(FUZZ_BUILD)/build.log "building the fuzzing harnesses" cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 fuzz: fuzz-build
-	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
-	$(BUILD)/bench/kesta_bench
+	@$(BUILD)/bench/kesta_bench
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out

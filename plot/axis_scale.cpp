@@ -12,9 +12,6 @@ namespace {
 // Halving before subtracting keeps spans finite even near the largest double.
 double half_span(double lo, double hi) { return hi * 0.5 - lo * 0.5; }
 
-// Smallest whole number of steps reaching past v from zero (v >= 0).
-double steps_to_cover(double v, double step) { return v <= 0.0 ? 0.0 : std::ceil(v / step); }
-
 }  // namespace
 
 double AxisScale::fraction(double v) const {
@@ -68,22 +65,19 @@ AxisScale time_axis(double first, double last, int intervals) {
   return {first, last, round_step(2.0 * half_span(first, last), intervals)};
 }
 
-std::pair<AxisScale, AxisScale> twin_axes_sharing_zero(std::pair<double, double> left,
-                                                       std::pair<double, double> right, int intervals) {
-  double steps_below = 0.0;
-  double steps_above = 0.0;
-  double step[2];
-  const std::pair<double, double> ranges[2] = {left, right};
-  for (int i = 0; i < 2; ++i) {
-    const double lo = std::min(0.0, ranges[i].first);
-    const double hi = std::max(0.0, ranges[i].second);
-    step[i] = lo == hi ? 1.0 / intervals : round_step(2.0 * half_span(lo, hi), intervals);
-    steps_below = std::max(steps_below, steps_to_cover(-lo, step[i]));
-    steps_above = std::max(steps_above, steps_to_cover(hi, step[i]));
-  }
-  if (steps_below + steps_above == 0.0) steps_above = intervals;
-  auto axis = [&](double s) { return AxisScale{-steps_below * s, steps_above * s, s}; };
-  return {axis(step[0]), axis(step[1])};
+AxisScale scaled_axis(const AxisScale& axis, double factor, int intervals) {
+  const double low = axis.low * factor;
+  const double high = axis.high * factor;
+  const double span = 2.0 * half_span(low, high);
+  // Its ends are no round numbers, so the step that suits the span may leave
+  // few ticks inside: of it and the next finer round step, the one whose
+  // number of steps is nearer to the intervals asked for serves.
+  const double coarse = round_step(span, intervals);
+  const double power = std::pow(10.0, std::floor(std::log10(coarse) + 1e-9));
+  const double mantissa = std::round(coarse / power);
+  const double fine = mantissa == 1.0 ? 0.5 * power : mantissa == 2.0 ? power : 2.0 * power;
+  const double step = std::abs(span / fine - intervals) < std::abs(span / coarse - intervals) ? fine : coarse;
+  return {low, high, step};
 }
 
 std::vector<std::string> tick_labels(const AxisScale& axis, const std::vector<double>& ticks) {

@@ -1,7 +1,6 @@
 #pragma once
 // Axis ranges and ticks at round numbers (1, 2 or 5 times a power of ten).
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace kesta::plot {
@@ -29,11 +28,10 @@ AxisScale value_axis(double lo, double hi, int intervals);
 // inside. One time alone gets a range from zero to twice that time.
 AxisScale time_axis(double first, double last, int intervals);
 
-// Two value axes on one panel that share their grid lines and their zero
-// line: both ranges include zero and both have as many steps below zero and
-// above zero as the more demanding series needs.
-std::pair<AxisScale, AxisScale> twin_axes_sharing_zero(std::pair<double, double> left,
-                                                       std::pair<double, double> right, int intervals);
+// The axis that reads the same points in units factor times larger (factor >
+// 0): its ends are the ends of axis times factor, its ticks round numbers of
+// its own.
+AxisScale scaled_axis(const AxisScale& axis, double factor, int intervals);
 
 // Tick labels that tell the ticks of one axis apart without floating noise:
 // fixed notation for moderate magnitudes, "2.5E+151" style otherwise.

@@ -1,66 +1,127 @@
-// kesta-plot: draws the plot file that kesta writes as one SVG picture.
+// kesta-plot: draws the plot file that kesta writes as one SVG picture, and
+// passes it on as CSV.
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "plot/command_line.hpp"
+#include "plot/csv_table.hpp"
+#include "plot/picture_deck.hpp"
 #include "plot/plot_file.hpp"
 #include "plot/plot_picture.hpp"
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: kesta-plot PLOTFILE [OUTPUT.svg]\n"
-    "Draws the plot file written by kesta as one SVG picture with three panels\n"
-    "over the time axis: head at the observation well, seepage and total seepage,\n"
-    "bank storage and bank-storage volume. The picture goes to OUTPUT.svg, or to\n"
-    "standard output when no output is named.\n";
-
-constexpr int kUsageError = 2;
 constexpr int kFailure = 1;
+constexpr int kUsageError = 2;
 
 int fail(std::string_view message) {
   std::cerr << "kesta-plot: " << message << '\n';
   return kFailure;
 }
 
+// "" when the whole text reached the file.
+std::string write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return path + ": cannot create: " + std::strerror(errno);
+  out << text;
+  out.close();
+  if (!out) return path + ": cannot write: " + std::strerror(errno);
+  return "";
+}
+
+// Whether two names are one file: the same file when both exist, else the same
+// path once made absolute.
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) return std::filesystem::equivalent(a, b, ec);
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+std::string count_of(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+  using namespace kesta::plot;
+  CommandLine line;
+  try {
+    line = parse_command_line(std::vector<std::string_view>(argv + 1, argv + argc));
+  } catch (const UsageError& e) {
+    std::cerr << "kesta-plot: " << e.what() << '\n';
+    return kUsageError;
+  }
+  if (line.action == CommandLine::Action::Help) {
     std::cout << kUsage;
     return 0;
   }
-  if (argc < 2 || argc > 3) {
-    std::cerr << "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n";
-    return kUsageError;
-  }
-  const std::string input = argv[1];
-
-  kesta::plot::PlotSeries series;
-  try {
-    series = kesta::plot::read_plot_file(input);
-  } catch (const kesta::plot::PlotFileError& e) {
-    return fail(input + ": " + e.what());
-  }
-
-  // The whole picture is made first so that a failed write leaves no half file.
-  std::ostringstream svg;
-  kesta::plot::write_plot_svg(series, input, svg);
-
-  if (argc == 2) {
-    std::cout << svg.str() << std::flush;
-    if (!std::cout) return fail("cannot write the picture to standard output");
+  if (line.action == CommandLine::Action::Version) {
+    std::cout << "kesta-plot " << KESTA_VERSION << '\n';
     return 0;
   }
-  const std::string output = argv[2];
-  std::ofstream out(output, std::ios::binary | std::ios::trunc);
-  if (!out) return fail(output + ": cannot create: " + std::strerror(errno));
-  out << svg.str();
-  out.close();
-  if (!out) return fail(output + ": cannot write: " + std::strerror(errno));
+
+  // Writing over an input, or both outputs into one file, would lose data.
+  for (const std::optional<std::string>& output : {line.svg_file, line.csv_file}) {
+    if (!output) continue;
+    for (const std::optional<std::string>& input : {std::optional(line.plot_file), line.deck_file})
+      if (input && same_file(*output, *input)) return fail(*output + ": is an input file; name another output");
+  }
+  if (line.svg_file && line.csv_file && same_file(*line.svg_file, *line.csv_file))
+    return fail(*line.csv_file + ": the picture and the table need files of their own");
+
+  PlotSeries series;
+  try {
+    series = read_plot_file(line.plot_file);
+  } catch (const PlotFileError& e) {
+    return fail(line.plot_file + ": " + e.what());
+  }
+  std::optional<PictureDeck> deck;
+  if (line.deck_file) {
+    try {
+      deck = read_picture_deck(*line.deck_file);
+    } catch (const DeckFileError& e) {
+      return fail(e.what());  // the library's message names the deck
+    }
+    const std::string mismatch = deck_mismatch(*deck, series);
+    if (!mismatch.empty())
+      return fail(*line.deck_file + " is not the deck of " + line.plot_file + ": " + mismatch);
+  }
+
+  // Everything is made first so that a failure leaves no half-written file.
+  const PictureOptions options{line.plot_file, line.units, deck ? &*deck : nullptr};
+  const bool picture = line.svg_file || line.svg_to_standard_output();
+  std::ostringstream svg, csv;
+  if (picture) write_plot_svg(series, options, svg);
+  if (line.csv_file) write_csv(series, line.units, csv);
+
+  std::vector<std::string> wrote;
+  const std::string picture_facts =
+      " (" + count_of(static_cast<std::size_t>(panel_count(options)), "panel", "panels") + ", " +
+      count_of(series.rows_read, "time step", "time steps") + ")";
+  if (line.svg_to_standard_output()) {
+    std::cout << svg.str() << std::flush;
+    if (!std::cout) return fail("cannot write the picture to standard output");
+    // Standard output holds the picture: the line saying so goes beside it.
+    std::cerr << "kesta-plot: wrote the picture to standard output" << picture_facts << '\n';
+    return 0;
+  }
+  if (line.svg_file) {
+    if (const std::string error = write_file(*line.svg_file, svg.str()); !error.empty()) return fail(error);
+    wrote.push_back("the picture " + *line.svg_file + picture_facts);
+  }
+  if (line.csv_file) {
+    if (const std::string error = write_file(*line.csv_file, csv.str()); !error.empty()) return fail(error);
+    wrote.push_back("the table " + *line.csv_file + " (" + count_of(series.rows_read, "row", "rows") + ")");
+  }
+  std::cout << "kesta-plot: wrote " << wrote[0] << (wrote.size() > 1 ? " and " + wrote[1] : "") << '\n';
   return 0;
 }

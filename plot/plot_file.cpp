@@ -80,7 +80,7 @@ PlotSeries parse_plot_file(std::string_view text) {
     if (fields.size() != kColumnCount)
       fail_at(line_number, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found " +
                                 std::to_string(fields.size()));
-    double row[kColumnCount];
+    PlotRow row;
     bool finite = true;
     for (std::size_t f = 0; f < kColumnCount; ++f) {
       const std::optional<double> value = read_e_field(fields[f]);
@@ -91,6 +91,7 @@ PlotSeries parse_plot_file(std::string_view text) {
       finite = finite && std::isfinite(*value);
     }
     ++series.rows_read;
+    series.rows.push_back(row);
     if (!finite) {
       ++series.rows_skipped;
       continue;

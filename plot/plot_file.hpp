@@ -1,6 +1,7 @@
 #pragma once
 // Reading the plot file that kesta writes: a header line, then one row per
 // time step with T, H, SEEP, SEEPT, BANK and BANKV.
+#include <array>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -18,10 +19,14 @@ enum class Column { T, H, SEEP, SEEPT, BANK, BANKV };
 inline constexpr std::size_t kColumnCount = 6;
 std::string_view column_name(Column c);
 
-// The rows whose six values are all finite; rows with NaN or Infinity are
-// counted but not kept, since no point can be drawn for them.
+using PlotRow = std::array<double, kColumnCount>;
+
+// The columns hold the rows whose six values are all finite: rows with NaN or
+// Infinity are counted but not drawn, since no point can be drawn for them.
+// rows keeps every row as read, for passing the file on as a table.
 struct PlotSeries {
   std::vector<double> columns[kColumnCount];
+  std::vector<PlotRow> rows;
   std::size_t rows_read = 0;     // time-step rows in the file
   std::size_t rows_skipped = 0;  // of those, rows holding NaN or Infinity
 

@@ -11,4 +11,4 @@ target_compile_definitions(kesta_golden_tests PRIVATE
 target_include_directories(kesta_golden_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kesta_golden_tests PRIVATE GTest::gtest GTest::gtest_main)
 add_dependencies(kesta_golden_tests kesta)
-gtest_discover_tests(kesta_golden_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(kesta_golden_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

@@ -8,4 +8,4 @@ add_executable(kesta_model_tests
 )
 target_include_directories(kesta_model_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kesta_model_tests PRIVATE kesta_core GTest::gtest GTest::gtest_main)
-gtest_discover_tests(kesta_model_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(kesta_model_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

@@ -2,6 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,10 @@ struct WeightTable {
   int NS;
   std::vector<double> V;  // exact rationals of the closed form
 };
+
+// A case reads as its term count, in test names and in failure messages alike.
+std::string table_name(const WeightTable& table) { return "NS" + std::to_string(table.NS); }
+void PrintTo(const WeightTable& table, std::ostream* os) { *os << table_name(table); }
 
 class StehfestTable : public ::testing::TestWithParam<WeightTable> {};
 
@@ -52,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                      1721139865909409.0 / 2520, -18432524830422131.0 / 15120, 3537159409818749.0 / 2160,
                      -830177453365403.0 / 504, 1847549926319669.0 / 1512, -3923982067728437.0 / 6048,
                      470366372878831.0 / 2016, -28868125000000.0 / 567, 2886812500000.0 / 567}}),
-    [](const auto& info) { return "NS" + std::to_string(info.param.NS); });
+    [](const auto& info) { return table_name(info.param); });
 
 TEST(Stehfest, TwentyTermsReachTheirLargestMagnitudeAtTheFifteenth) {
   const Weights V = weights_for(20);

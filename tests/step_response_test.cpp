@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <cmath>
 #include <numbers>
+#include <ostream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +76,12 @@ struct Configuration {
   int IXL;
 };
 
+// A case reads as its codes, in test names and in failure messages alike.
+std::string configuration_name(const Configuration& c) {
+  return "IAQ" + std::to_string(c.IAQ) + "_IXL" + std::to_string(c.IXL);
+}
+void PrintTo(const Configuration& c, std::ostream* os) { *os << configuration_name(c); }
+
 class EveryConfiguration : public ::testing::TestWithParam<Configuration> {};
 
 // Leakage parameters of a moderate aquitard; a finite aquifer of XLLD half widths.
@@ -122,9 +130,7 @@ INSTANTIATE_TEST_SUITE_P(IaqAndIxl, EveryConfiguration,
                          ::testing::Values(Configuration{0, 0}, Configuration{1, 0}, Configuration{2, 0},
                                            Configuration{3, 0}, Configuration{0, 1}, Configuration{1, 1},
                                            Configuration{2, 1}, Configuration{3, 1}),
-                         [](const auto& info) {
-                           return "IAQ" + std::to_string(info.param.IAQ) + "_IXL" + std::to_string(info.param.IXL);
-                         });
+                         [](const auto& info) { return configuration_name(info.param); });
 
 TEST(StepResponse, FarWellInConfinedAquiferIsExpOfMinusCap) {
   // IXL = 0, XAAD = 0: K/P = 1/p, so RH = exp(-708) Σ V(i)/i = exp(-708) up to

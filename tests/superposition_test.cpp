@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <stdlib.h>
 
@@ -29,10 +30,21 @@ using testing::ModelRun;
 using Series = std::vector<double>;
 
 
+}  // namespace
+
+namespace testing {
+// A deck reads as its codes and size, in test names and in failure messages alike.
 std::string deck_name(const FieldDeck& d) {
   return "IAQ" + std::to_string(d.IAQ) + "_IXL" + std::to_string(d.IXL) + "_IXA" + std::to_string(d.IXA) +
-         "_ISTRESS" + std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT);
+         "_ISTRESS" + std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT) + "_NS" + std::to_string(d.NS);
 }
+// Found by argument-dependent lookup, so it must live in FieldDeck's namespace.
+void PrintTo(const FieldDeck& d, std::ostream* os) { *os << deck_name(d); }
+}  // namespace testing
+
+namespace {
+
+using testing::deck_name;
 
 void expect_same_bits(const Series& a, const Series& b, const char* name) {
   ASSERT_EQ(a.size(), b.size()) << name;

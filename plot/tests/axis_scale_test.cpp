@@ -62,16 +62,18 @@ TEST(TimeAxis, OneTimeGetsARangeAroundIt) {
   EXPECT_EQ(zero.high, 1.0);
 }
 
-TEST(TwinAxes, ShareTheZeroLineAndTheGrid) {
-  // Seepage of the 4-step run (left) against an unrelated total (right).
-  const auto [left, right] = twin_axes_sharing_zero({-0.5642, 0.0}, {-1.128, 3.7}, 5);
-  EXPECT_LE(left.low, -0.5642);
-  EXPECT_GE(right.high, 3.7);
-  EXPECT_LE(right.low, -1.128);
-  EXPECT_DOUBLE_EQ(left.fraction(0.0), right.fraction(0.0));
-  EXPECT_EQ(left.ticks().size(), right.ticks().size());
-  EXPECT_TRUE(is_round(left.step));
-  EXPECT_TRUE(is_round(right.step));
+TEST(ScaledAxis, ReadsTheSamePointsTimesTheFactor) {
+  // Seepage of the flood-wave example against its total, 2·XSTREAM = 10000 m.
+  const AxisScale seep = value_axis(-0.0356, 0.0218, 5);
+  const AxisScale total = scaled_axis(seep, 10000.0, 5);
+  EXPECT_DOUBLE_EQ(total.low, seep.low * 10000.0);
+  EXPECT_DOUBLE_EQ(total.high, seep.high * 10000.0);
+  for (double v : {-0.0356, 0.0, 0.0113, 0.0218}) EXPECT_NEAR(total.fraction(v * 10000.0), seep.fraction(v), 1e-15);
+  EXPECT_TRUE(is_round(total.step));
+  // A factor that is no round number still gets round ticks of its own.
+  const AxisScale odd = scaled_axis(seep, 2469.0, 5);
+  EXPECT_TRUE(is_round(odd.step));
+  EXPECT_GE(odd.ticks().size(), 3u);
 }
 
 TEST(TickLabels, ShowRoundNumbersWithoutFloatingNoise) {

@@ -32,10 +32,19 @@ Outcome run_kesta_plot(const std::string& arguments) {
 std::size_t line_count(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 TEST(KestaPlotProgram, HelpTellsTheUsage) {
-  const Outcome o = run_kesta_plot("--help");
+  for (const char* option : {"--help", "-h", "plot.txt -h"}) {
+    const Outcome o = run_kesta_plot(option);
+    EXPECT_EQ(o.status, 0) << option;
+    EXPECT_EQ(o.out.rfind("Usage: kesta-plot [OPTIONS] PLOTFILE [OUTPUT.svg]\n", 0), 0u) << option;
+    EXPECT_NE(o.out.find("--deck DECK"), std::string::npos) << option;
+    EXPECT_EQ(o.err, "") << option;
+  }
+}
+
+TEST(KestaPlotProgram, VersionIsTheProjects) {
+  const Outcome o = run_kesta_plot("--version");
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out.rfind("Usage: kesta-plot PLOTFILE [OUTPUT.svg]\n", 0), 0u);
-  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.out, "kesta-plot " KESTA_VERSION "\n");
 }
 
 TEST(KestaPlotProgram, BadInputEndsWithOneLineOnStandardError) {
@@ -54,6 +63,8 @@ TEST(KestaPlotProgram, BadInputEndsWithOneLineOnStandardError) {
       {"'" + wrong_header.path() + "'", "kesta-plot: " + wrong_header.path() + ": line 1: not a kesta plot file"},
       {"", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n"},
       {"a b c", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n"},
+      {"-x plot.txt", "kesta-plot: unknown option '-x'; try kesta-plot --help\n"},
+      {"--units metres plot.txt", "kesta-plot: --units: expected LENGTH,TIME such as m,d; got 'metres'"},
   };
   for (const auto& c : cases) {
     const Outcome o = run_kesta_plot(c.arguments);
@@ -76,12 +87,62 @@ TEST(KestaPlotProgram, WritesTheSamePictureToAFileOrStandardOutput) {
   const testing::TempFile svg("plot.svg", "");
   const Outcome to_file = run_kesta_plot("'" + plot.path() + "' '" + svg.path() + "'");
   EXPECT_EQ(to_file.status, 0);
-  EXPECT_EQ(to_file.out, "");
+  EXPECT_EQ(to_file.out, "kesta-plot: wrote the picture " + svg.path() + " (3 panels, 10 time steps)\n");
+  EXPECT_EQ(to_file.err, "");
   const Outcome to_stdout = run_kesta_plot("'" + plot.path() + "'");
   EXPECT_EQ(to_stdout.status, 0);
   EXPECT_EQ(to_stdout.out.rfind("<?xml", 0), 0u);
   EXPECT_NE(to_stdout.out.find("</svg>"), std::string::npos);
+  EXPECT_EQ(to_stdout.err, "kesta-plot: wrote the picture to standard output (3 panels, 10 time steps)\n");
   EXPECT_EQ(testing::file_text(svg.path()), to_stdout.out);
+}
+
+TEST(KestaPlotProgram, CsvTableHasAHeaderAndEveryRow) {
+  const testing::TempFile plot("plot.txt", testing::plot_file_text(testing::ramp_rows(25)));
+  const testing::TempFile svg("plot.svg", "");
+  const testing::TempFile csv("plot.csv", "");
+  const Outcome o = run_kesta_plot("'" + plot.path() + "' '" + svg.path() + "' --csv='" + csv.path() + "' --units=m,d");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "kesta-plot: wrote the picture " + svg.path() + " (3 panels, 25 time steps) and the table " +
+                       csv.path() + " (25 rows)\n");
+  const std::string table = testing::file_text(csv.path());
+  EXPECT_EQ(table.substr(0, table.find('\n')), "T (d),H (m),SEEP (m^2/d),SEEPT (m^3/d),BANK (m^2),BANKV (m^3)");
+  EXPECT_EQ(line_count(table), 26u);
+}
+
+// The example that make run draws, with its golden plot file.
+const std::string kExampleDeck = KESTA_SOURCE_DIR "/examples/flood-wave-confined.dat";
+const std::string kExamplePlot = KESTA_SOURCE_DIR "/tests/golden/flood-wave-confined.plot.txt";
+
+TEST(KestaPlotProgram, DeckAddsTheStagePanelAndTheTitle) {
+  const testing::TempFile svg("plot.svg", "");
+  const Outcome o = run_kesta_plot("--deck '" + kExampleDeck + "' --units m,d '" + kExamplePlot + "' '" + svg.path() + "'");
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "kesta-plot: wrote the picture " + svg.path() + " (4 panels, 81 time steps)\n");
+  const std::string picture = testing::file_text(svg.path());
+  EXPECT_NE(picture.find(">Flood wave past a confined sand aquifer, semi infinite, no streambank<"), std::string::npos);
+  EXPECT_NE(picture.find(">STAGE (m)<"), std::string::npos);
+}
+
+TEST(KestaPlotProgram, RefusesADeckThatIsNotThePlotFiles) {
+  const testing::TempFile svg("plot.svg", "");
+  const std::string other = KESTA_SOURCE_DIR "/examples/water-table-stage.dat";
+  const Outcome o = run_kesta_plot("--deck '" + other + "' '" + kExamplePlot + "' '" + svg.path() + "'");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "kesta-plot: " + other + " is not the deck of " + kExamplePlot +
+                       ": the deck has 366 time steps (NT), the plot file 81\n");
+}
+
+TEST(KestaPlotProgram, NeverWritesOverAnInput) {
+  const std::string text = testing::plot_file_text(testing::ramp_rows(3));
+  const testing::TempFile plot("plot.txt", text);
+  for (const std::string& arguments : {"'" + plot.path() + "' '" + plot.path() + "'",
+                                       "--csv '" + plot.path() + "' '" + plot.path() + "'"}) {
+    const Outcome o = run_kesta_plot(arguments);
+    EXPECT_EQ(o.status, 1) << arguments;
+    EXPECT_EQ(line_count(o.err), 1u) << o.err;
+    EXPECT_EQ(testing::file_text(plot.path()), text) << arguments;
+  }
 }
 
 }  // namespace

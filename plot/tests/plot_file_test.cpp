@@ -1,5 +1,6 @@
 #include "plot/plot_file.hpp"
 
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -66,6 +67,10 @@ TEST(PlotFile, SkipsAndCountsRowsWithNaNOrInfinity) {
   EXPECT_EQ(s.rows_skipped, 3u);
   ASSERT_EQ(s.size(), 2u);
   EXPECT_EQ(s[Column::T][1], 4.0);
+  // Every row is kept as read for the CSV table.
+  ASSERT_EQ(s.rows.size(), 5u);
+  EXPECT_TRUE(std::isnan(s.rows[1][1]));
+  EXPECT_EQ(s.rows[2][3], -inf);
 }
 
 TEST(PlotFile, MalformedFilesSayWhatIsWrongAndWhere) {

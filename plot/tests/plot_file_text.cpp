@@ -27,7 +27,7 @@ std::vector<Row> ramp_rows(int count) {
   std::vector<Row> rows;
   for (int i = 0; i < count; ++i) {
     const double x = i;
-    rows.push_back({x, x, -x, -2 * x, 3 * x, 4 * x});
+    rows.push_back({x, x, -x, -2 * x, 3 * x, 6 * x});
   }
   return rows;
 }

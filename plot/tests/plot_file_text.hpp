@@ -11,7 +11,8 @@ using Row = std::array<double, 6>;  // T, H, SEEP, SEEPT, BANK, BANKV
 // The header and one CR LF record per row, fields edited as kesta edits them.
 std::string plot_file_text(const std::vector<Row>& rows);
 
-// Rows rising steadily with the row number: every series strictly monotonic.
+// Rows rising steadily with the row number: every series strictly monotonic,
+// the totals twice the per-length values (2·XSTREAM = 2).
 std::vector<Row> ramp_rows(int count);
 
 // A file in the system's temporary folder, removed when the test ends.
