@@ -81,25 +81,34 @@ def read_mutants(path):
 
 
 def source_files(rev):
-    """The tree's files: tracked and new ones of the working tree, or a commit's."""
+    """The tree's files and whether each is executable: tracked and new files of
+    the working tree, or a commit's."""
     if rev:
-        listing = subprocess.run(["git", "ls-tree", "-r", "--name-only", rev], cwd=ROOT, check=True,
-                                 capture_output=True, text=True).stdout.split()
-        return {name: subprocess.run(["git", "show", f"{rev}:{name}"], cwd=ROOT, check=True,
-                                     capture_output=True).stdout for name in listing}
+        listing = subprocess.run(["git", "ls-tree", "-r", "-z", rev], cwd=ROOT, check=True, capture_output=True,
+                                 text=True).stdout.split("\0")
+        files = {}
+        for entry in filter(None, listing):
+            info, name = entry.split("\t", 1)
+            mode, kind, _ = info.split()
+            if kind == "blob":
+                data = subprocess.run(["git", "show", f"{rev}:{name}"], cwd=ROOT, check=True,
+                                      capture_output=True).stdout
+                files[name] = (data, mode == "100755")
+        return files
     listing = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard", "-z"], cwd=ROOT,
                              check=True, capture_output=True, text=True).stdout.split("\0")
-    return {name: (ROOT / name).read_bytes() for name in listing if name and (ROOT / name).is_file()}
+    return {name: ((ROOT / name).read_bytes(), os.access(ROOT / name, os.X_OK))
+            for name in listing if name and (ROOT / name).is_file()}
 
 
 def sync_tree(files, src):
     """Writes only what differs, so the scratch build stays incremental."""
-    for name, data in files.items():
+    for name, (data, executable) in files.items():
         target = src / name
-        if target.is_file() and target.read_bytes() == data:
-            continue
-        target.parent.mkdir(parents=True, exist_ok=True)
-        target.write_bytes(data)
+        if not (target.is_file() and target.read_bytes() == data):
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_bytes(data)
+        target.chmod(0o755 if executable else 0o644)
     for target in sorted(src.rglob("*"), reverse=True):
         if target.is_file() and str(target.relative_to(src)) not in files:
             target.unlink()
