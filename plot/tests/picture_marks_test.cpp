@@ -18,10 +18,10 @@ std::size_t count(const std::string& text, const std::string& what) {
   return n;
 }
 
-// The group of one panel in the picture.
+// The picture from one panel's start to the next one's.
 std::string panel(const std::string& svg, const std::string& id) {
   const auto start = svg.find("id=\"panel-" + id + "\"");
-  return svg.substr(start, svg.find("</g>", start) - start);
+  return svg.substr(start, svg.find("id=\"panel-", start + 1) - start);
 }
 
 TEST(PictureMarks, DotsOnShortSeriesAndAZeroLineOnTheSeepagePanelsEdge) {
