@@ -62,6 +62,15 @@ TEST(LibraryEdges, SimulateOnTheEdges) {
       // AK*DELT/(AS*XZERO**2) = 3 * 2.6e305 / (5e-5 * 156.25) ~ 1e308: twice that overflows.
       {"a longest lag of two steps that overflows",
        [](Deck& d) { d.DELT = 2.6e305, d.NT = 3; }, kTimeStep},
+      // A leakage that overflows makes the seepage infinite; the head at a well on
+      // the bank meets the exponent cap and stays finite.
+      {"an overflowing leakage at a well on the bank",
+       [](Deck& d) {
+         d.IAQ = 1, d.IXA = 1, d.XAA = d.XZERO = d.X = d.AK = d.AS = d.AB = d.ABT = 1.0;
+         d.AKT = d.AST = 1e300, d.DELT = 1e-17, d.NT = 2;
+       },
+       "SEEPAGE AT TIME STEP 2 IS NOT A FINITE NUMBER. CHECK THE STAGE AND RECHARGE DATA, AK, AB AND XZERO. "
+       "PROGRAM STOPPED."},
       // One time step has no lag at all: nothing is inverted, however short the step.
       {"one step of 1e-320", [](Deck& d) { d.DELT = 1e-320, d.NT = 1; }, ""},
   };

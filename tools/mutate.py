@@ -8,8 +8,8 @@ The run ends with a table of caught and surviving mutants per folder.
 
 A caught mutant needs one failing test, so each test program stops at its first
 failure and the run moves on; a surviving one runs the whole suite. A test
-program whose binary, and every program it runs, is byte for byte the one the
-unchanged tree builds cannot see the mutant, so it is not run.
+program that is byte for byte the one the unchanged tree builds, while the
+programs the tests start are too, cannot see the mutant, so it is not run.
 
     tools/mutate.py                    # the working tree, into /tmp/kesta-mutants
     tools/mutate.py --rev main         # the tree of a commit (the list stays this one)
@@ -133,7 +133,6 @@ class Suite:
         self.targets = sorted({Path(k).name for k in self.groups if not k.startswith("ctest:")} |
                               {Path(p).name for p in PROGRAMS})
         self.seconds = {}
-        self.started_programs = {k: self.programs_in(k) for k in self.groups if not k.startswith("ctest:")}
 
     def build_all(self):
         done = subprocess.run(["cmake", "--build", str(self.build), "-j", str(self.jobs), "--target", *self.targets],
@@ -146,15 +145,11 @@ class Suite:
         paths += [self.build / p for p in PROGRAMS] + list(self.build.glob("*.a"))
         return {str(p): hashlib.sha256(p.read_bytes()).hexdigest() for p in paths if p.is_file()}
 
-    def programs_in(self, key):
-        """The programs a test program starts: their paths are built into it."""
-        data = Path(key).read_bytes() if Path(key).is_file() else b""
-        return [str(self.build / p) for p in PROGRAMS if (str(self.build / p) + "\0").encode() in data]
-
     def affected(self, key, changed):
+        """A test program can see a change in itself or in a program it may start."""
         if key.startswith("ctest:"):
             return True  # scripts and outside builds: always run
-        return key in changed or any(p in changed for p in self.started_programs[key])
+        return key in changed or any(str(self.build / p) in changed for p in PROGRAMS)
 
     def run(self, changed=None, fail_fast=True):
         """Runs the groups a change can reach; returns the names of the tests that failed."""
