@@ -1,4 +1,4 @@
-// Decks on the edges of the checks, reads that fail, and the exponent cap,
+// Decks on the edges of the checks and of the model, and reads that fail,
 // through the built program.
 #include <cstdlib>
 #include <sys/wait.h>
@@ -19,7 +19,7 @@ struct EdgeCase {
   std::string what;
   std::vector<std::pair<int, std::string>> lines;  // deck lines changed from the default deck
   int status;
-  std::string report_ends;  // for a rejected deck: the message
+  std::string shown;  // text the report must hold
 };
 
 // The default deck has IXL = 1, IAQ = 3 and IXA = 1; each case moves one value
@@ -30,9 +30,15 @@ TEST(CheckEdges, ValuesOnTheEdgeAreJudgedAsTheChecksSay) {
        kAquitardMessage},
       {"impervious-layer aquitard without storage", {{3, "0 0.5 1"}, {4, "1 2 1"}, {7, "0.01 0 3. 0."}}, 1,
        kAquitardMessage},
-      {"well on the streambank", {{8, "2.5 -1.5 0."}}, 0, ""},
-      {"well on the valley wall", {{8, "1000. -1.5 0."}}, 0, ""},
-      {"the most Stehfest terms", {{9, "20"}}, 0, ""},
+      {"well on the streambank", {{8, "2.5 -1.5 0."}}, 0, "RESULTS"},
+      {"well on the valley wall", {{8, "1000. -1.5 0."}}, 0, "RESULTS"},
+      {"the most Stehfest terms", {{9, "20"}}, 0, "RESULTS"},
+      // A well so far away that every inversion term meets the cap on the head
+      // exponent: a unit rise gives e^-708 times the sum of V(i)/i, the
+      // inversion of 1/p, which is 1. e^-708 = 3.3075525e-308.
+      {"the exponent cap",
+       {{3, "0 1. 0"}, {4, "0 0 0"}, {5, "1. 0. 0. 1."}, {6, "1. 1. 1."}, {8, "10000. 0. 0."}, {10, "2"}}, 0,
+       "  0.100000D+01  0.33076-307"},
   };
   for (const EdgeCase& c : cases) {
     Deck deck;
@@ -42,8 +48,7 @@ TEST(CheckEdges, ValuesOnTheEdgeAreJudgedAsTheChecksSay) {
     const RunResult run = run_kesta(dir, "deck.dat\nresults.txt\n\n");
     const std::string report = read_file(dir / "results.txt");
     EXPECT_EQ(run.status, c.status) << c.what;
-    EXPECT_TRUE(report.ends_with(c.report_ends)) << c.what << "\n" << report;
-    EXPECT_EQ(report.find("NaN"), std::string::npos) << c.what;
+    EXPECT_NE(report.find(c.shown), std::string::npos) << c.what << "\n" << report;
   }
 }
 
@@ -61,20 +66,6 @@ TEST(ReadFailure, EndsWithErrorDuringRead) {
   EXPECT_EQ(deck.status, 39);
   EXPECT_EQ(deck.err, "kesta: severe (39): error during read, unit 15, file /proc/self/mem\n"
                       "kesta: line 1 of /proc/self/mem cannot be read: Input/output error\n");
-}
-
-// A well so far from the stream that every inversion term meets the cap on the
-// head exponent: a unit rise gives e^-708 times the sum of V(i)/i, which is
-// the inversion of 1/p and so 1. e^-708 = 3.3075525e-308.
-TEST(ExponentCap, FarWellShowsTheCappedHead) {
-  Deck deck;
-  deck.line = {"", "Far well", "Cap", "0 1. 0", "0 0 0", "1. 0. 0. 1.", "1. 1. 1.", "0. 0. 0. 0.",
-               "10000. 0. 0.", "14", "2"};
-  deck.stress = {"0. 0. 0.", "1. 1. 0."};
-  TempFolder dir;
-  write_file(dir / "deck.dat", deck.text());
-  ASSERT_EQ(run_kesta(dir, "deck.dat\nresults.txt\n\n").status, 0);
-  EXPECT_NE(read_file(dir / "results.txt").find("  0.100000D+01  0.33076-307"), std::string::npos);
 }
 
 }  // namespace
