@@ -1,7 +1,9 @@
 // Decks on the edges of the checks and of the model, and reads that fail,
 // through the built program.
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,22 @@ TEST(ReadFailure, EndsWithErrorDuringRead) {
   EXPECT_EQ(deck.status, 39);
   EXPECT_EQ(deck.err, "kesta: severe (39): error during read, unit 15, file /proc/self/mem\n"
                       "kesta: line 1 of /proc/self/mem cannot be read: Input/output error\n");
+}
+
+// A results file named through /proc/PID/fd/N is one that program holds open:
+// it is written where it is, so the holder reads the report through its own
+// descriptor, rather than replaced by a new file it never sees.
+TEST(HeldOpenOutput, IsWrittenInPlace) {
+  TempFolder dir;
+  write_file(dir / "deck.dat", Deck{}.text());
+  const int fd = ::open((dir / "held.txt").c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  const std::string name = "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd);
+  EXPECT_EQ(run_kesta_with(dir, {"deck.dat", name}).status, 0);
+  std::string start(kBannerBox.size(), ' ');
+  EXPECT_EQ(::pread(fd, start.data(), start.size(), 0), static_cast<ssize_t>(start.size()));
+  ::close(fd);
+  EXPECT_EQ(start, kBannerBox);
 }
 
 }  // namespace
