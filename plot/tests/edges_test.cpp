@@ -1,7 +1,11 @@
-// Axis steps, ticks and labels where rounding or a threshold decides.
+// Where rounding or a limit decides: axis steps, ticks and labels, the totals
+// factor read back from printed digits, the length of a unit's name.
 #include <gtest/gtest.h>
 
 #include "plot/axis_scale.hpp"
+#include "plot/tests/plot_file_text.hpp"
+#include "plot/totals.hpp"
+#include "plot/units.hpp"
 
 namespace kesta::plot {
 namespace {
@@ -37,6 +41,18 @@ TEST(AxisEdges, LabelsSwitchToENotationAtTheirThresholds) {
     ASSERT_GE(labels.size(), 2u);
     EXPECT_EQ(labels[1], c.second_label) << c.axis.high;
   }
+}
+
+// SEEPT / SEEP as printed: -.1234E+04 / -.5000E+00 = 2468 on the row of largest
+// |SEEP|, 0.2469E+01 / 0.1000E-02 = 2469 on the other.
+TEST(TotalsEdges, FactorComesFromTheRowOfLargestMagnitude) {
+  const std::vector<testing::Row> rows = {{0, 0, -0.5, -1234.0, 0, 0}, {1, 0, 0.001, 2.469, 0, 0}};
+  EXPECT_DOUBLE_EQ(*totals_factor_from(parse_plot_file(testing::plot_file_text(rows))), 2468.0);
+}
+
+TEST(UnitsEdges, NamesOfTheLongestLengthAreTaken) {
+  const std::string longest(kUnitNameMax, 'm');
+  EXPECT_EQ(parse_units(longest + ",d").length, longest);
 }
 
 }  // namespace
