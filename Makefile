@@ -92,3 +92,11 @@ lint: build
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out
+
+# Mutation run, not part of CI (tens of minutes): each slip listed in
+# tools/mutants.txt is built in a scratch copy (MUTATE_SCRATCH) and run against
+# the tests; prints caught and surviving mutants per folder.
+MUTATE_SCRATCH ?= /tmp/kesta-mutants
+.PHONY: mutate
+mutate:
+	nice -n 15 python3 tools/mutate.py --scratch $(MUTATE_SCRATCH)
