@@ -22,7 +22,8 @@ Results simulate(const Deck& deck) {
   if (auto problem = first_problem(deck)) throw std::invalid_argument(*problem);
   const Derived parameters = derive(deck);
   const Inversion inversion = prepare_inversion(deck.NS);
-  if (auto found = first_non_finite_parameter(deck, parameters, inversion)) throw std::invalid_argument(found->message());
+  if (auto found = first_non_finite_parameter(deck, parameters, inversion))
+    throw std::invalid_argument(found->message());
   Results results = superpose(deck, parameters, inversion);
   if (auto found = first_non_finite_result(results)) throw std::invalid_argument(found->message());
   return results;

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "direct_superposition.hpp"
-#include "model_fixture.hpp"
 #include "io/output_unit.hpp"
+#include "io/record_editing.hpp"
 #include "model/dimensionless.hpp"
 #include "model/inversion_error.hpp"
 #include "model/lag_sums.hpp"
 #include "model/stehfest.hpp"
 #include "model/step_response.hpp"
 #include "model/superposition.hpp"
-#include "io/record_editing.hpp"
+#include "model_fixture.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/results_report.hpp"
 
@@ -74,7 +74,13 @@ void BM_LagSums(benchmark::State& bench) {
     benchmark::DoNotOptimize(out.data());
   }
 }
-BENCHMARK(BM_LagSums)->ArgName("avx512_avx2_sse2")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LagSums)
+    ->ArgName("avx512_avx2_sse2")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Everything after the input phase: parameters, weights, superposition, and the
 // results table to a report and a plot file in the temporary folder.
@@ -139,8 +145,11 @@ void BM_NsSearch(benchmark::State& bench) {
   }
 }
 
-#define KESTA_ACCURACY_ARGS                                                                              \
-  ArgNames({"IAQ", "IXL", "NT"})->ArgsProduct({{0, 3}, {0, 1}, {100, 5000}})->Args({3, 1, 99999})->UseRealTime() \
+#define KESTA_ACCURACY_ARGS                        \
+  ArgNames({"IAQ", "IXL", "NT"})                   \
+      ->ArgsProduct({{0, 3}, {0, 1}, {100, 5000}}) \
+      ->Args({3, 1, 99999})                        \
+      ->UseRealTime()                              \
       ->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_Simulation)->KESTA_ACCURACY_ARGS;
 BENCHMARK(BM_InversionError)->KESTA_ACCURACY_ARGS;

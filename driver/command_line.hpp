@@ -12,7 +12,7 @@ struct CommandLine {
   enum class Action { Run, Help, Version, Misuse };
   Action action = Action::Run;
   std::optional<std::array<std::string, 3>> named_files;  // nothing: ask on the console
-  std::string complaint;                                   // what is wrong, for Misuse
+  std::string complaint;                                  // what is wrong, for Misuse
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);

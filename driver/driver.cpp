@@ -74,8 +74,10 @@ int finish(FileChannels& files, const Outcome& stop, bool dialogue_done, Console
     Outcome report_closed = files.report.close();
     Outcome plot_closed = report_closed ? Outcome{} : files.plot.close();
     if (end.diagnostic.empty()) {
-      if (report_closed) end = *report_closed;
-      else if (plot_closed) end = *plot_closed;
+      if (report_closed)
+        end = *report_closed;
+      else if (plot_closed)
+        end = *plot_closed;
     }
   }
   // An output that is not whole never replaces the former file.

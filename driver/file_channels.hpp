@@ -17,9 +17,9 @@ inline constexpr int IUOUT = 16;   // the results report
 inline constexpr int IUPLOT = 17;  // the plot file
 
 struct FileChannels {
-  InputUnit deck;     // unit 15
-  OutputUnit report;  // unit 16
-  OutputUnit plot;    // unit 17, open only when a plot file was named
+  InputUnit deck;                   // unit 15
+  OutputUnit report;                // unit 16
+  OutputUnit plot;                  // unit 17, open only when a plot file was named
   PendingFiles* pending = nullptr;  // outputs written beside their targets, for an interrupted run
 };
 

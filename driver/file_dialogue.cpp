@@ -80,9 +80,9 @@ std::string_view trimmed_name(std::string_view name) {
 Outcome file_dialogue(FileChannels& files, Console& console) {
   const bool asking = !console.named_files;
   if (asking)
-    console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash,
-                       X(3), Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash,
-                       X(7), Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
+    console.out.write({X(10), Lit("   KESTA version 1.0, November 24, 2009"), Slash, X(3),
+                       Lit("Computer Program for Analysis of Hydraulic Interaction"), Slash, X(7),
+                       Lit(" Between a Stream and Confined or Leaky Aquifer"), Slash});
 
   std::string INFILE, OUTFILE, PLTFILE;
   if (!asking) {
@@ -107,8 +107,8 @@ Outcome file_dialogue(FileChannels& files, Console& console) {
   const std::string_view plot_name = trimmed_name(PLTFILE);
   if (plot_name.empty()) {
     if (asking)
-      console.out.write({Slash, X(3), Lit("No plot file specified. Results will not be written"),
-                         Lit(" to a plot file.")});
+      console.out.write(
+          {Slash, X(3), Lit("No plot file specified. Results will not be written"), Lit(" to a plot file.")});
   } else {
     if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file")) return stop;
     if (auto stop = refuse_same_file(plot_name, IUPLOT, same_output(plot_name, files.report),

@@ -1,8 +1,8 @@
 // kesta: hydraulic interaction between a stream and a confined or leaky aquifer.
 // With no arguments the three file names are asked for on the console; with
 // arguments they are the deck, the results file and the optional plot file.
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 #include "driver/command_line.hpp"
 #include "driver/driver.hpp"
@@ -19,14 +19,11 @@ int main(int argc, char** argv) {
       // Help and version text on a console that is gone: nothing else to do.
       (void)std::fputs(kesta::usage_text().c_str(), stdout);
       return 0;
-    case kesta::CommandLine::Action::Version:
-      (void)std::puts("kesta " KESTA_VERSION);
-      return 0;
+    case kesta::CommandLine::Action::Version: (void)std::puts("kesta " KESTA_VERSION); return 0;
     case kesta::CommandLine::Action::Misuse:
       (void)std::fprintf(stderr, "kesta: %s; try kesta --help\n", line.complaint.c_str());
       return kMisuse;
-    case kesta::CommandLine::Action::Run:
-      break;
+    case kesta::CommandLine::Action::Run: break;
   }
   kesta::PendingFiles pending;
   const kesta::InterruptGuard guard(pending);

@@ -55,8 +55,10 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
     err << "kesta-fit: " << one_line(e.what()) << '\n';
     return kWriteFailed;
   }
-  if (options.json) write_json_report(summary, out);
-  else write_text_report(summary, out);
+  if (options.json)
+    write_json_report(summary, out);
+  else
+    write_text_report(summary, out);
   out.flush();
   return fit.converged ? kConverged : kNotConverged;
 }

@@ -36,8 +36,10 @@ int main(int argc, char** argv) {
       std::cout << "kesta-fit " KESTA_VERSION "\n";
       return 0;
     }
-    if (arg == "--json") options.json = true;
-    else if (arg == "--quiet") options.quiet = true;
+    if (arg == "--json")
+      options.json = true;
+    else if (arg == "--quiet")
+      options.quiet = true;
     else if (!arg.empty() && arg[0] == '-') {
       std::cerr << "kesta-fit: unknown option '" << arg << "'; try kesta-fit --help\n";
       return kesta::fit::kBadInput;

@@ -20,15 +20,15 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/memory_file.hpp"
 #include "driver/file_channels.hpp"
 #include "driver/input_phase.hpp"
+#include "fuzz/memory_file.hpp"
 #include "kesta/kesta.hpp"
 
 namespace {
 
-using kesta::fuzzing::MemoryFile;
 using kesta::fuzzing::banner_box;
+using kesta::fuzzing::MemoryFile;
 
 bool ends_with(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -45,8 +45,8 @@ std::string_view last_record(std::string_view report) {
 // What the model may rely on once the input phase has returned: codes in range,
 // the values it divides by positive, and series and weights that hold NT and NS.
 bool fit_for_the_model(const kesta::Deck& s) {
-  const bool codes = s.ISTRESS >= 0 && s.ISTRESS <= 2 && (s.ISTRESS == 0 || s.IAQ == 3) && s.IXL >= 0 &&
-                     s.IXL <= 1 && s.IAQ >= 0 && s.IAQ <= 3 && s.IXA >= 0 && s.IXA <= 1;
+  const bool codes = s.ISTRESS >= 0 && s.ISTRESS <= 2 && (s.ISTRESS == 0 || s.IAQ == 3) && s.IXL >= 0 && s.IXL <= 1 &&
+                     s.IAQ >= 0 && s.IAQ <= 3 && s.IXA >= 0 && s.IXA <= 1;
   const bool stream = s.XZERO > 0 && s.XSTREAM > 0 && (s.IXL == 0 || s.XLL > 0) && (s.IXA == 0 || s.XAA > 0);
   const bool aquifer = s.AK > 0 && s.AS > 0 && s.AB > 0;
   const bool aquitard = (s.IAQ == 0 || (s.AKT > 0 && s.AST > 0 && s.ABT > 0)) && (s.IAQ != 3 || s.ASYT > 0);

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "report/input_summary.hpp"
 #include "io/output_unit.hpp"
+#include "report/input_summary.hpp"
 
 namespace kesta::fuzzing {
 

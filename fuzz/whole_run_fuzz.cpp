@@ -18,14 +18,14 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/memory_file.hpp"
 #include "driver/driver.hpp"
+#include "fuzz/memory_file.hpp"
 #include "report/input_summary.hpp"
 
 namespace {
 
-using kesta::fuzzing::MemoryFile;
 using kesta::fuzzing::banner_box;
+using kesta::fuzzing::MemoryFile;
 
 std::vector<std::string> records(std::string_view text) {
   std::vector<std::string> lines;
@@ -42,8 +42,7 @@ bool ends_with(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-constexpr std::string_view kUnderline =
-    "      ----         ----      ----------  ----------    -------      ------";
+constexpr std::string_view kUnderline = "      ----         ----      ----------  ----------    -------      ------";
 constexpr std::size_t kRowWidth = 75;
 
 // The rows of report and plot file are one table in two editings: the plot row
@@ -103,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (status == 1) {
     // A rejected deck: one line on standard error, no row in the plot file, and
     // the reason at the end of the report.
-    if (diagnostic.rfind("kesta: the input deck ", 0) != 0 || std::count(diagnostic.begin(), diagnostic.end(), '\n') != 1)
+    if (diagnostic.rfind("kesta: the input deck ", 0) != 0 ||
+        std::count(diagnostic.begin(), diagnostic.end(), '\n') != 1)
       std::abort();
     {
       if (!plot_text.empty()) std::abort();

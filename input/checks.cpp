@@ -25,9 +25,9 @@ std::optional<CheckMessage> check_stress_type(const Deck& d) {
 // Recharge and leakage act only through a water table over the aquitard.
 std::optional<CheckMessage> check_recharge(const Deck& d) {
   if (!((d.ISTRESS == 1 || d.ISTRESS == 2) && d.IAQ != 3)) return std::nullopt;
-  return fails({Slash, X(2), Lit(" ISTRESS EQUALS 1 OR 2 (RECHARGE) AND AQUIFER"), Lit(" IS NOT LEAKY WITH WATER-TABLE"),
-                Slash, X(2), Lit(" AQUITARD. RECHARGE IS"), Lit(" SIMULATED ONLY WHEN A WATER TABLE IS PRESENT."), Slash,
-                X(2), Lit(" PROGRAM STOPPED.")});
+  return fails({Slash, X(2), Lit(" ISTRESS EQUALS 1 OR 2 (RECHARGE) AND AQUIFER"),
+                Lit(" IS NOT LEAKY WITH WATER-TABLE"), Slash, X(2), Lit(" AQUITARD. RECHARGE IS"),
+                Lit(" SIMULATED ONLY WHEN A WATER TABLE IS PRESENT."), Slash, X(2), Lit(" PROGRAM STOPPED.")});
 }
 
 std::optional<CheckMessage> check_time_step(const Deck& d) {
@@ -123,11 +123,24 @@ std::optional<CheckMessage> first_failed_check(const Deck& d) {
   if (d.TIME.size() < nt || d.STAGE.size() < nt || d.RECH.size() < nt)
     return CheckMessage{"TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED."};
   constexpr std::array<Check, 18> kInReportOrder = {
-      check_stress_type, check_recharge,      check_time_step,       check_printing,
-      check_extent,      check_aquifer_type,  check_streambank,      check_half_width,
-      check_width,       check_width_beyond_bank, check_leakance,    check_stream_length,
-      check_aquifer,     check_aquitard,      check_specific_yield,  check_well_outside_stream,
-      check_well_inside_aquifer, check_terms,
+      check_stress_type,
+      check_recharge,
+      check_time_step,
+      check_printing,
+      check_extent,
+      check_aquifer_type,
+      check_streambank,
+      check_half_width,
+      check_width,
+      check_width_beyond_bank,
+      check_leakance,
+      check_stream_length,
+      check_aquifer,
+      check_aquitard,
+      check_specific_yield,
+      check_well_outside_stream,
+      check_well_inside_aquifer,
+      check_terms,
   };
   for (const Check check : kInReportOrder)
     if (auto message = check(d)) return message;

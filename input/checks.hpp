@@ -15,25 +15,25 @@ using CheckMessage = std::vector<std::string>;
 using Check = std::optional<CheckMessage> (*)(const Deck&);
 
 // In the order the report meets them.
-std::optional<CheckMessage> check_step_count(const Deck& d);     // NT at most 99999; before the summary
-std::optional<CheckMessage> check_stress_type(const Deck& d);    // ISTRESS 0..2
-std::optional<CheckMessage> check_recharge(const Deck& d);       // recharge needs a water-table aquitard
-std::optional<CheckMessage> check_time_step(const Deck& d);      // DELT > 0
-std::optional<CheckMessage> check_printing(const Deck& d);       // IPRINT 0 or 1
-std::optional<CheckMessage> check_extent(const Deck& d);         // IXL 0 or 1
-std::optional<CheckMessage> check_aquifer_type(const Deck& d);   // IAQ 0..3
-std::optional<CheckMessage> check_streambank(const Deck& d);     // IXA 0 or 1
-std::optional<CheckMessage> check_half_width(const Deck& d);     // XZERO > 0
-std::optional<CheckMessage> check_width(const Deck& d);          // XLL > 0, when IXL = 1
-std::optional<CheckMessage> check_width_beyond_bank(const Deck& d);  // XLL > XZERO, when IXL = 1
-std::optional<CheckMessage> check_leakance(const Deck& d);       // XAA > 0, when IXA = 1
-std::optional<CheckMessage> check_stream_length(const Deck& d);  // XSTREAM > 0
-std::optional<CheckMessage> check_aquifer(const Deck& d);        // AK, AS, AB > 0
-std::optional<CheckMessage> check_aquitard(const Deck& d);       // AKT, AST, ABT > 0, when IAQ >= 1
-std::optional<CheckMessage> check_specific_yield(const Deck& d);  // ASYT > 0, when IAQ = 3
+std::optional<CheckMessage> check_step_count(const Deck& d);           // NT at most 99999; before the summary
+std::optional<CheckMessage> check_stress_type(const Deck& d);          // ISTRESS 0..2
+std::optional<CheckMessage> check_recharge(const Deck& d);             // recharge needs a water-table aquitard
+std::optional<CheckMessage> check_time_step(const Deck& d);            // DELT > 0
+std::optional<CheckMessage> check_printing(const Deck& d);             // IPRINT 0 or 1
+std::optional<CheckMessage> check_extent(const Deck& d);               // IXL 0 or 1
+std::optional<CheckMessage> check_aquifer_type(const Deck& d);         // IAQ 0..3
+std::optional<CheckMessage> check_streambank(const Deck& d);           // IXA 0 or 1
+std::optional<CheckMessage> check_half_width(const Deck& d);           // XZERO > 0
+std::optional<CheckMessage> check_width(const Deck& d);                // XLL > 0, when IXL = 1
+std::optional<CheckMessage> check_width_beyond_bank(const Deck& d);    // XLL > XZERO, when IXL = 1
+std::optional<CheckMessage> check_leakance(const Deck& d);             // XAA > 0, when IXA = 1
+std::optional<CheckMessage> check_stream_length(const Deck& d);        // XSTREAM > 0
+std::optional<CheckMessage> check_aquifer(const Deck& d);              // AK, AS, AB > 0
+std::optional<CheckMessage> check_aquitard(const Deck& d);             // AKT, AST, ABT > 0, when IAQ >= 1
+std::optional<CheckMessage> check_specific_yield(const Deck& d);       // ASYT > 0, when IAQ = 3
 std::optional<CheckMessage> check_well_outside_stream(const Deck& d);  // X >= XZERO
 std::optional<CheckMessage> check_well_inside_aquifer(const Deck& d);  // X <= XLL, when IXL = 1
-std::optional<CheckMessage> check_terms(const Deck& d);          // NS 2..20
+std::optional<CheckMessage> check_terms(const Deck& d);                // NS 2..20
 
 // The message of the first check the deck fails, in the report's order; a deck
 // built in code is also checked for series shorter than NT.

@@ -14,9 +14,9 @@ struct DeckProblem {
     TooManySteps,  // NT above the most a deck may give
   };
   Kind kind = Kind::Unreadable;
-  int line = 0;      // the line of the deck file, counted from 1
-  int NLINE = 0;     // the line as the line error report numbers it (11 for every time-stress line)
-  std::string LINE;  // the record as read, 80 characters
+  int line = 0;         // the line of the deck file, counted from 1
+  int NLINE = 0;        // the line as the line error report numbers it (11 for every time-stress line)
+  std::string LINE;     // the record as read, 80 characters
   std::string message;  // one sentence that names the deck, the line, its values and the reason
 };
 

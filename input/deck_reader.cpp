@@ -58,8 +58,7 @@ struct Where {
 
 std::optional<DeckProblem> read_line_of(InputUnit& unit, const Where& where, std::string& LINE) {
   switch (unit.next(kDeckWidth, LINE)) {
-    case ReadStatus::Ok:
-      return std::nullopt;
+    case ReadStatus::Ok: return std::nullopt;
     case ReadStatus::EndOfFile: {
       const std::string ends =
           unit.lines_read() == 0 ? " is empty" : " ends after line " + std::to_string(unit.lines_read());
@@ -78,8 +77,7 @@ std::optional<DeckProblem> read_line_of(InputUnit& unit, const Where& where, std
 
 std::optional<DeckProblem> after_parse(ListOutcome outcome, const Where& where, const std::string& LINE) {
   switch (outcome) {
-    case ListOutcome::Complete:
-      return std::nullopt;
+    case ListOutcome::Complete: return std::nullopt;
     case ListOutcome::EndOfData:
       return where.problem(DeckProblem::Kind::TooFewValues,
                            where.line_of_deck() + where.values() + " has too few values");
@@ -121,9 +119,9 @@ std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck) {
   // The series get room for every time step the deck gives, up to the widest
   // count the summary can echo.
   if (deck.NT > NTLIMIT)
-    return Where{unit, 10}.problem(DeckProblem::Kind::TooManySteps,
-                                   "line 10 of " + unit.name() + ": NT = " + std::to_string(deck.NT) +
-                                       " is greater than " + std::to_string(NTLIMIT));
+    return Where{unit, 10}.problem(DeckProblem::Kind::TooManySteps, "line 10 of " + unit.name() +
+                                                                        ": NT = " + std::to_string(deck.NT) +
+                                                                        " is greater than " + std::to_string(NTLIMIT));
   const std::size_t n = deck.NT > 0 ? static_cast<std::size_t>(deck.NT) : 0;
   for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->assign(n, 0.0);
 

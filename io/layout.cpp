@@ -53,8 +53,7 @@ void put_value(char* field, const Item& item, const Value* value) {
       if (value && std::holds_alternative<double>(*value))
         return put_real(field, std::get<double>(*value), item.w, item.d, item.kind == Item::Kind::RealD ? 'D' : 'E');
       break;
-    default:
-      break;
+    default: break;
   }
   // A field without a value of its kind stays blank.
 }
@@ -64,15 +63,9 @@ void build(std::string& out, Layout items, Values values, std::string_view line_
   auto next_value = values.begin();
   for (const Item& item : items) {
     switch (item.kind) {
-      case Item::Kind::Skip:
-        record.skip(item.w);
-        break;
-      case Item::Kind::Literal:
-        record.literal(item.text);
-        break;
-      case Item::Kind::Slash:
-        record.end_record();
-        break;
+      case Item::Kind::Skip: record.skip(item.w); break;
+      case Item::Kind::Literal: record.literal(item.text); break;
+      case Item::Kind::Slash: record.end_record(); break;
       default: {
         const Value* value = next_value != values.end() ? &*next_value++ : nullptr;
         put_value(record.field(item.w), item, value);

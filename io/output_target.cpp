@@ -1,12 +1,12 @@
 #include "io/output_target.hpp"
 
+#include <fcntl.h>
+#include <sys/random.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/random.h>
-#include <unistd.h>
 
 namespace kesta {
 namespace {

@@ -1,14 +1,14 @@
 #pragma once
 // Where an output file ends up, and the file that is written beside it until the
 // run's output to it is complete.
-#include <string>
 #include <sys/stat.h>
+#include <string>
 
 namespace kesta {
 
 struct OutputTarget {
-  std::string path;       // the name with symbolic links followed: the file that is replaced
-  std::string place;      // the same in the resolved folder, for telling two names apart
+  std::string path;   // the name with symbolic links followed: the file that is replaced
+  std::string place;  // the same in the resolved folder, for telling two names apart
   bool exists = false;
   bool replaced = false;  // a regular file or none yet: written beside and renamed over;
                           // otherwise written where it stands (devices, pipes)

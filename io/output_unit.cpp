@@ -1,11 +1,11 @@
 #include "io/output_unit.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "io/output_target.hpp"
 
@@ -24,17 +24,13 @@ Stop open_failure(int err, int unit, std::string_view name) {
 IoError open_error_for(int err, bool must_exist) {
   switch (err) {
     case ENOENT:
-    case ENOTDIR:
-      return must_exist ? IoError::FileNotFound : IoError::OpenFailure;
+    case ENOTDIR: return must_exist ? IoError::FileNotFound : IoError::OpenFailure;
     case EACCES:
-    case EPERM:
-      return IoError::PermissionDenied;
+    case EPERM: return IoError::PermissionDenied;
     case ENAMETOOLONG:
     case EINVAL:
-    case EILSEQ:
-      return IoError::FileNameError;
-    default:
-      return IoError::OpenFailure;
+    case EILSEQ: return IoError::FileNameError;
+    default: return IoError::OpenFailure;
   }
 }
 

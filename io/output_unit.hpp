@@ -5,9 +5,9 @@
 // holds either its former contents or exactly this run's records, never a part.
 // Other outputs (devices, pipes) are written directly. A failed write is kept and
 // reported as a Stop, never dropped.
+#include <sys/types.h>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 #include "io/layout.hpp"
 #include "io/pending_files.hpp"
@@ -66,7 +66,7 @@ class OutputUnit {
   int fd_ = -1;
   bool owns_fd_ = false;
   bool console_ = false;
-  int error_ = 0;         // errno of the first failed write
+  int error_ = 0;                    // errno of the first failed write
   bool cut_on_first_write_ = false;  // a file written in place still holds its former contents
   dev_t dev_ = 0;
   ino_t ino_ = 0;

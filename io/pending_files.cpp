@@ -1,7 +1,7 @@
 #include "io/pending_files.hpp"
 
-#include <algorithm>
 #include <unistd.h>
+#include <algorithm>
 
 namespace kesta {
 

@@ -1,9 +1,9 @@
 #include "io/record_reader.hpp"
 
+#include <sys/stat.h>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "io/output_unit.hpp"
 
@@ -51,7 +51,8 @@ ReadStatus scan_line(std::FILE* stream, std::string& keep, std::size_t room, boo
       break;  // a last line without line feed; a carriage return there ends it too
     }
     any = true;
-    if (skip_bom && bom_matched < kByteOrderMark.size() && static_cast<unsigned char>(c) == kByteOrderMark[bom_matched]) {
+    if (skip_bom && bom_matched < kByteOrderMark.size() &&
+        static_cast<unsigned char>(c) == kByteOrderMark[bom_matched]) {
       ++bom_matched;
       continue;
     }
@@ -126,7 +127,8 @@ Outcome InputUnit::read(int width, std::string& record) {
     case ReadStatus::Error: return severe(IoError::ReadError, number_, name_, std::strerror(errno));
     case ReadStatus::TooLong:
       return severe(IoError::ReadError, number_, name_,
-                    "line " + std::to_string(lines_read_) + " of " + name_ + " is longer than " + std::to_string(kLongestRecord) +
+                    "line " + std::to_string(lines_read_) + " of " + name_ + " is longer than " +
+                        std::to_string(kLongestRecord) +
                         " bytes without a line end; the input deck must be a text file");
   }
   return std::nullopt;

@@ -3,11 +3,11 @@
 // before the line feed dropped, blank-filled or cut to the width; the rest of a
 // long line is skipped, up to a bound, so that a deck that never ends a line
 // (a device such as /dev/zero) still ends the run.
+#include <sys/types.h>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 #include "io/stop.hpp"
 

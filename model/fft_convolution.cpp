@@ -82,8 +82,8 @@ std::vector<std::vector<double>> convolve_each(std::span<const double> a, const 
   // a is real, so two series b travel as the real and imaginary parts of one.
   for (std::size_t m = 0; m < b.size(); m += 2) {
     const bool pair = m + 1 < b.size();
-    std::vector<Complex> x = transform(b[m], pair ? std::span<const double>(b[m + 1]) : std::span<const double>(),
-                                       size, roots);
+    std::vector<Complex> x =
+        transform(b[m], pair ? std::span<const double>(b[m + 1]) : std::span<const double>(), size, roots);
     for (std::size_t i = 0; i < size; ++i) x[i] *= A[i];
     fft(x, roots, true);
     const double scale = 1.0 / static_cast<double>(size);

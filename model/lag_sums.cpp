@@ -28,8 +28,7 @@ inline double continue_sum(const double* rate, const double* response, int i, in
 // the consecutive rates from rate[lo - j + 1] on and the same response[j]. Past
 // lag lo each lane finishes its own remaining lags alone, in increasing order.
 template <typename Lanes, int GROUPS>
-__attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo,
-                                                      double* out) {
+__attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo, double* out) {
   constexpr int LANES = static_cast<int>(sizeof(Lanes) / sizeof(double));
   Lanes acc[GROUPS];
 #pragma GCC unroll 8
@@ -49,16 +48,14 @@ __attribute__((always_inline)) inline void block_sums(const double* rate, const 
   }
   double lane_sums[LANES * GROUPS];
   std::memcpy(lane_sums, acc, sizeof lane_sums);
-  for (int l = 0; l < LANES * GROUPS; ++l)
-    out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
+  for (int l = 0; l < LANES * GROUPS; ++l) out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
 }
 
 // Eight independent registers of sums in flight hide the latency of the adds on
 // both paths and leave registers for the rates and the broadcast response.
 constexpr int GROUPS = 8;
 
-__attribute__((target("avx512f"))) void block_avx512(const double* rate, const double* response, int lo,
-                                                      double* out) {
+__attribute__((target("avx512f"))) void block_avx512(const double* rate, const double* response, int lo, double* out) {
   block_sums<Lanes8, GROUPS>(rate, response, lo, out);
 }
 

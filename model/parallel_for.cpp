@@ -1,9 +1,9 @@
 #include "model/parallel_for.hpp"
 
+#include <sched.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <sched.h>
 #include <thread>
 #include <vector>
 

@@ -4,9 +4,7 @@ namespace kesta::plot {
 
 namespace {
 
-[[noreturn]] void usage_error(const std::string& what) {
-  throw UsageError(what + "; try kesta-plot --help");
-}
+[[noreturn]] void usage_error(const std::string& what) { throw UsageError(what + "; try kesta-plot --help"); }
 
 }  // namespace
 
@@ -47,7 +45,8 @@ CommandLine parse_command_line(const std::vector<std::string_view>& arguments) {
       *target = std::string(arguments[++i]);
     }
     if (!*target || (*target)->empty())
-      usage_error(std::string(option) + (option == "--units" ? " needs LENGTH,TIME such as m,d" : " needs a file name"));
+      usage_error(std::string(option) +
+                  (option == "--units" ? " needs LENGTH,TIME such as m,d" : " needs a file name"));
   }
   if (names.empty() || names.size() > 2) usage_error("expected a plot file and at most one output file");
   line.plot_file = names[0];

@@ -21,9 +21,12 @@ bool is_mantissa(std::string_view s) {
   int digits = 0;
   int points = 0;
   for (; i < s.size(); ++i) {
-    if (is_digit(s[i])) ++digits;
-    else if (s[i] == '.' && points == 0) ++points;
-    else return false;
+    if (is_digit(s[i]))
+      ++digits;
+    else if (s[i] == '.' && points == 0)
+      ++points;
+    else
+      return false;
   }
   return digits > 0;
 }

@@ -92,8 +92,7 @@ int main(int argc, char** argv) {
       return fail(e.what());  // the library's message names the deck
     }
     const std::string mismatch = deck_mismatch(*deck, series);
-    if (!mismatch.empty())
-      return fail(*line.deck_file + " is not the deck of " + line.plot_file + ": " + mismatch);
+    if (!mismatch.empty()) return fail(*line.deck_file + " is not the deck of " + line.plot_file + ": " + mismatch);
   }
 
   // Everything is made first so that a failure leaves no half-written file.
@@ -104,9 +103,8 @@ int main(int argc, char** argv) {
   if (line.csv_file) write_csv(series, line.units, csv);
 
   std::vector<std::string> wrote;
-  const std::string picture_facts =
-      " (" + count_of(static_cast<std::size_t>(panel_count(options)), "panel", "panels") + ", " +
-      count_of(series.rows_read, "time step", "time steps") + ")";
+  const std::string picture_facts = " (" + count_of(static_cast<std::size_t>(panel_count(options)), "panel", "panels") +
+                                    ", " + count_of(series.rows_read, "time step", "time steps") + ")";
   if (line.svg_to_standard_output()) {
     std::cout << svg.str() << std::flush;
     if (!std::cout) return fail("cannot write the picture to standard output");

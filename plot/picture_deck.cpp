@@ -37,9 +37,8 @@ std::string deck_mismatch(const PictureDeck& deck, const PlotSeries& series) {
   const double last = series.rows.back()[0];
   const double expected_last = row_time(deck, static_cast<double>(steps));
   if (!same_time(first, deck.TINIT) || !same_time(last, expected_last))
-    return "the deck's time steps run from TINIT = " + number_text(deck.TINIT) + " to " +
-           number_text(expected_last) + ", the plot file's from " + number_text(first) + " to " +
-           number_text(last);
+    return "the deck's time steps run from TINIT = " + number_text(deck.TINIT) + " to " + number_text(expected_last) +
+           ", the plot file's from " + number_text(first) + " to " + number_text(last);
   return "";
 }
 

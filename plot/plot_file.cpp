@@ -78,15 +78,14 @@ PlotSeries parse_plot_file(std::string_view text) {
     const std::size_t line_number = n + 1;
     const std::vector<std::string_view> fields = split_fields(lines[n]);
     if (fields.size() != kColumnCount)
-      fail_at(line_number, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found " +
-                                std::to_string(fields.size()));
+      fail_at(line_number, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found " + std::to_string(fields.size()));
     PlotRow row;
     bool finite = true;
     for (std::size_t f = 0; f < kColumnCount; ++f) {
       const std::optional<double> value = read_e_field(fields[f]);
       if (!value)
-        fail_at(line_number, std::string(column_name(static_cast<Column>(f))) + " " + quoted(fields[f]) +
-                                 " is not a number");
+        fail_at(line_number,
+                std::string(column_name(static_cast<Column>(f))) + " " + quoted(fields[f]) + " is not a number");
       row[f] = *value;
       finite = finite && std::isfinite(*value);
     }

@@ -179,11 +179,12 @@ void PictureWriter::plan_stress_panel() {
   Panel panel;
   panel.id = "stress";
   panel.title = stage && recharge ? "Stream stage and recharge"
-                : stage             ? "Stream stage"
-                                    : "Recharge (ISTRESS = 1: the stage is not used)";
+                : stage           ? "Stream stage"
+                                  : "Recharge (ISTRESS = 1: the stage is not used)";
   panel.note = std::string("As the model sees ") + (stage && recharge ? "them" : "it") +
                ": the value of time-stress line k holds from T(k) \u2212 DELT to T(k), the time of result row k"
-               " (DELT = " + number_text(deck.DELT) + " " + options_.units.time + ").";
+               " (DELT = " +
+               number_text(deck.DELT) + " " + options_.units.time + ").";
   stage_ = stress_steps(deck.STAGE, deck.TINIT, deck.DELT);
   recharge_ = stress_steps(deck.RECH, deck.TINIT, deck.DELT);
   if (stage) {
@@ -197,8 +198,10 @@ void PictureWriter::plan_stress_panel() {
     const auto range = value_range(recharge_.v);
     const Axis axis{value_axis(range.first, range.second, kValueIntervals), "RECH", label("RECH", length),
                     kRechargeColour};
-    if (stage) panel.right = axis;
-    else panel.left = axis;
+    if (stage)
+      panel.right = axis;
+    else
+      panel.left = axis;
     panel.curves.push_back({"RECH", &recharge_.t, &recharge_.v, kRechargeColour, stage, stage});
     panel.legend.push_back({stage ? "RECH, right axis" : "RECH", kRechargeColour, stage});
   }
@@ -237,8 +240,8 @@ void PictureWriter::plan_result_panels() {
   const bool has_factor = factor > 0.0 && std::isfinite(factor);
   if (has_factor) {
     if (const auto row = first_row_off_factor(series_, factor))
-      notes_.push_back("SEEPT or BANKV of drawn row " + std::to_string(*row + 1) + " is not 2\u00b7XSTREAM = " +
-                       number_text(factor) + " " + u.length +
+      notes_.push_back("SEEPT or BANKV of drawn row " + std::to_string(*row + 1) +
+                       " is not 2\u00b7XSTREAM = " + number_text(factor) + " " + u.length +
                        " times SEEP or BANK: the right axes show SEEP and BANK times 2\u00b7XSTREAM.");
   }
   const std::string factor_text = number_text(factor) + " " + u.length + factor_source;
@@ -280,8 +283,8 @@ void PictureWriter::plan_result_panels() {
     }
     panel.zero_line = p.zero_line;
     panel.curves.push_back(curve(p.per_length, p.colour));
-    panel.legend.push_back({right_axis ? per_length + " on the left axis, " + total + " on the right" : per_length,
-                            p.colour, false});
+    panel.legend.push_back(
+        {right_axis ? per_length + " on the left axis, " + total + " on the right" : per_length, p.colour, false});
     panels_.push_back(std::move(panel));
   }
 }
@@ -306,8 +309,8 @@ void PictureWriter::write() {
 void PictureWriter::write_title() {
   std::string summary = std::to_string(series_.rows_read) + (series_.rows_read == 1 ? " time step" : " time steps");
   if (series_.size() > 0) {
-    summary += ", T from " + number_text(series_[Column::T].front()) + " to " +
-               number_text(series_[Column::T].back()) + " " + options_.units.time;
+    summary += ", T from " + number_text(series_[Column::T].front()) + " to " + number_text(series_[Column::T].back()) +
+               " " + options_.units.time;
   }
   const PictureDeck* deck = options_.deck;
   if (!deck || (deck->TITLE1.empty() && deck->TITLE2.empty())) {
@@ -318,7 +321,8 @@ void PictureWriter::write_title() {
   }
   svg_.text(printable_utf8(deck->TITLE1),
             {{"class", "title"}, {"x", px(kPlotLeft)}, {"y", "24"}, {"font-size", "16"}, {"font-weight", "bold"}});
-  svg_.text(printable_utf8(deck->TITLE2), {{"class", "subtitle"}, {"x", px(kPlotLeft)}, {"y", "44"}, {"font-size", "13"}});
+  svg_.text(printable_utf8(deck->TITLE2),
+            {{"class", "subtitle"}, {"x", px(kPlotLeft)}, {"y", "44"}, {"font-size", "13"}});
   svg_.text("KESTA plot file " + shown_name(options_.source_name) + ": " + summary,
             {{"x", px(kPlotLeft)}, {"y", "64"}, {"fill", std::string(kNoteColour)}});
 }
@@ -327,7 +331,10 @@ void PictureWriter::write_panel(const Panel& panel, double top) {
   svg_.open("g", {{"class", "panel"}, {"id", "panel-" + panel.id}});
   svg_.text(panel.title, {{"x", px(kPlotLeft)}, {"y", px(top - 22)}, {"font-size", "14"}, {"font-weight", "bold"}});
   if (!panel.note.empty())
-    svg_.text(panel.note, {{"class", "panel-note"}, {"x", px(kPlotLeft)}, {"y", px(top - 6)}, {"font-size", "11"},
+    svg_.text(panel.note, {{"class", "panel-note"},
+                           {"x", px(kPlotLeft)},
+                           {"y", px(top - 6)},
+                           {"font-size", "11"},
                            {"fill", std::string(kNoteColour)}});
   svg_.empty("rect", {{"class", "frame"},
                       {"x", px(kPlotLeft)},
@@ -346,8 +353,8 @@ void PictureWriter::write_panel(const Panel& panel, double top) {
   bool empty = true;
   for (const Curve& c : panel.curves) empty = empty && c.t->empty();
   if (empty) {
-    const std::string_view note = series_.rows_read == 0 ? "No time steps in the plot file"
-                                                         : "No rows with finite values to draw";
+    const std::string_view note =
+        series_.rows_read == 0 ? "No time steps in the plot file" : "No rows with finite values to draw";
     svg_.text(note, {{"x", px(kPlotLeft + kPlotWidth / 2)},
                      {"y", px(top + panel_height_ / 2)},
                      {"text-anchor", "middle"},
@@ -360,8 +367,9 @@ void PictureWriter::write_panel(const Panel& panel, double top) {
 void PictureWriter::write_time_grid(double top) {
   for (double t : time_.ticks()) {
     const std::string x = px(x_of(t));
-    svg_.empty("line", {{"x1", x}, {"y1", px(top)}, {"x2", x}, {"y2", px(top + panel_height_)},
-                        {"stroke", std::string(kGridColour)}});
+    svg_.empty(
+        "line",
+        {{"x1", x}, {"y1", px(top)}, {"x2", x}, {"y2", px(top + panel_height_)}, {"stroke", std::string(kGridColour)}});
   }
 }
 
@@ -380,10 +388,14 @@ void PictureWriter::write_axis(const Axis& axis, double top, bool at_right, bool
   for (std::size_t i = 0; i < ticks.size(); ++i) {
     const double y = y_of(axis.scale, top, ticks[i]);
     if (grid)
-      svg_.empty("line", {{"x1", px(kPlotLeft)}, {"y1", px(y)}, {"x2", px(kPlotLeft + kPlotWidth)}, {"y2", px(y)},
+      svg_.empty("line", {{"x1", px(kPlotLeft)},
+                          {"y1", px(y)},
+                          {"x2", px(kPlotLeft + kPlotWidth)},
+                          {"y2", px(y)},
                           {"stroke", std::string(kGridColour)}});
-    svg_.empty("line", {{"x1", px(edge)}, {"y1", px(y)}, {"x2", px(tick_end)}, {"y2", px(y)},
-                        {"stroke", std::string(kFrameColour)}});
+    svg_.empty(
+        "line",
+        {{"x1", px(edge)}, {"y1", px(y)}, {"x2", px(tick_end)}, {"y2", px(y)}, {"stroke", std::string(kFrameColour)}});
     svg_.text(labels[i], {{"class", "tick"},
                           {"x", px(label_x)},
                           {"y", px(y + 4)},
@@ -407,8 +419,12 @@ void PictureWriter::write_axis(const Axis& axis, double top, bool at_right, bool
 void PictureWriter::write_zero_line(const AxisScale& axis, double top) {
   if (!(axis.low <= 0.0 && axis.high >= 0.0)) return;
   const double y = y_of(axis, top, 0.0);
-  svg_.empty("line", {{"class", "zero-line"}, {"x1", px(kPlotLeft)}, {"y1", px(y)},
-                      {"x2", px(kPlotLeft + kPlotWidth)}, {"y2", px(y)}, {"stroke", "#000000"},
+  svg_.empty("line", {{"class", "zero-line"},
+                      {"x1", px(kPlotLeft)},
+                      {"y1", px(y)},
+                      {"x2", px(kPlotLeft + kPlotWidth)},
+                      {"y2", px(y)},
+                      {"stroke", "#000000"},
                       {"stroke-width", "1.2"}});
 }
 
@@ -440,8 +456,7 @@ void PictureWriter::write_curve(const Curve& curve, const AxisScale& axis, doubl
                           {"stroke-dasharray", curve.dashed ? "6 3" : "none"}});
   if (curve.dots_when_short && kept.size() <= kMarkedPointsMax) {
     for (std::size_t i : kept)
-      svg_.empty("circle", {{"cx", px(x_of(t[i]))}, {"cy", px(y_of(axis, top, v[i]))}, {"r", "2.5"},
-                            {"fill", colour}});
+      svg_.empty("circle", {{"cx", px(x_of(t[i]))}, {"cy", px(y_of(axis, top, v[i]))}, {"r", "2.5"}, {"fill", colour}});
   }
 }
 
@@ -452,8 +467,12 @@ void PictureWriter::write_legend(const Panel& panel, double top) {
   for (auto it = panel.legend.rbegin(); it != panel.legend.rend(); ++it) {
     x -= static_cast<double>(it->text.size()) * kCharWidth;
     svg_.text(it->text, {{"class", "legend"}, {"x", px(x)}, {"y", px(y)}});
-    svg_.empty("line", {{"x1", px(x - 30)}, {"y1", px(y - 4)}, {"x2", px(x - 6)}, {"y2", px(y - 4)},
-                        {"stroke", std::string(it->colour)}, {"stroke-width", "2"},
+    svg_.empty("line", {{"x1", px(x - 30)},
+                        {"y1", px(y - 4)},
+                        {"x2", px(x - 6)},
+                        {"y2", px(y - 4)},
+                        {"stroke", std::string(it->colour)},
+                        {"stroke-width", "2"},
                         {"stroke-dasharray", it->dashed ? "6 3" : "none"}});
     x -= 30 + 18;
   }
@@ -464,13 +483,18 @@ void PictureWriter::write_time_labels(double bottom) {
   const std::vector<std::string> labels = tick_labels(time_, ticks);
   for (std::size_t i = 0; i < ticks.size(); ++i) {
     const double x = x_of(ticks[i]);
-    svg_.empty("line", {{"x1", px(x)}, {"y1", px(bottom)}, {"x2", px(x)}, {"y2", px(bottom + 5)},
+    svg_.empty("line", {{"x1", px(x)},
+                        {"y1", px(bottom)},
+                        {"x2", px(x)},
+                        {"y2", px(bottom + 5)},
                         {"stroke", std::string(kFrameColour)}});
     svg_.text(labels[i], {{"class", "time-tick"}, {"x", px(x)}, {"y", px(bottom + 18)}, {"text-anchor", "middle"}});
   }
-  svg_.text(label("Time, T", options_.units.of(Column::T)),
-            {{"class", "axis-title"}, {"x", px(kPlotLeft + kPlotWidth / 2)}, {"y", px(bottom + 38)},
-             {"text-anchor", "middle"}, {"font-size", "13"}});
+  svg_.text(label("Time, T", options_.units.of(Column::T)), {{"class", "axis-title"},
+                                                             {"x", px(kPlotLeft + kPlotWidth / 2)},
+                                                             {"y", px(bottom + 38)},
+                                                             {"text-anchor", "middle"},
+                                                             {"font-size", "13"}});
 }
 
 void PictureWriter::write_notes(double bottom) {

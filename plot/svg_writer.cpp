@@ -16,8 +16,10 @@ std::string xml_escaped(std::string_view text) {
       case '\'': out += "&apos;"; break;
       default:
         // Control characters are not allowed in XML 1.0 at all.
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') out += '?';
-        else out += c;
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n')
+          out += '?';
+        else
+          out += c;
     }
   }
   return out;

@@ -18,8 +18,10 @@ std::vector<std::size_t> thin_to_columns(const std::vector<int>& column, const s
     const std::size_t last = end - 1;
     // An extreme that equals the first or last value is drawn by that sample.
     for (std::size_t* extreme : {&lowest, &highest}) {
-      if (values[*extreme] == values[start]) *extreme = start;
-      else if (values[*extreme] == values[last]) *extreme = last;
+      if (values[*extreme] == values[start])
+        *extreme = start;
+      else if (values[*extreme] == values[last])
+        *extreme = last;
     }
     std::size_t run[] = {start, lowest, highest, last};
     std::sort(std::begin(run), std::end(run));

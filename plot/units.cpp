@@ -80,7 +80,8 @@ Units parse_units(std::string_view text) {
   const char* what[2] = {"length", "time"};
   for (int i = 0; i < 2; ++i) {
     const std::string_view name = names[i];
-    if (name.empty()) throw UnitsError(std::string("the unit of ") + what[i] + " is missing (expected LENGTH,TIME such as m,d)");
+    if (name.empty())
+      throw UnitsError(std::string("the unit of ") + what[i] + " is missing (expected LENGTH,TIME such as m,d)");
     if (name.size() > kUnitNameMax)
       throw UnitsError(std::string("the unit of ") + what[i] + " is longer than " + std::to_string(kUnitNameMax) +
                        " bytes");

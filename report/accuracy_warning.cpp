@@ -30,13 +30,12 @@ std::string column_lines(const char* name, const char* unit, const ColumnCheck& 
   const int digits_off = c.off - c.noise;
   if (digits_off > 0)
     lines += PREFIX + std::string(name) + ": " + std::to_string(digits_off) + " of " + std::to_string(steps) +
-             " values " + time_range(r, c.first_off, c.last_off) + " err by up to " +
-             format("%.1E ", c.largest) + unit + format(" (%.1f units of the last printed digit)\n", c.largest_units);
+             " values " + time_range(r, c.first_off, c.last_off) + " err by up to " + format("%.1E ", c.largest) +
+             unit + format(" (%.1f units of the last printed digit)\n", c.largest_units);
   if (c.noise > 0)
-    lines += PREFIX + std::string(name) + ": " + std::to_string(c.noise) + " of " + std::to_string(steps) +
-             " values " + time_range(r, c.first_noise, c.last_noise) +
-             " are below the inversion's error floor (" + format("%.1E ", c.floor) + unit +
-             "): their digits and sign are noise\n";
+    lines += PREFIX + std::string(name) + ": " + std::to_string(c.noise) + " of " + std::to_string(steps) + " values " +
+             time_range(r, c.first_noise, c.last_noise) + " are below the inversion's error floor (" +
+             format("%.1E ", c.floor) + unit + "): their digits and sign are noise\n";
   return lines;
 }
 
@@ -50,12 +49,12 @@ std::string accuracy_warning(const Results& results, const PrintedAccuracy& a, c
   text += column_lines("seepage", "L**2/T", a.seepage, results, a.steps);
   const std::string range = std::to_string(NS_SEARCH_FIRST) + " to " + std::to_string(NS_SEARCH_LAST);
   if (advice.values_off == 0)
-    text += PREFIX + ("NS = " + std::to_string(advice.NS)) + " prints correct digits for this deck (searched " +
-            range + ")\n";
+    text += PREFIX + ("NS = " + std::to_string(advice.NS)) + " prints correct digits for this deck (searched " + range +
+            ")\n";
   else
-    text += PREFIX + ("no NS from " + range) + " prints every digit correctly for this deck; NS = " +
-            std::to_string(advice.NS) + " comes nearest (" + std::to_string(advice.values_off) +
-            (advice.values_off == 1 ? " value off)\n" : " values off)\n");
+    text += PREFIX + ("no NS from " + range) +
+            " prints every digit correctly for this deck; NS = " + std::to_string(advice.NS) + " comes nearest (" +
+            std::to_string(advice.values_off) + (advice.values_off == 1 ? " value off)\n" : " values off)\n");
   return text;
 }
 

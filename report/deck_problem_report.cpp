@@ -7,8 +7,7 @@
 namespace kesta {
 
 void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LINE) {
-  report.write({Lit(" Aborting due to error in line from input file:"), X(2), I(5), Slash,
-                A(80), Slash,
+  report.write({Lit(" Aborting due to error in line from input file:"), X(2), I(5), Slash, A(80), Slash,
                 Lit(" While attempting to read variables"), A(40), Slash,
                 Lit(" Check for incorrect positions or data types...")},
                {NLINE, LINE, line_label(NLINE)});
@@ -24,10 +23,8 @@ Stop report_deck_problem(const DeckProblem& problem, const InputUnit& unit, cons
       return rejected_stop(problem.message);
     case DeckProblem::Kind::TooFewValues:
       return severe(IoError::EndOfFile, kInternalReadUnit, kInternalReadFile, problem.message);
-    case DeckProblem::Kind::Missing:
-      return severe(IoError::EndOfFile, unit.number(), unit.name(), problem.message);
-    case DeckProblem::Kind::ReadFailed:
-      return severe(IoError::ReadError, unit.number(), unit.name(), problem.message);
+    case DeckProblem::Kind::Missing: return severe(IoError::EndOfFile, unit.number(), unit.name(), problem.message);
+    case DeckProblem::Kind::ReadFailed: return severe(IoError::ReadError, unit.number(), unit.name(), problem.message);
   }
   return plain_stop();
 }

@@ -11,13 +11,13 @@ namespace {
 constexpr std::string_view kBoxEdge = "      *****************************************************";
 constexpr std::string_view kBoxSide = "      *                                                   *";
 
-constexpr std::array<std::string_view, 3> kStressWords = {
-    " (stream-stage fluctuations)", " (recharge/leakage)", " (stream-stage and recharge/leakage)"};
+constexpr std::array<std::string_view, 3> kStressWords = {" (stream-stage fluctuations)", " (recharge/leakage)",
+                                                          " (stream-stage and recharge/leakage)"};
 constexpr std::array<std::string_view, 2> kPrintWords = {" (stress data not printed)", " (stress data printed)"};
 constexpr std::array<std::string_view, 2> kExtentWords = {" (semi infinite)", " (finite width)"};
-constexpr std::array<std::string_view, 4> kAquiferWords = {
-    " (confined)", " (leaky, with constant head)", " (leaky, with impervious layer)",
-    " (leaky, with water-table aquitard)"};
+constexpr std::array<std::string_view, 4> kAquiferWords = {" (confined)", " (leaky, with constant head)",
+                                                           " (leaky, with impervious layer)",
+                                                           " (leaky, with water-table aquitard)"};
 constexpr std::array<std::string_view, 2> kStreambankWords = {" (semipervious streambank absent)",
                                                               " (semipervious streambank simulated)"};
 
@@ -77,8 +77,7 @@ Outcome summarise_properties(const Deck& s, OutputUnit& report) {
   report.write({Slash, Lit(" AQUITARD PROPERTIES (INPUT LINE 7) ")});
   report.write({X(2), Lit(" HYDRAULIC CONDUCTIVITY (AKT): "), X(4), D(12, 3), Lit(" (units of length per time)")},
                {s.AKT});
-  report.write({X(2), Lit(" SPECIFIC STORAGE (AST): "), X(10), D(12, 3), Lit(" (units of inverse length)")},
-               {s.AST});
+  report.write({X(2), Lit(" SPECIFIC STORAGE (AST): "), X(10), D(12, 3), Lit(" (units of inverse length)")}, {s.AST});
   report.write({X(2), Lit(" SATURATED THICKNESS (ABT): "), X(7), D(12, 3), Lit(" (units of length)")}, {s.ABT});
   report.write({X(2), Lit(" SPECIFIC YIELD (ASYT): "), X(11), D(12, 3), Lit(" (dimensionless)")}, {s.ASYT});
   if (auto m = check_aquitard(s)) return reject(report, *m);
@@ -107,8 +106,8 @@ void summarise_stress_data(const Deck& s, OutputUnit& report) {
     report.write({X(2), Lit(" STRESS DATA NOT PRINTED ")});
     return;
   }
-  report.write({Slash, X(10), Lit("TIME        STAGE         RECH"), Slash,
-                Lit("          ----        -----         ----")});
+  report.write(
+      {Slash, X(10), Lit("TIME        STAGE         RECH"), Slash, Lit("          ----        -----         ----")});
   for (int i = 0; i < s.NT; ++i) {
     const auto k = static_cast<std::size_t>(i);
     report.write({X(7), D(10, 4), X(3), D(10, 4), X(3), D(10, 4)}, {s.TIME[k], s.STAGE[k], s.RECH[k]});
@@ -118,23 +117,22 @@ void summarise_stress_data(const Deck& s, OutputUnit& report) {
 }  // namespace
 
 void write_banner_box(OutputUnit& report) {
-  report.write({Slash,
-                X(10), Lit(kBoxEdge), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      *         ****  KELDERMOOR WATER BOARD  ****        *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      *          **** KESTA: PROGRAM OUTPUT ****          *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      * ONE-DIMENSIONAL MODEL OF STREAM-AQUIFER HYDRAULIC *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      *    INTERACTION FOR CONFINED AND LEAKY AQUIFERS    *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      *       BOUNDED BY A FULLY PENETRATING STREAM       *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit("      *           VERSION CURRENT AS OF 09/01/98          *"), Slash,
-                X(10), Lit(kBoxSide), Slash,
-                X(10), Lit(kBoxEdge), Slash,
-                Slash});
+  report.write({Slash, X(10), Lit(kBoxEdge),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      *         ****  KELDERMOOR WATER BOARD  ****        *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      *          **** KESTA: PROGRAM OUTPUT ****          *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      * ONE-DIMENSIONAL MODEL OF STREAM-AQUIFER HYDRAULIC *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      *    INTERACTION FOR CONFINED AND LEAKY AQUIFERS    *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      *       BOUNDED BY A FULLY PENETRATING STREAM       *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit("      *           VERSION CURRENT AS OF 09/01/98          *"),
+                Slash, X(10), Lit(kBoxSide),
+                Slash, X(10), Lit(kBoxEdge),
+                Slash, Slash});
 }
 
 Outcome write_input_summary(const Deck& deck, OutputUnit& report) {

@@ -1,8 +1,8 @@
 #pragma once
 // The report's message for a quantity that is not a finite number.
-#include "model/finite_checks.hpp"
 #include "io/output_unit.hpp"
 #include "io/stop.hpp"
+#include "model/finite_checks.hpp"
 
 namespace kesta {
 

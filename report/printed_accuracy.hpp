@@ -22,9 +22,9 @@ double half_unit(double value, int digits);
 // its last printed digit; it is noise when the error is larger than what is
 // left of the value without it (below the inversion's error floor), its sign too.
 struct ColumnCheck {
-  int off = 0;                          // values off, noise included
-  int noise = 0;                        // of those, values that are noise
-  int first_off = -1, last_off = -1;    // steps of the first and last value off but not noise
+  int off = 0;                        // values off, noise included
+  int noise = 0;                      // of those, values that are noise
+  int first_off = -1, last_off = -1;  // steps of the first and last value off but not noise
   int first_noise = -1, last_noise = -1;
   double largest = 0.0;        // largest error of a value off but not noise
   double largest_units = 0.0;  // the same in units of the last printed digit

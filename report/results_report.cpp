@@ -16,14 +16,12 @@ constexpr int ROWS_PER_CHUNK = 128;
 
 void append_report_row(std::string& out, const Results& r, std::size_t k) {
   append_records(out, {X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4)},
-                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]},
-                 "\r\n");
+                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]}, "\r\n");
 }
 
 void append_plot_row(std::string& out, const Results& r, std::size_t k) {
   append_records(out, {X(1), E(13, 6), X(2), E(11, 5), X(2), E(10, 4), X(2), E(10, 4), X(2), E(10, 4), X(2), E(10, 4)},
-                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]},
-                 "\r\n");
+                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]}, "\r\n");
 }
 
 }  // namespace
@@ -33,16 +31,55 @@ void write_results_heading(OutputUnit& report) {
 }
 
 void write_results_table(const Results& results, OutputUnit& report, OutputUnit* plot) {
-  report.write({Slash, X(43), Lit("TOTAL"), X(7), Lit("BANK"), X(5), Lit("BANK-STORAGE"), Slash,
-                X(6), Lit("TIME"), X(9), Lit("HEAD"), X(7), Lit("SEEPAGE"), X(5), Lit("SEEPAGE"), X(5),
-                Lit("STORAGE"), X(6), Lit("VOLUME"), Slash,
-                X(6), Lit("(T)"), X(10), Lit("(L)"), X(8), Lit("(L**2/T)"), X(4), Lit("(L**3/T)"), X(5),
-                Lit("(L**2)"), X(6), Lit("(L**3)"), Slash,
-                X(6), Lit("----"), X(9), Lit("----"), X(6), Lit("----------"), X(2), Lit("----------"), X(4),
-                Lit("-------"), X(6), Lit("------")});
+  report.write({Slash,
+                X(43),
+                Lit("TOTAL"),
+                X(7),
+                Lit("BANK"),
+                X(5),
+                Lit("BANK-STORAGE"),
+                Slash,
+                X(6),
+                Lit("TIME"),
+                X(9),
+                Lit("HEAD"),
+                X(7),
+                Lit("SEEPAGE"),
+                X(5),
+                Lit("SEEPAGE"),
+                X(5),
+                Lit("STORAGE"),
+                X(6),
+                Lit("VOLUME"),
+                Slash,
+                X(6),
+                Lit("(T)"),
+                X(10),
+                Lit("(L)"),
+                X(8),
+                Lit("(L**2/T)"),
+                X(4),
+                Lit("(L**3/T)"),
+                X(5),
+                Lit("(L**2)"),
+                X(6),
+                Lit("(L**3)"),
+                Slash,
+                X(6),
+                Lit("----"),
+                X(9),
+                Lit("----"),
+                X(6),
+                Lit("----------"),
+                X(2),
+                Lit("----------"),
+                X(4),
+                Lit("-------"),
+                X(6),
+                Lit("------")});
   if (plot != nullptr)
-    plot->write({X(8), Lit("T"), X(12), Lit("H"), X(10), Lit("SEEP"), X(8), Lit("SEEPT"), X(7), Lit("BANK"),
-                 X(8), Lit("BANKV")});
+    plot->write({X(8), Lit("T"), X(12), Lit("H"), X(10), Lit("SEEP"), X(8), Lit("SEEPT"), X(7), Lit("BANK"), X(8),
+                 Lit("BANKV")});
 
   const int NT = static_cast<int>(results.time.size());
   // Each chunk's rows, report and plot apart, as they go to the files.

@@ -3,7 +3,6 @@
 // that NS runs without it; the report, plot file and exit status stay as they are.
 #include <gtest/gtest.h>
 
-
 #include "run_kesta.hpp"
 
 namespace kesta::testing {

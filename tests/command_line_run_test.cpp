@@ -55,9 +55,15 @@ TEST(CommandLine, HelpVersionAndMisuse) {
       {{"-h"}, 0, "Usage: kesta ", ""},
       {{"--version"}, 0, "kesta ", ""},  // the number itself: Version.EveryProgramSaysTheSame
       {{"deck.dat"}, 2, "", "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
-      {{"a", "b", "c", "d"}, 2, "", "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
+      {{"a", "b", "c", "d"},
+       2,
+       "",
+       "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
       {{"--plot", "x"}, 2, "", "kesta: unknown option --plot; try kesta --help\n"},
-      {{"deck.dat", " "}, 2, "", "kesta: the deck and the results file need names that are not blank; try kesta --help\n"},
+      {{"deck.dat", " "},
+       2,
+       "",
+       "kesta: the deck and the results file need names that are not blank; try kesta --help\n"},
   };
   for (const auto& [arguments, status, out_start, err] : cases) {
     SCOPED_TRACE(arguments.front());

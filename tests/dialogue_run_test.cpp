@@ -94,8 +94,9 @@ TEST(Dialogue, PlotFileThatCannotBeCreatedLeavesTheResultsFileAlone) {
   write_file(dir / "results.txt", "an earlier report\r\n");
   const RunResult run = run_kesta(dir, "deck.dat\nresults.txt\nno-such-folder/plot.txt\n");
   EXPECT_EQ(run.status, 30);
-  EXPECT_EQ(run.err,
-            "kesta: severe (30): open failure, unit 17, file no-such-folder/plot.txt\nkesta: No such file or directory\n");
+  EXPECT_EQ(
+      run.err,
+      "kesta: severe (30): open failure, unit 17, file no-such-folder/plot.txt\nkesta: No such file or directory\n");
   EXPECT_EQ(run.out, kBanner + kAskInput + kAskResults + kAskPlot);
   EXPECT_EQ(read_file(dir / "results.txt"), "an earlier report\r\n");
 }
@@ -111,7 +112,8 @@ TEST(Dialogue, NoFileOfTheRunMayOverwriteTheDeck) {
       {"deck.dat\ndeck.dat\n\n",
        "kesta: severe (30): open failure, unit 16, file deck.dat\nkesta: the results file is the input deck\n"},
       {"deck.dat\n./sub/../deck.dat\n\n",
-       "kesta: severe (30): open failure, unit 16, file ./sub/../deck.dat\nkesta: the results file is the input deck\n"},
+       "kesta: severe (30): open failure, unit 16, file ./sub/../deck.dat\nkesta: the results file is the input "
+       "deck\n"},
       {"deck.dat\nlink.dat\n\n",
        "kesta: severe (30): open failure, unit 16, file link.dat\nkesta: the results file is the input deck\n"},
       {"deck.dat\nresults.txt\ndeck.dat\n",

@@ -56,7 +56,7 @@ TEST(DimensionlessParameters, EveryFeatureOn) {
   EXPECT_EQ(d.XAAD, 0.5);
   // GAMMA1 is not AKT / AK: its square is XZERO² AKT / (AK AB ABT) = 50 / 64.
   EXPECT_DOUBLE_EQ(d.GAMMA1 * d.GAMMA1, 50.0 / 64.0);
-  EXPECT_DOUBLE_EQ(d.SIGMA1, 4.0);   // aquitard storativity 1.6e-3 over aquifer 4e-4
+  EXPECT_DOUBLE_EQ(d.SIGMA1, 4.0);    // aquitard storativity 1.6e-3 over aquifer 4e-4
   EXPECT_DOUBLE_EQ(d.SIGMAP, 0.002);  // aquifer storativity 4e-4 over ASYT 0.2
 }
 
@@ -109,34 +109,32 @@ TEST(DimensionlessBlock, FiniteAquiferWithWaterTableAquitard) {
   state.IXL = 1;
   state.IXA = 1;
   state.IAQ = 3;
-  EXPECT_EQ(printed_block(state),
-            TITLE_LINES +
-                "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
-                "   DIMENSIONLESS DISTANCE TO STREAMBANK (XZEROD):            0.250D+01\r\n"
-                "   DIMENSIONLESS WIDTH OF AQUIFER (XLLD):                    0.250D+02\r\n"
-                "   DIMENSIONLESS STREAMBANK LEAKANCE (XAAD):                 0.500D+00\r\n"
-                "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER\r\n"
-                "      STORATIVITY (SIGMA1):                                  0.400D+01\r\n"
-                "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER HYDRAULIC\r\n"
-                "      CONDUCTIVITY (GAMMA1):                                 0.884D+00\r\n"
-                "   DIMENSIONLESS RATIO OF AQUIFER STORATIVITY\r\n"
-                "      TO AQUITARD SPECIFIC YIELD (SIGMAP):                   0.200D-02\r\n");
+  EXPECT_EQ(printed_block(state), TITLE_LINES +
+                                      "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
+                                      "   DIMENSIONLESS DISTANCE TO STREAMBANK (XZEROD):            0.250D+01\r\n"
+                                      "   DIMENSIONLESS WIDTH OF AQUIFER (XLLD):                    0.250D+02\r\n"
+                                      "   DIMENSIONLESS STREAMBANK LEAKANCE (XAAD):                 0.500D+00\r\n"
+                                      "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER\r\n"
+                                      "      STORATIVITY (SIGMA1):                                  0.400D+01\r\n"
+                                      "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER HYDRAULIC\r\n"
+                                      "      CONDUCTIVITY (GAMMA1):                                 0.884D+00\r\n"
+                                      "   DIMENSIONLESS RATIO OF AQUIFER STORATIVITY\r\n"
+                                      "      TO AQUITARD SPECIFIC YIELD (SIGMAP):                   0.200D-02\r\n");
 }
 
 TEST(DimensionlessBlock, SemiInfiniteConfinedPrintsInfiniteAndDefaults) {
   const std::string block = printed_block(physical_state());
-  EXPECT_EQ(block,
-            TITLE_LINES +
-                "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
-                "   DIMENSIONLESS DISTANCE TO STREAMBANK (XZEROD):            0.250D+01\r\n"
-                "   DIMENSIONLESS WIDTH OF AQUIFER (XLLD):                     INFINITE\r\n"
-                "   DIMENSIONLESS STREAMBANK LEAKANCE (XAAD):                 0.000D+00\r\n"
-                "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER\r\n"
-                "      STORATIVITY (SIGMA1):                                  0.100D-03\r\n"
-                "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER HYDRAULIC\r\n"
-                "      CONDUCTIVITY (GAMMA1):                                 0.100D-03\r\n"
-                "   DIMENSIONLESS RATIO OF AQUIFER STORATIVITY\r\n"
-                "      TO AQUITARD SPECIFIC YIELD (SIGMAP):                   0.000D+00\r\n");
+  EXPECT_EQ(block, TITLE_LINES +
+                       "   DIMENSIONLESS DISTANCE TO WELL (XD):                      0.300D+01\r\n"
+                       "   DIMENSIONLESS DISTANCE TO STREAMBANK (XZEROD):            0.250D+01\r\n"
+                       "   DIMENSIONLESS WIDTH OF AQUIFER (XLLD):                     INFINITE\r\n"
+                       "   DIMENSIONLESS STREAMBANK LEAKANCE (XAAD):                 0.000D+00\r\n"
+                       "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER\r\n"
+                       "      STORATIVITY (SIGMA1):                                  0.100D-03\r\n"
+                       "   DIMENSIONLESS RATIO OF AQUITARD TO AQUIFER HYDRAULIC\r\n"
+                       "      CONDUCTIVITY (GAMMA1):                                 0.100D-03\r\n"
+                       "   DIMENSIONLESS RATIO OF AQUIFER STORATIVITY\r\n"
+                       "      TO AQUITARD SPECIFIC YIELD (SIGMAP):                   0.000D+00\r\n");
   // INFINITE stands flush right with the numeric fields, columns 63 to 70.
   const auto at = block.find("INFINITE");
   const auto line_start = block.rfind('\n', at) + 1;

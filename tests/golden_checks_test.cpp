@@ -36,8 +36,7 @@ TEST_P(GoldenBalances, RowsAreTheEquallySpacedTimeStepsFromTheInitialState) {
   for (std::size_t k = 0; k < rows.size(); ++k)
     EXPECT_NEAR(rows[k].time.value, deck.TINIT + static_cast<double>(k) * deck.DELT, rows[k].time.half_unit) << k;
   EXPECT_NEAR(rows[0].head.value, deck.HINIT, rows[0].head.half_unit);
-  for (double v : {rows[0].seep.value, rows[0].seept.value, rows[0].bank.value, rows[0].bankv.value})
-    EXPECT_EQ(v, 0.0);
+  for (double v : {rows[0].seep.value, rows[0].seept.value, rows[0].bank.value, rows[0].bankv.value}) EXPECT_EQ(v, 0.0);
 }
 
 // Total seepage and bank-storage volume count both banks over the whole stream length.
@@ -119,8 +118,8 @@ UnitResponse strip_to_a_wall(const ExampleDeck& d) {
             const double s = 2.0 * std::sqrt(t);
             double sum = 0.0;
             for (int n = 0; 2.0 * n * L / s < 7.0; ++n)  // erfc(7) < 5e-23
-              sum += (n % 2 == 0 ? 1.0 : -1.0) * (std::erfc((2.0 * n * L + xd) / s) +
-                                                  std::erfc((2.0 * (n + 1) * L - xd) / s));
+              sum += (n % 2 == 0 ? 1.0 : -1.0) *
+                     (std::erfc((2.0 * n * L + xd) / s) + std::erfc((2.0 * (n + 1) * L - xd) / s));
             return sum;
           },
           [L](double t) {
@@ -286,8 +285,7 @@ TEST(GoldenSuperposition, StageAndRechargeRunIsTheSumOfTheSingleStressRuns) {
   ASSERT_EQ(a.size(), c.size());
   ASSERT_EQ(b.size(), c.size());
   auto expect_sum = [](const Printed& x, const Printed& y, const Printed& sum, double offset, std::size_t k) {
-    EXPECT_NEAR(sum.value - offset, (x.value - offset) + (y.value - offset),
-                x.half_unit + y.half_unit + sum.half_unit)
+    EXPECT_NEAR(sum.value - offset, (x.value - offset) + (y.value - offset), x.half_unit + y.half_unit + sum.half_unit)
         << "row " << k + 1;
   };
   for (std::size_t k = 0; k < c.size(); ++k) {

@@ -31,9 +31,9 @@ std::vector<double> numbers_of(const std::string& line) {
 
 const std::vector<std::string>& example_names() {
   static const std::vector<std::string> names = {
-      "unit-step-confined",      "flood-wave-confined",    "flood-wave-streambank",
-      "finite-width-confined",   "leaky-constant-head",    "leaky-impervious-layer",
-      "water-table-stage",       "water-table-recharge",   "water-table-stage-and-recharge",
+      "unit-step-confined",    "flood-wave-confined",  "flood-wave-streambank",
+      "finite-width-confined", "leaky-constant-head",  "leaky-impervious-layer",
+      "water-table-stage",     "water-table-recharge", "water-table-stage-and-recharge",
       "daily-stage-record",
   };
   return names;
@@ -88,8 +88,8 @@ std::vector<PlotRow> read_golden_plot(const std::string& name) {
     std::istringstream in(line[n]);
     std::string f[6];
     for (std::string& field : f) in >> field;
-    rows.push_back({read_printed(f[0]), read_printed(f[1]), read_printed(f[2]), read_printed(f[3]),
-                    read_printed(f[4]), read_printed(f[5])});
+    rows.push_back({read_printed(f[0]), read_printed(f[1]), read_printed(f[2]), read_printed(f[3]), read_printed(f[4]),
+                    read_printed(f[5])});
   }
   return rows;
 }

@@ -66,13 +66,12 @@ TEST_P(GoldenRun, ReportAndPlotFileMatchTheGoldens) {
       << "plot file of " << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun, ::testing::ValuesIn(example_names()),
-                         [](const auto& info) {
-                           std::string id = info.param;
-                           for (char& c : id)
-                             if (c == '-') c = '_';
-                           return id;
-                         });
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun, ::testing::ValuesIn(example_names()), [](const auto& info) {
+  std::string id = info.param;
+  for (char& c : id)
+    if (c == '-') c = '_';
+  return id;
+});
 
 }  // namespace
 }  // namespace kesta::testing

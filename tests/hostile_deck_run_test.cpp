@@ -28,8 +28,7 @@ constexpr std::size_t kTenMegabytes = 10u << 20;
 std::map<std::string, std::string> files_in(const TempFolder& dir) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-    files[entry.path().filename().string()] =
-        entry.is_directory() ? "<folder>" : read_file(entry.path().string());
+    files[entry.path().filename().string()] = entry.is_directory() ? "<folder>" : read_file(entry.path().string());
   return files;
 }
 
@@ -73,8 +72,8 @@ std::string i5(int n) {
 // The whole report of a run stopped by an unreadable line.
 std::string line_error_report(int NLINE, const std::string& LINE) {
   const std::map<int, std::string> label = {
-      {3, " ISTRESS  DELT  IPRINT"}, {4, " IXL  IAQ  IXA"}, {5, " XZERO  XLL  XAA  XSTREAM"},
-      {9, " NS"}, {10, " NT"}, {11, " TIME-STRESS DATA"}};
+      {3, " ISTRESS  DELT  IPRINT"}, {4, " IXL  IAQ  IXA"}, {5, " XZERO  XLL  XAA  XSTREAM"}, {9, " NS"}, {10, " NT"},
+      {11, " TIME-STRESS DATA"}};
   return kBannerBox + crlf({" Aborting due to error in line from input file:  " + i5(NLINE), padded(LINE, 80),
                             " While attempting to read variables" + padded(label.at(NLINE), 40),
                             " Check for incorrect positions or data types..."});
@@ -82,7 +81,8 @@ std::string line_error_report(int NLINE, const std::string& LINE) {
 
 void expect_line_error(const DeckRun& run, int NLINE, const std::string& LINE) {
   EXPECT_EQ(run.result.status, 1);
-  EXPECT_EQ(run.result.err, "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
+  EXPECT_EQ(run.result.err,
+            "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
   EXPECT_EQ(run.result.out.find("Calculating"), std::string::npos);
   EXPECT_TRUE(run.report == line_error_report(NLINE, LINE)) << run.report.substr(kBannerBox.size(), 400);
 }
@@ -199,12 +199,12 @@ struct NumberCase {
 
 TEST(HostileDeck, NumbersBeyondEveryRange) {
   const NumberCase cases[] = {
-      {5, "1e400 1000. 0.75 5000.", ""},          // beyond the largest double
+      {5, "1e400 1000. 0.75 5000.", ""},  // beyond the largest double
       {5, "2.5 1000. 0.75 -1D999", ""},
-      {10, "99999999999", ""},                    // beyond a 32-bit integer
+      {10, "99999999999", ""},  // beyond a 32-bit integer
       {4, "-99999999999 3 1", ""},
       {9, "2147483648", ""},
-      {5, "1e-400 1000. 0.75 5000.",             // below the smallest double: zero
+      {5, "1e-400 1000. 0.75 5000.",  // below the smallest double: zero
        crlf({"   STREAM HALF WIDTH (XZERO):           0.000D+00 (units of length)",
              "   STREAM HALF WIDTH (XZERO) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED"})},
       {10, "2147483647",
@@ -253,18 +253,36 @@ TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
   const std::string fifty_one = fifty + "1";
   const std::string too_long(300, 'n');  // longer than any file system's names
   const NameCase cases[] = {
-      {"deck is a folder", "folder\nresults.txt\n\n", 30,
-       "kesta: severe (30): open failure, unit 15, file folder\nkesta: the input deck is a folder, not a file\n", {}},
-      {"results file is a folder", "deck.dat\nfolder\n\n", 30,
-       "kesta: severe (30): open failure, unit 16, file folder\nkesta: Is a directory\n", {}},
-      {"plot file is a folder", "deck.dat\nresults.txt\nfolder\n", 30,
-       "kesta: severe (30): open failure, unit 17, file folder\nkesta: Is a directory\n", {}},
-      {"deck name longer than the system accepts", too_long + "\nresults.txt\n\n", 43,
-       "kesta: severe (43): file name specification error, unit 15, file " + too_long + "\n", {}},
-      {"results name longer than the system accepts", "deck.dat\n" + too_long + "\n\n", 43,
-       "kesta: severe (43): file name specification error, unit 16, file " + too_long + "\n", {}},
-      {"deck also named as the plot file", "deck.dat\nresults.txt\nhard-link.dat\n", 30,
-       "kesta: severe (30): open failure, unit 17, file hard-link.dat\nkesta: the plot file is the input deck\n", {}},
+      {"deck is a folder",
+       "folder\nresults.txt\n\n",
+       30,
+       "kesta: severe (30): open failure, unit 15, file folder\nkesta: the input deck is a folder, not a file\n",
+       {}},
+      {"results file is a folder",
+       "deck.dat\nfolder\n\n",
+       30,
+       "kesta: severe (30): open failure, unit 16, file folder\nkesta: Is a directory\n",
+       {}},
+      {"plot file is a folder",
+       "deck.dat\nresults.txt\nfolder\n",
+       30,
+       "kesta: severe (30): open failure, unit 17, file folder\nkesta: Is a directory\n",
+       {}},
+      {"deck name longer than the system accepts",
+       too_long + "\nresults.txt\n\n",
+       43,
+       "kesta: severe (43): file name specification error, unit 15, file " + too_long + "\n",
+       {}},
+      {"results name longer than the system accepts",
+       "deck.dat\n" + too_long + "\n\n",
+       43,
+       "kesta: severe (43): file name specification error, unit 16, file " + too_long + "\n",
+       {}},
+      {"deck also named as the plot file",
+       "deck.dat\nresults.txt\nhard-link.dat\n",
+       30,
+       "kesta: severe (30): open failure, unit 17, file hard-link.dat\nkesta: the plot file is the input deck\n",
+       {}},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -319,8 +337,8 @@ TEST(HostileNames, DeckNamedAsPlotFileByItsFullPath) {
   ASSERT_LE(full.size(), 50u);
   const RunResult run = run_kesta(dir, "deck.dat\nresults.txt\n" + full + "\n");
   EXPECT_EQ(run.status, 30);
-  EXPECT_EQ(run.err, "kesta: severe (30): open failure, unit 17, file " + full +
-                         "\nkesta: the plot file is the input deck\n");
+  EXPECT_EQ(run.err,
+            "kesta: severe (30): open failure, unit 17, file " + full + "\nkesta: the plot file is the input deck\n");
   expect_only_written(dir, before, {});  // the earlier report too keeps its contents
 }
 

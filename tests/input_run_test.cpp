@@ -82,7 +82,8 @@ DeckRun run_deck(const std::string& deck_text) {
 // the report, and the report ending with the message.
 void expect_stopped_with(const DeckRun& run, const std::string& ending) {
   EXPECT_EQ(run.result.status, 1);
-  EXPECT_EQ(run.result.err, "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
+  EXPECT_EQ(run.result.err,
+            "kesta: the input deck deck.dat was rejected; the reason stands at the end of results.txt\n");
   EXPECT_EQ(run.result.out.find("Calculating"), std::string::npos);
   ASSERT_GE(run.report.size(), ending.size());
   EXPECT_EQ(run.report.substr(run.report.size() - ending.size()), ending) << run.report;
@@ -98,8 +99,8 @@ TEST(InputSummary, StressDataNotPrinted) {
   Deck deck;
   deck.line[3] = "2 0.5 0";
   const DeckRun run = run_deck(deck.text());
-  const std::string expected = crlf({"   NUMBER OF SPECIFIED TIME STEPS (NT):              3",
-                                     "   STRESS DATA NOT PRINTED "});
+  const std::string expected =
+      crlf({"   NUMBER OF SPECIFIED TIME STEPS (NT):              3", "   STRESS DATA NOT PRINTED "});
   EXPECT_NE(run.report.find(expected), std::string::npos);
   EXPECT_EQ(run.report.find("TIME        STAGE"), std::string::npos);
 }
@@ -125,71 +126,92 @@ struct StopCase {
 // Every check, from a deck that is valid up to the failing value.
 TEST(InputSummary, EveryCheckStopsWithItsMessage) {
   const StopCase cases[] = {
-      {3, "3 0.5 1",
+      {3,
+       "3 0.5 1",
        {"                    ---------------------", "", "   ISTRESS NOT EQUAL TO 0, 1, OR 2. PROGRAM STOPPED"}},
       {3, "-1 0.5 1", {"", "   ISTRESS NOT EQUAL TO 0, 1, OR 2. PROGRAM STOPPED"}},
-      {4, "1 2 1",
+      {4,
+       "1 2 1",
        {"   STRESS TYPE (ISTRESS):               2 (stream-stage and recharge/leakage)", "",
         "   ISTRESS EQUALS 1 OR 2 (RECHARGE) AND AQUIFER IS NOT LEAKY WITH WATER-TABLE",
         "   AQUITARD. RECHARGE IS SIMULATED ONLY WHEN A WATER TABLE IS PRESENT.", "   PROGRAM STOPPED."}},
-      {3, "2 0.0 1",
+      {3,
+       "2 0.0 1",
        {"   TIME-STEP SIZE (DELT):               0.000D+00 (units of time)",
         "   TIME-STEP SIZE (DELT) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {3, "2 0.5 2",
+      {3,
+       "2 0.5 2",
        {"   TIME-STEP SIZE (DELT):               0.500D+00 (units of time)",
         "   PRINTING CODE (IPRINT) IS INVALID. PROGRAM STOPPED."}},
       {3, "2 0.5 -1", {"(units of time)", "   PRINTING CODE (IPRINT) IS INVALID. PROGRAM STOPPED."}},
-      {4, "2 3 1",
+      {4,
+       "2 3 1",
        {" AQUIFER AND STREAMBANK CHARACTERISTICS (INPUT LINES 4 AND 5)",
         "   AQUIFER EXTENT (IXL) IS INVALID. PROGRAM STOPPED."}},
       {4, "-1 3 1", {"(INPUT LINES 4 AND 5)", "   AQUIFER EXTENT (IXL) IS INVALID. PROGRAM STOPPED."}},
       {4, "1 -3 1", {"(finite width)", "   AQUIFER TYPE (IAQ) IS INVALID. PROGRAM STOPPED."}, "0 0.5 1"},
       {4, "1 4 1", {"(finite width)", "   AQUIFER TYPE (IAQ) IS INVALID. PROGRAM STOPPED."}, "0 0.5 1"},
-      {4, "1 3 2",
+      {4,
+       "1 3 2",
        {"   AQUIFER TYPE (IAQ):                  3 (leaky, with water-table aquitard)",
         "   STREAMBANK CODE (IXA) INVALID. PROGRAM STOPPED."}},
       {4, "1 3 -1", {"(leaky, with water-table aquitard)", "   STREAMBANK CODE (IXA) INVALID. PROGRAM STOPPED."}},
-      {5, "0 1000 0.75 5000",
+      {5,
+       "0 1000 0.75 5000",
        {"   STREAM HALF WIDTH (XZERO):           0.000D+00 (units of length)",
         "   STREAM HALF WIDTH (XZERO) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED"}},
-      {5, "2.5 -1000 0.75 5000",
+      {5,
+       "2.5 -1000 0.75 5000",
        {"   WIDTH OF AQUIFER (XLL):             -0.100D+04 (units of length)",
         "   AQUIFER WIDTH (XLL) LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {5, "2.5 2.5 0.75 5000",
+      {5,
+       "2.5 2.5 0.75 5000",
        {"   WIDTH OF AQUIFER (XLL):              0.250D+01 (units of length)",
         "   AQUIFER WIDTH (XLL) IS NOT GREATER THAN THE STREAM HALF WIDTH (XZERO). PROGRAM STOPPED."}},
-      {5, "2.5 1000 0 5000",
+      {5,
+       "2.5 1000 0 5000",
        {"   STREAMBANK LEAKANCE (XAA):           0.000D+00 (units of length)",
         "   STREAMBANK LEAKANCE (XAA) LESS THAN OR EQUAL TO ZERO.", "      PROGRAM STOPPED."}},
-      {5, "2.5 1000 0.75 0",
+      {5,
+       "2.5 1000 0.75 0",
        {"   LENGTH OF STREAM (XSTREAM):          0.000D+00 (units of length)",
         "   STREAM LENGTH (XSTREAM) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {6, "0 0 20",
+      {6,
+       "0 0 20",
        {"   HYDRAULIC CONDUCTIVITY (AK):         0.000D+00 (units of length per time)",
         "   SPECIFIC STORAGE (AS):               0.000D+00 (units of inverse length)",
         "   SATURATED THICKNESS (AB):            0.200D+02 (units of length)",
         "   A HYDRAULIC PROPERTY OF THE AQUIFER (INPUT LINE 6) IS LESS THAN OR",
         "      EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {6, "10 1e-5 -20", {"(units of length)", "   A HYDRAULIC PROPERTY OF THE AQUIFER (INPUT LINE 6) IS LESS THAN OR",
-                          "      EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {7, "0.01 0 3 0.2",
+      {6,
+       "10 1e-5 -20",
+       {"(units of length)", "   A HYDRAULIC PROPERTY OF THE AQUIFER (INPUT LINE 6) IS LESS THAN OR",
+        "      EQUAL TO ZERO. PROGRAM STOPPED."}},
+      {7,
+       "0.01 0 3 0.2",
        {"   SPECIFIC YIELD (ASYT):               0.200D+00 (dimensionless)",
         "   A HYDRAULIC PROPERTY OF THE AQUITARD (INPUT LINE 7) IS LESS THAN OR",
         "      EQUAL TO ZERO. PROGRAM STOPPED."}},
-      {7, "0.01 2e-4 3 0",
+      {7,
+       "0.01 2e-4 3 0",
        {"   SPECIFIC YIELD (ASYT):               0.000D+00 (dimensionless)",
         "   SPECIFIC YIELD OF THE AQUITARD (ASYT) IS LESS THAN OR EQUAL", "      TO ZERO. PROGRAM STOPPED."}},
-      {8, "2.0 -1.5 0",
+      {8,
+       "2.0 -1.5 0",
        {"   DISTANCE TO OBSERVATION WELL (X):  0.200D+01 (units of length)",
         "   OBSERVATION WELL (X) LIES INSIDE THE STREAM (X LESS THAN XZERO). PROGRAM STOPPED."}},
-      {8, "1000.5 -1.5 0",
+      {8,
+       "1000.5 -1.5 0",
        {"   DISTANCE TO OBSERVATION WELL (X):  0.100D+04 (units of length)",
         "   OBSERVATION WELL (X) LIES BEYOND THE AQUIFER WIDTH (XLL). PROGRAM STOPPED."}},
-      {9, "21",
+      {9,
+       "21",
        {"   NUMBER OF STEHFEST TERMS (NS):                21",
         "   NUMBER OF STEHFEST TERMS (NS) IS NOT FROM 2 TO 20. PROGRAM STOPPED."}},
-      {9, "1", {"   NUMBER OF STEHFEST TERMS (NS):                 1",
-                "   NUMBER OF STEHFEST TERMS (NS) IS NOT FROM 2 TO 20. PROGRAM STOPPED."}},
+      {9,
+       "1",
+       {"   NUMBER OF STEHFEST TERMS (NS):                 1",
+        "   NUMBER OF STEHFEST TERMS (NS) IS NOT FROM 2 TO 20. PROGRAM STOPPED."}},
   };
   for (const StopCase& c : cases) {
     Deck deck;
@@ -232,8 +254,8 @@ TEST(DeckReader, LineErrorReport) {
   Deck bad6;
   bad6.line[6] = "10. abc 20.";
   expect_stopped_with(run_deck(bad6.text()),
-                      kBannerBox + crlf({" Aborting due to error in line from input file:      6", padded("10. abc 20.", 80),
-                                         " While attempting to read variables" + label6,
+                      kBannerBox + crlf({" Aborting due to error in line from input file:      6",
+                                         padded("10. abc 20.", 80), " While attempting to read variables" + label6,
                                          " Check for incorrect positions or data types..."}));
   Deck bad_stress;
   bad_stress.stress[2] = "1.0 1.25 O.5";
@@ -244,7 +266,8 @@ TEST(DeckReader, LineErrorReport) {
 }
 
 TEST(DeckReader, RunningOutEndsWithTheEndOfFileDiagnostic) {
-  const std::string internal = "kesta: severe (24): end-of-file during read, unit -5, file Internal List-Directed Read\n";
+  const std::string internal =
+      "kesta: severe (24): end-of-file during read, unit -5, file Internal List-Directed Read\n";
   const std::string deck_end = "kesta: severe (24): end-of-file during read, unit 15, file deck.dat\n";
   Deck three_numbers;
   three_numbers.line[5] = "2.5 1000. 0.75";
@@ -258,8 +281,10 @@ TEST(DeckReader, RunningOutEndsWithTheEndOfFileDiagnostic) {
   const std::pair<Deck, std::string> cases[] = {
       {three_numbers, internal + "kesta: line 5 of deck.dat (XZERO  XLL  XAA  XSTREAM) has too few values\n"},
       {empty_line9, internal + "kesta: line 9 of deck.dat (NS) has too few values\n"},
-      {short_file, deck_end + "kesta: deck.dat ends after line 12; time-stress line 3 of 3 (TIME  STAGE  RECH) is missing\n"},
-      {no_stress, deck_end + "kesta: deck.dat ends after line 10; time-stress line 1 of 3 (TIME  STAGE  RECH) is missing\n"}};
+      {short_file,
+       deck_end + "kesta: deck.dat ends after line 12; time-stress line 3 of 3 (TIME  STAGE  RECH) is missing\n"},
+      {no_stress,
+       deck_end + "kesta: deck.dat ends after line 10; time-stress line 1 of 3 (TIME  STAGE  RECH) is missing\n"}};
   for (const auto& [deck, diagnostic] : cases) {
     const DeckRun run = run_deck(deck.text());
     EXPECT_EQ(run.result.status, 24);
@@ -307,8 +332,9 @@ TEST(DeckReader, LongStageRecordsAreReadAndEchoed) {
 
   Deck too_many;
   too_many.line[10] = "100000";
-  expect_stopped_with(run_deck(too_many.text()),
-                      kBannerBox + crlf({"   NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED."}));
+  expect_stopped_with(
+      run_deck(too_many.text()),
+      kBannerBox + crlf({"   NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED."}));
 }
 
 TEST(DeckReader, NoTimeStressLineIsReadWhenNTIsNotPositive) {

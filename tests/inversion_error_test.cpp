@@ -33,7 +33,8 @@ constexpr double LEAKANCE = 0.7;
 
 const UnitRise kUnitRises[] = {
     {"half_space", 0, 0.0, [](double t) { return testing::half_space(WELL - 1.0, t); }},
-    {"behind_streambank", 1, LEAKANCE, [](double t) { return testing::behind_streambank(WELL - 1.0, 1.0 / LEAKANCE, t); }},
+    {"behind_streambank", 1, LEAKANCE,
+     [](double t) { return testing::behind_streambank(WELL - 1.0, 1.0 / LEAKANCE, t); }},
 };
 
 Deck unit_rise_deck(const UnitRise& c, int NT) {
@@ -77,8 +78,8 @@ TEST_P(EstimateAgainstTruth, BoundsTheTrueErrorOfEveryOrder) {
       const double estimate[] = {e.head[k], e.seepage[k]};
       for (int q = 0; q < 2; ++q) {
         const double t = std::fabs(truth[q]), est = std::fabs(estimate[q]);
-        const std::string where = (q == 0 ? "head" : "seepage") + std::string(" NS ") + std::to_string(e.NS) +
-                                  " step " + std::to_string(k);
+        const std::string where =
+            (q == 0 ? "head" : "seepage") + std::string(" NS ") + std::to_string(e.NS) + " step " + std::to_string(k);
         if (t > REFERENCE_FLOOR) {
           EXPECT_GE(est, t / 3.0) << where;
           EXPECT_LE(est, 10.0 * t) << where;

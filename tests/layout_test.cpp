@@ -27,9 +27,9 @@ TEST(Layout, FieldsTakeValuesInOrder) {
 }
 
 TEST(Layout, ReportRowIs75Columns) {
-  const Records got = format_layout({X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4),
-                                     X(2), D(10, 4)},
-                                    {1.0, 0.47949550, -0.5641902, -1.1283805, 0.5641902, 1.1283805});
+  const Records got =
+      format_layout({X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4)},
+                    {1.0, 0.47949550, -0.5641902, -1.1283805, 0.5641902, 1.1283805});
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0], "  0.100000D+01  0.47950D+00  -.5642D+00  -.1128D+01  0.5642D+00  0.1128D+01");
   EXPECT_EQ(got[0].size(), 75u);

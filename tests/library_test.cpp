@@ -3,8 +3,8 @@
 // the program's printed numbers, and simulations on several threads at once.
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -24,8 +24,8 @@ using testing::example_names;
 struct DeckErrorCase {
   std::string what;
   std::string text;
-  int line;              // the deck line DeckError names
-  std::string message;   // what what() says
+  int line;             // the deck line DeckError names
+  std::string message;  // what what() says
 };
 
 std::string deck_with(int n, const std::string& line) {
@@ -41,7 +41,8 @@ TEST(ParseDeck, EveryFailureClassIsADeckErrorThatSaysWhere) {
   const DeckErrorCase cases[] = {
       {"a value that is not a number", deck_with(6, "10. abc 20."), 6,
        "line 6 of the deck text (AK  AS  AB) holds a value that is not a number"},
-      {"a time-stress line that is not numbers", [] {
+      {"a time-stress line that is not numbers",
+       [] {
          testing::Deck d;
          d.stress[1] = "0.5 O.5 0";
          return d.text();
@@ -50,8 +51,7 @@ TEST(ParseDeck, EveryFailureClassIsADeckErrorThatSaysWhere) {
       {"too few values", deck_with(5, "2.5 1000. 0.75"), 5,
        "line 5 of the deck text (XZERO  XLL  XAA  XSTREAM) has too few values"},
       {"an empty line", deck_with(9, ""), 9, "line 9 of the deck text (NS) has too few values"},
-      {"a missing fixed line", seven_lines, 7,
-       "the deck text ends after line 7; line 8 (X  HINIT  TINIT) is missing"},
+      {"a missing fixed line", seven_lines, 7, "the deck text ends after line 7; line 8 (X  HINIT  TINIT) is missing"},
       {"a missing time-stress line", short_deck.text(), 12,
        "the deck text ends after line 12; time-stress line 3 of 3 (TIME  STAGE  RECH) is missing"},
       {"no text at all", "", 0, "the deck text is empty; line 1 (TITLE1) is missing"},
@@ -159,8 +159,7 @@ TEST(Simulate, ChecksAndOverflowsAreInvalidArguments) {
 TEST(InversionError, RefusesTheDecksSimulateRefuses) {
   Deck deck = read_deck(testing::example_deck_path("finite-width-confined"));
   const std::function<void(Deck&)> changes[] = {[](Deck& d) { d.AK = 0.0; }, [](Deck& d) { d.NS = 30; },
-                                                [](Deck& d) { d.STAGE.resize(10); },
-                                                [](Deck& d) { d.DELT = 1e-320; }};
+                                                [](Deck& d) { d.STAGE.resize(10); }, [](Deck& d) { d.DELT = 1e-320; }};
   for (const auto& change : changes) {
     Deck bad = deck;
     change(bad);
@@ -179,8 +178,7 @@ TEST(InversionError, LibraryAdvisesTheNsTheProgramNames) {
   const testing::RunResult run = testing::run_kesta(dir, "deck.dat\nresults.txt\n\n");
   const NsAdvice advice = recommend_ns(deck);
   EXPECT_EQ(advice.values_off, 0);
-  EXPECT_NE(run.err.find("NS = " + std::to_string(advice.NS) + " prints correct digits"), std::string::npos)
-      << run.err;
+  EXPECT_NE(run.err.find("NS = " + std::to_string(advice.NS) + " prints correct digits"), std::string::npos) << run.err;
   const InversionError error = inversion_error(deck);
   ASSERT_EQ(error.head.size(), static_cast<std::size_t>(deck.NT));
   EXPECT_EQ(error.NS, deck.NS);

@@ -1,13 +1,13 @@
 #pragma once
 // Decks filled in-process, the way the deck reader leaves them, and the steps
 // the driver runs before the superposition.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 #include "data/inversion.hpp"
 #include "kesta/deck.hpp"
@@ -99,9 +99,7 @@ struct ModelRun {
   Results results;
 };
 
-inline ModelRun prepare_model(const Deck& deck) {
-  return ModelRun{deck, derive(deck), prepare_inversion(deck.NS), {}};
-}
+inline ModelRun prepare_model(const Deck& deck) { return ModelRun{deck, derive(deck), prepare_inversion(deck.NS), {}}; }
 
 inline ModelRun run_model(const Deck& deck) {
   ModelRun run = prepare_model(deck);
@@ -117,8 +115,7 @@ inline std::string file_bytes(const std::filesystem::path& path) {
 
 // A file name in the temporary folder that no other test process uses.
 inline std::filesystem::path temp_path(const std::string& stem) {
-  return std::filesystem::temp_directory_path() /
-         ("kesta_" + stem + "_" + std::to_string(::getpid()) + ".txt");
+  return std::filesystem::temp_directory_path() / ("kesta_" + stem + "_" + std::to_string(::getpid()) + ".txt");
 }
 
 }  // namespace kesta::testing

@@ -3,13 +3,13 @@
 // output (whatever ends the run, and whoever else writes it at the same time),
 // special files end the run in a defined way, and no row of a non-finite number
 // is ever printed.
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -39,8 +39,8 @@ int leftovers(const TempFolder& dir) {
 // Starts kesta in `dir` with `answers` on standard input; returns its process.
 pid_t start_kesta(const TempFolder& dir, const std::string& answers, const std::string& tag) {
   write_file(dir / (".answers-" + tag), answers);
-  const std::string command = "cd '" + dir.path() + "' && exec '" KESTA_BINARY "' < .answers-" + tag +
-                              " > /dev/null 2> .err-" + tag;
+  const std::string command =
+      "cd '" + dir.path() + "' && exec '" KESTA_BINARY "' < .answers-" + tag + " > /dev/null 2> .err-" + tag;
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
   pid_t pid = -1;
   if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
@@ -88,7 +88,8 @@ TEST(RejectedDeck, ExitsOneAndLeavesNoEarlierRows) {
   const RejectCase cases[] = {
       {"a check", {{6, "10. 0. 20."}}, "      EQUAL TO ZERO. PROGRAM STOPPED."},
       {"the line error report", {{8, "100. abc 0."}}, " Check for incorrect positions or data types..."},
-      {"a derived parameter that overflows", {{3, "0 0.5 1"}, {4, "0 0 0"}, {5, "1e300 0 0 1e300"}, {8, "2e300 0 0"}},
+      {"a derived parameter that overflows",
+       {{3, "0 0.5 1"}, {4, "0 0 0"}, {5, "1e300 0 0 1e300"}, {8, "2e300 0 0"}},
        "   DIMENSIONLESS TIME STEP (AK*DELT/(AS*XZERO**2)) IS NOT A FINITE NUMBER. CHECK AK, AS, XZERO AND DELT. "
        "PROGRAM STOPPED."},
   };
@@ -261,11 +262,13 @@ TEST(SpecialFiles, EndInADefinedWay) {
        "kesta: the results file is the program's standard input\n"},
       {"deck that never ends a line", "printf '/dev/zero\\nr.txt\\n\\n' | " + kesta, 39,
        "kesta: severe (39): error during read, unit 15, file /dev/zero\n"},
-      {"console that goes away", "printf 'deck.dat\\nr.txt\\n\\n' | " + kesta + " | head -c 10; exit ${PIPESTATUS[1]}", 0,
-       ""},
+      {"console that goes away", "printf 'deck.dat\\nr.txt\\n\\n' | " + kesta + " | head -c 10; exit ${PIPESTATUS[1]}",
+       0, ""},
       {"plot file on a device", "printf 'deck.dat\\nr.txt\\n/dev/null\\n' | " + kesta, 0, ""},
-      {"deck with a byte-order mark", "printf '\\357\\273\\277' > bom.dat; cat deck.dat >> bom.dat; "
-                                      "printf 'bom.dat\\nr.txt\\n\\n' | " + kesta + " && grep -q '^     Leaky' r.txt",
+      {"deck with a byte-order mark",
+       "printf '\\357\\273\\277' > bom.dat; cat deck.dat >> bom.dat; "
+       "printf 'bom.dat\\nr.txt\\n\\n' | " +
+           kesta + " && grep -q '^     Leaky' r.txt",
        0, ""},
       {"name with a NUL", "printf 'deck.dat\\nab\\0cd\\n\\n' | " + kesta, 43,
        "kesta: severe (43): file name specification error, unit 16, file ab\n"},

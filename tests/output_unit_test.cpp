@@ -1,9 +1,9 @@
 #include "io/output_unit.hpp"
 
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -78,8 +78,9 @@ TEST(OutputUnit, OpenFailuresMapToTheirNumbers) {
   OutputUnit missing_folder;
   const Outcome a = missing_folder.open(16, "/nonexistent-folder/results.txt");
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->diagnostic, "kesta: severe (30): open failure, unit 16, file /nonexistent-folder/results.txt\n"
-                           "kesta: No such file or directory\n");
+  EXPECT_EQ(a->diagnostic,
+            "kesta: severe (30): open failure, unit 16, file /nonexistent-folder/results.txt\n"
+            "kesta: No such file or directory\n");
 
   OutputUnit folder;
   const Outcome b = folder.open(17, "/tmp");

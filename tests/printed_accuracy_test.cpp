@@ -24,8 +24,8 @@ double edited_half_unit(double value, int digits) {
 TEST(HalfUnit, AgreesWithTheEditingAtDecadesAndRoundingCarries) {
   // Values just below a power of ten round up into the next decade when printed;
   // exact ties, whose decimal form a double cannot hold, are left out.
-  const double values[] = {0.0,     1.0,       0.999996, 0.999994,   52.3,  -3.2e-7,
-                           9.99951e-3, 9.99949e-3, 1e-300,  -0.47950,   123456.0};
+  const double values[] = {0.0,        1.0,        0.999996, 0.999994, 52.3,    -3.2e-7,
+                           9.99951e-3, 9.99949e-3, 1e-300,   -0.47950, 123456.0};
   for (double v : values)
     for (int digits : {HEAD_DIGITS, SEEPAGE_DIGITS})
       EXPECT_DOUBLE_EQ(half_unit(v, digits), edited_half_unit(v, digits)) << v << " with " << digits << " digits";
@@ -39,10 +39,8 @@ struct ColumnCase {
 
 // One computed step of head (and a seepage that holds), judged alone.
 const ColumnCase kHeadCases[] = {
-    {"within_half_unit", 0.61708, 4.9e-6, 0, 0},
-    {"beyond_half_unit", 0.61708, 5.1e-6, 1, 0},
-    {"half_unit_of_a_large_head", 52.902, 4e-4, 0, 0},
-    {"value_smaller_than_its_error", 3e-6, 8e-6, 1, 1},
+    {"within_half_unit", 0.61708, 4.9e-6, 0, 0},       {"beyond_half_unit", 0.61708, 5.1e-6, 1, 0},
+    {"half_unit_of_a_large_head", 52.902, 4e-4, 0, 0}, {"value_smaller_than_its_error", 3e-6, 8e-6, 1, 1},
     {"sign_turned_by_the_error", -2e-6, -5e-6, 1, 1},
 };
 

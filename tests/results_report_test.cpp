@@ -68,18 +68,16 @@ Results worked_example_run() {
 TEST(ResultsTable, WorkedExampleReportAndPlotRows) {
   const Written written = write_results(worked_example_run(), true);
   // Worked example rows: D editing in the report, E editing in the plot file.
-  EXPECT_EQ(written.report,
-            HEADING + COLUMN_HEADINGS +
-                "  0.000000D+00  0.00000D+00  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00\r\n"
-                "  0.100000D+01  0.47950D+00  -.5642D+00  -.1128D+01  0.5642D+00  0.1128D+01\r\n"
-                "  0.200000D+01  0.61709D+00  -.3989D+00  -.7979D+00  0.9631D+00  0.1926D+01\r\n"
-                "  0.300000D+01  0.68310D+00  -.3257D+00  -.6515D+00  0.1289D+01  0.2578D+01\r\n");
-  EXPECT_EQ(written.plot,
-            PLOT_HEADER +
-                "  0.000000E+00  0.00000E+00  0.0000E+00  0.0000E+00  0.0000E+00  0.0000E+00\r\n"
-                "  0.100000E+01  0.47950E+00  -.5642E+00  -.1128E+01  0.5642E+00  0.1128E+01\r\n"
-                "  0.200000E+01  0.61709E+00  -.3989E+00  -.7979E+00  0.9631E+00  0.1926E+01\r\n"
-                "  0.300000E+01  0.68310E+00  -.3257E+00  -.6515E+00  0.1289E+01  0.2578E+01\r\n");
+  EXPECT_EQ(written.report, HEADING + COLUMN_HEADINGS +
+                                "  0.000000D+00  0.00000D+00  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00\r\n"
+                                "  0.100000D+01  0.47950D+00  -.5642D+00  -.1128D+01  0.5642D+00  0.1128D+01\r\n"
+                                "  0.200000D+01  0.61709D+00  -.3989D+00  -.7979D+00  0.9631D+00  0.1926D+01\r\n"
+                                "  0.300000D+01  0.68310D+00  -.3257D+00  -.6515D+00  0.1289D+01  0.2578D+01\r\n");
+  EXPECT_EQ(written.plot, PLOT_HEADER +
+                              "  0.000000E+00  0.00000E+00  0.0000E+00  0.0000E+00  0.0000E+00  0.0000E+00\r\n"
+                              "  0.100000E+01  0.47950E+00  -.5642E+00  -.1128E+01  0.5642E+00  0.1128E+01\r\n"
+                              "  0.200000E+01  0.61709E+00  -.3989E+00  -.7979E+00  0.9631E+00  0.1926E+01\r\n"
+                              "  0.300000E+01  0.68310E+00  -.3257E+00  -.6515E+00  0.1289E+01  0.2578E+01\r\n");
 }
 
 TEST(ResultsTable, ReportIsTheSameWithoutPlotFile) {
@@ -94,8 +92,8 @@ TEST(ResultsTable, SingleStepShowsTheInitialState) {
   deck.HINIT = -2.5;
   deck.TINIT = 10.0;
   const Written written = write_results(run_model(deck).results, true);
-  EXPECT_EQ(written.report,
-            HEADING + COLUMN_HEADINGS + "  0.100000D+02  -.25000D+01  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00\r\n");
+  EXPECT_EQ(written.report, HEADING + COLUMN_HEADINGS +
+                                "  0.100000D+02  -.25000D+01  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00\r\n");
   EXPECT_EQ(written.plot,
             PLOT_HEADER + "  0.100000E+02  -.25000E+01  0.0000E+00  0.0000E+00  0.0000E+00  0.0000E+00\r\n");
 }

@@ -26,7 +26,8 @@ const std::string kColumnHeadings = crlf({
     "      ----         ----      ----------  ----------    -------      ------",
 });
 const std::string kPlotHeader = "        T            H          SEEP        SEEPT       BANK        BANKV\r\n";
-const std::string kResultsHeading = crlf({"", "", "", std::string(38, ' ') + "RESULTS", std::string(38, ' ') + "-------", ""});
+const std::string kResultsHeading =
+    crlf({"", "", "", std::string(38, ' ') + "RESULTS", std::string(38, ' ') + "-------", ""});
 
 struct Outputs {
   RunResult run;
@@ -72,7 +73,8 @@ TEST(ResultsRun, OneStepIsTheInitialState) {
   ASSERT_EQ(o.run.status, 0);
   const std::string row = "  0.000000D+00  0.00000D+00  0.0000D+00  0.0000D+00  0.0000D+00  0.0000D+00";
   EXPECT_TRUE(ends_with(o.report, kColumnHeadings + crlf({row})));
-  EXPECT_EQ(o.plot, kPlotHeader + crlf({"  0.000000E+00  0.00000E+00  0.0000E+00  0.0000E+00  0.0000E+00  0.0000E+00"}));
+  EXPECT_EQ(o.plot,
+            kPlotHeader + crlf({"  0.000000E+00  0.00000E+00  0.0000E+00  0.0000E+00  0.0000E+00  0.0000E+00"}));
 }
 
 TEST(ResultsRun, NoStepsEndsWithTheColumnHeadings) {

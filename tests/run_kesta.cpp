@@ -1,10 +1,10 @@
 #include "run_kesta.hpp"
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace kesta::testing {
 
@@ -26,9 +26,7 @@ std::string read_file(const std::string& path) {
   return text.str();
 }
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void write_file(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 bool only_warnings(const std::string& err) {
   for (std::size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
@@ -50,8 +48,8 @@ RunResult run_kesta_with(const TempFolder& folder, const std::vector<std::string
   write_file(in, answers);
   std::string args;
   for (const std::string& a : arguments) args += " '" + a + "'";
-  const std::string command = "cd '" + folder.path() + "' && '" KESTA_BINARY "'" + args + " < '" + in + "' > '" +
-                              out + "' 2> '" + err + "'";
+  const std::string command =
+      "cd '" + folder.path() + "' && '" KESTA_BINARY "'" + args + " < '" + in + "' > '" + out + "' 2> '" + err + "'";
   const int raw = std::system(command.c_str());
   RunResult result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

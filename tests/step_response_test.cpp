@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "model/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta {
 namespace {

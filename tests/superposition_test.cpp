@@ -1,13 +1,13 @@
 #include "model/superposition.hpp"
 
+#include <stdlib.h>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
-#include <stdlib.h>
 
 #include <gtest/gtest.h>
 
@@ -20,23 +20,22 @@
 namespace kesta {
 namespace {
 
-using testing::fill_worked_example;
-using testing::prepare_model;
-using testing::run_model;
 using testing::FieldDeck;
 using testing::fill_deck;
-using testing::Noise;
+using testing::fill_worked_example;
 using testing::ModelRun;
+using testing::Noise;
+using testing::prepare_model;
+using testing::run_model;
 using Series = std::vector<double>;
-
 
 }  // namespace
 
 namespace testing {
 // A deck reads as its codes and size, in test names and in failure messages alike.
 std::string deck_name(const FieldDeck& d) {
-  return "IAQ" + std::to_string(d.IAQ) + "_IXL" + std::to_string(d.IXL) + "_IXA" + std::to_string(d.IXA) +
-         "_ISTRESS" + std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT) + "_NS" + std::to_string(d.NS);
+  return "IAQ" + std::to_string(d.IAQ) + "_IXL" + std::to_string(d.IXL) + "_IXA" + std::to_string(d.IXA) + "_ISTRESS" +
+         std::to_string(d.ISTRESS) + "_NT" + std::to_string(d.NT) + "_NS" + std::to_string(d.NS);
 }
 // Found by argument-dependent lookup, so it must live in FieldDeck's namespace.
 void PrintTo(const FieldDeck& d, std::ostream* os) { *os << deck_name(d); }

@@ -46,7 +46,7 @@ class DeckModel {
 
   Deck deck_;
   std::vector<const ParameterInfo*> parameters_;
-  std::vector<double> distances_;       // distinct well distances, one run each
+  std::vector<double> distances_;          // distinct well distances, one run each
   std::vector<std::size_t> set_distance_;  // index into distances_ per observation set
   std::vector<Kind> set_kind_;
   std::vector<Lookup> lookups_;

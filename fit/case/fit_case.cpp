@@ -31,8 +31,9 @@ Deck read_checked_deck(const FitFile& file) {
   }
   if (const auto problem = first_problem(deck)) throw FitInputError(shown, 0, *problem);
   if (deck.NT < 2)
-    throw FitInputError(shown, 0, "the deck computes " + std::to_string(std::max(deck.NT, 0)) +
-                                      " time steps (NT); a fit needs at least two");
+    throw FitInputError(
+        shown, 0,
+        "the deck computes " + std::to_string(std::max(deck.NT, 0)) + " time steps (NT); a fit needs at least two");
   return deck;
 }
 
@@ -42,9 +43,9 @@ void check_times(const std::vector<CsvObservation>& rows, const std::string& sho
   const double slack = kTimeSlack * std::max(deck.DELT, std::abs(last));
   for (const CsvObservation& row : rows) {
     if (row.time < first - slack || row.time > last + slack)
-      throw FitInputError(shown, row.line, "time " + shortest(row.time) + " lies outside the computed times " +
-                                                  shortest(first) + " to " + shortest(last) +
-                                                  " (TINIT to TINIT + (NT - 1)*DELT of the deck)");
+      throw FitInputError(shown, row.line,
+                          "time " + shortest(row.time) + " lies outside the computed times " + shortest(first) +
+                              " to " + shortest(last) + " (TINIT to TINIT + (NT - 1)*DELT of the deck)");
   }
 }
 
@@ -58,8 +59,8 @@ ObservationSet read_set(const ObservationSpec& spec, const FitFile& file, const 
     at_well.X = set.distance;
     if (const auto problem = first_problem(at_well)) {
       const int line = spec.distance ? spec.distance_line : spec.line;
-      throw FitInputError(file.shown_name, line, "distance " + shortest(set.distance) +
-                                                     " does not suit the deck: " + *problem);
+      throw FitInputError(file.shown_name, line,
+                          "distance " + shortest(set.distance) + " does not suit the deck: " + *problem);
     }
   }
   set.rows = read_observation_csv(spec.path, spec.path.string());
@@ -74,9 +75,9 @@ void check_deck_at(const FitCase& c, const ParameterSpec& spec, std::string_view
   for (const ObservationSet& set : c.sets) {
     deck.X = set.distance;
     if (const auto problem = first_problem(deck))
-      throw FitInputError(c.file.shown_name, spec.line, "parameters." + std::string(spec.info->name) + " " +
-                                                            std::string(key) + " = " + shortest(value) +
-                                                            " makes the deck invalid: " + *problem);
+      throw FitInputError(c.file.shown_name, spec.line,
+                          "parameters." + std::string(spec.info->name) + " " + std::string(key) + " = " +
+                              shortest(value) + " makes the deck invalid: " + *problem);
   }
 }
 
@@ -88,8 +89,9 @@ FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
   if (spec.max) p.max = *spec.max;
   const std::string name = "parameters." + std::string(info.name);
   if (!spec.initial && (p.initial < p.min || p.initial > p.max))
-    throw FitInputError(c.file.shown_name, spec.line, name + ": the deck's value " + shortest(p.initial) +
-                                                          " lies outside the bounds min ... max; give an initial");
+    throw FitInputError(
+        c.file.shown_name, spec.line,
+        name + ": the deck's value " + shortest(p.initial) + " lies outside the bounds min ... max; give an initial");
   check_deck_at(c, spec, "initial", p.initial);
   if (spec.min) check_deck_at(c, spec, "min", *spec.min);
   if (spec.max) check_deck_at(c, spec, "max", *spec.max);

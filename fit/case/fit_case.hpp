@@ -13,7 +13,7 @@
 namespace kesta::fit {
 
 struct ObservationSet {
-  std::string name;       // the file as written in the fit file
+  std::string name;  // the file as written in the fit file
   Kind kind = Kind::Head;
   double distance = 0.0;  // X of the well (for seepage the deck's X, unused)
   std::vector<CsvObservation> rows;

@@ -1,9 +1,9 @@
 #include "fit/case/parallel_runs.hpp"
 
+#include <sched.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <sched.h>
 #include <system_error>
 #include <thread>
 #include <vector>

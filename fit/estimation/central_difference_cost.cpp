@@ -18,8 +18,7 @@ constexpr double kRelativeStep = 0.02;
 
 }  // namespace
 
-CentralDifferenceCost::CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed,
-                                             BatchModel model)
+CentralDifferenceCost::CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model)
     : parameters_(std::move(parameters)), observed_(std::move(observed)), model_(std::move(model)) {
   set_num_residuals(static_cast<int>(observed_.value.size()));
   mutable_parameter_block_sizes()->push_back(static_cast<int>(parameters_.size()));
@@ -73,8 +72,7 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
       if (!fill_jacobian(point, plus, minus, cache_.simulated)) return false;
     }
   }
-  for (std::size_t k = 0; k < n; ++k)
-    residuals[k] = observed_.weight[k] * (cache_.simulated[k] - observed_.value[k]);
+  for (std::size_t k = 0; k < n; ++k) residuals[k] = observed_.weight[k] * (cache_.simulated[k] - observed_.value[k]);
   if (want_jacobian) std::copy(cache_.jacobian.begin(), cache_.jacobian.end(), jacobians[0]);
   return true;
 }
@@ -94,9 +92,12 @@ bool CentralDifferenceCost::fill_jacobian(const std::vector<double>& point,
     if (!up && !down) return false;
     for (std::size_t k = 0; k < n; ++k) {
       double slope = 0.0;
-      if (up && down) slope = (plus[i][k] - minus[i][k]) / (2.0 * h);
-      else if (up) slope = (plus[i][k] - centre[k]) / h;
-      else slope = (centre[k] - minus[i][k]) / h;
+      if (up && down)
+        slope = (plus[i][k] - minus[i][k]) / (2.0 * h);
+      else if (up)
+        slope = (plus[i][k] - centre[k]) / h;
+      else
+        slope = (centre[k] - minus[i][k]) / h;
       jacobian[k * p + i] = observed_.weight[k] * slope;
     }
   }

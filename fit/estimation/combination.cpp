@@ -47,12 +47,13 @@ std::string sum_expression(const std::vector<double>& c, const std::vector<FreeP
   std::string out;
   for (std::size_t i = 0; i < c.size(); ++i) {
     if (c[i] == 0.0) continue;
-    const std::string name =
-        parameters[i].scale == Scale::Log ? "ln(" + parameters[i].name + ")" : parameters[i].name;
+    const std::string name = parameters[i].scale == Scale::Log ? "ln(" + parameters[i].name + ")" : parameters[i].name;
     const double size = std::abs(c[i]);
     const std::string term = (size == 1.0 ? "" : power_text(size) + "*") + name;
-    if (out.empty()) out = (c[i] < 0.0 ? "-" : "") + term;
-    else out += (c[i] < 0.0 ? " - " : " + ") + term;
+    if (out.empty())
+      out = (c[i] < 0.0 ? "-" : "") + term;
+    else
+      out += (c[i] < 0.0 ? " - " : " + ") + term;
   }
   return out;
 }

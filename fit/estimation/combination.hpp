@@ -16,7 +16,7 @@ struct Combination {
   std::vector<double> coefficients;  // one per free parameter, solver coordinates
   std::string expression;            // "AK/AS", "AK*XAA^0.5", "HINIT + 0.2*ln(AK)"
   double value = 0.0;
-  std::optional<double> std_error;   // nothing without a covariance
+  std::optional<double> std_error;  // nothing without a covariance
   std::optional<std::pair<double, double>> ci95;
 };
 

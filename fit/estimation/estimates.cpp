@@ -11,7 +11,9 @@ namespace {
 // An estimate this close to a bound (in solver coordinates) sits on it.
 constexpr double kOnBound = 1e-8;
 
-bool on(double x, double bound) { return std::isfinite(bound) && std::abs(x - bound) <= kOnBound * std::max(1.0, std::abs(bound)); }
+bool on(double x, double bound) {
+  return std::isfinite(bound) && std::abs(x - bound) <= kOnBound * std::max(1.0, std::abs(bound));
+}
 
 bool determined(const LeastSquaresFit& fit, std::size_t i) {
   return fit.covariance.size() > 0 && !fit.null_space.undetermined[i];

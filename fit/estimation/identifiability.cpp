@@ -1,8 +1,8 @@
 #include "fit/estimation/identifiability.hpp"
 
+#include <Eigen/Eigenvalues>
 #include <Eigen/QR>
 #include <Eigen/SVD>
-#include <Eigen/Eigenvalues>
 #include <cmath>
 #include <cstdio>
 
@@ -46,8 +46,7 @@ std::string value_text(const Combination& c) {
 
 // Groups of undetermined parameters that move together.
 std::vector<std::vector<std::size_t>> linked_groups(const LeastSquaresFit& fit) {
-  const Eigen::MatrixXd q = Eigen::HouseholderQR<Eigen::MatrixXd>(fit.null_space.basis)
-                                .householderQ() *
+  const Eigen::MatrixXd q = Eigen::HouseholderQR<Eigen::MatrixXd>(fit.null_space.basis).householderQ() *
                             Eigen::MatrixXd::Identity(fit.null_space.basis.rows(), fit.null_space.basis.cols());
   const Eigen::MatrixXd projector = q * q.transpose();
   const std::size_t p = fit.null_space.undetermined.size();
@@ -117,8 +116,8 @@ Finding null_space_finding(const std::vector<FreeParameter>& parameters, const L
   if (f.determined.empty()) {
     f.kind = Finding::Kind::NoEffect;
     f.text = "The simulated values do not depend on " + names + ", so the data cannot determine " +
-             (one ? "it" : "them") + ". Fix " + (one ? "it" : "them") +
-             " at a value known from elsewhere (take " + (one ? "it" : "them") + " out of [parameters]).";
+             (one ? "it" : "them") + ". Fix " + (one ? "it" : "them") + " at a value known from elsewhere (take " +
+             (one ? "it" : "them") + " out of [parameters]).";
     return f;
   }
   f.kind = Finding::Kind::NotSeparable;
@@ -164,8 +163,8 @@ Finding correlation_finding(const std::vector<FreeParameter>& parameters, const 
 
 }  // namespace
 
-std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters,
-                                              const LeastSquaresFit& fit, std::string_view more_data) {
+std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit,
+                                              std::string_view more_data) {
   std::vector<Finding> out;
   if (fit.null_space.rank_deficiency() > 0)
     for (const std::vector<std::size_t>& group : linked_groups(fit))

@@ -24,7 +24,7 @@ struct Finding {
 
 // more_data names the records that could separate the parameters, as the start
 // of a sentence ("A seepage record").
-std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters,
-                                              const LeastSquaresFit& fit, std::string_view more_data);
+std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit,
+                                              std::string_view more_data);
 
 }  // namespace kesta::fit

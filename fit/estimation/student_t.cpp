@@ -46,8 +46,10 @@ double student_t_quantile(double probability, int nu) {
   // Bisection: the central probability rises monotonically with t.
   for (int i = 0; i < 200 && hi - lo > 1e-13 * hi; ++i) {
     const double mid = 0.5 * (lo + hi);
-    if (student_t_central(mid, nu) < probability) lo = mid;
-    else hi = mid;
+    if (student_t_central(mid, nu) < probability)
+      lo = mid;
+    else
+      hi = mid;
   }
   return 0.5 * (lo + hi);
 }

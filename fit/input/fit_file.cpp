@@ -1,15 +1,15 @@
 #include "fit/input/fit_file.hpp"
 
+#include <toml++/toml.h>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <toml++/toml.h>
 
-#include "fit/input/fit_error.hpp"
 #include "fit/estimation/number_text.hpp"
+#include "fit/input/fit_error.hpp"
 
 namespace kesta::fit {
 
@@ -32,8 +32,8 @@ class TableReader {
       bool known = false;
       for (std::string_view k : keys) known = known || key.str() == k;
       if (!known)
-        throw FitInputError(file_, line_of(key), "unknown key '" + std::string(key.str()) + "' " + where_ + "; " +
-                                                     std::string(hint));
+        throw FitInputError(file_, line_of(key),
+                            "unknown key '" + std::string(key.str()) + "' " + where_ + "; " + std::string(hint));
     }
   }
 
@@ -64,7 +64,9 @@ class TableReader {
     return node ? line_of(*node) : line_of(table_);
   }
 
-  std::string name(std::string_view key) const { return where_.empty() ? std::string(key) : where_ + " " + std::string(key); }
+  std::string name(std::string_view key) const {
+    return where_.empty() ? std::string(key) : where_ + " " + std::string(key);
+  }
 
  private:
   const toml::table& table_;
@@ -89,9 +91,12 @@ ObservationSpec read_observation(const toml::node& node, std::size_t index, cons
 
   const std::optional<std::string> kind = reader.string("kind");
   if (!kind) throw FitInputError(file, line_of(*table), where + ": missing key 'kind' (\"head\" or \"seepage\")");
-  if (*kind == "head") spec.kind = Kind::Head;
-  else if (*kind == "seepage") spec.kind = Kind::Seepage;
-  else reader.fail(*reader.find("kind"), "kind", "expected \"head\" or \"seepage\", not \"" + *kind + "\"");
+  if (*kind == "head")
+    spec.kind = Kind::Head;
+  else if (*kind == "seepage")
+    spec.kind = Kind::Seepage;
+  else
+    reader.fail(*reader.find("kind"), "kind", "expected \"head\" or \"seepage\", not \"" + *kind + "\"");
 
   spec.distance = reader.number("distance");
   spec.distance_line = reader.line("distance");
@@ -104,8 +109,9 @@ ObservationSpec read_observation(const toml::node& node, std::size_t index, cons
 ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const std::string& file) {
   const ParameterInfo* info = find_parameter(key.str());
   if (!info)
-    throw FitInputError(file, line_of(key), "parameters: unknown parameter '" + std::string(key.str()) +
-                                                "'; can be estimated: " + estimable_names());
+    throw FitInputError(
+        file, line_of(key),
+        "parameters: unknown parameter '" + std::string(key.str()) + "'; can be estimated: " + estimable_names());
   const std::string where = "parameters." + std::string(key.str());
   const toml::table* table = node.as_table();
   if (!table) throw FitInputError(file, line_of(node), where + ": expected a table such as { min = 1.0, max = 100.0 }");
@@ -119,7 +125,8 @@ ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const
     for (std::string_view k : {"initial", "min", "max"}) {
       const std::optional<double> v = reader.number(k);
       if (v && *v <= 0.0)
-        reader.fail(*reader.find(k), k, "must be positive: " + std::string(info->name) + " is estimated on a log scale");
+        reader.fail(*reader.find(k), k,
+                    "must be positive: " + std::string(info->name) + " is estimated on a log scale");
     }
   }
   if (spec.initial && ((spec.min && *spec.initial < *spec.min) || (spec.max && *spec.initial > *spec.max)))

@@ -16,11 +16,11 @@ enum class Kind { Head, Seepage };
 std::string_view kind_name(Kind kind);
 
 struct ObservationSpec {
-  std::string file;             // as written in the fit file
-  std::filesystem::path path;   // relative to the fit file's folder
+  std::string file;            // as written in the fit file
+  std::filesystem::path path;  // relative to the fit file's folder
   Kind kind = Kind::Head;
   std::optional<double> distance;  // X of the well; nothing: the deck's X
-  int line = 0;                 // line of the entry's file key
+  int line = 0;                    // line of the entry's file key
   int distance_line = 0;
 };
 
@@ -31,8 +31,8 @@ struct ParameterSpec {
 };
 
 struct FitFile {
-  std::string shown_name;       // the fit file as named on the command line
-  std::string deck;             // as written
+  std::string shown_name;  // the fit file as named on the command line
+  std::string deck;        // as written
   std::filesystem::path deck_path;
   int deck_line = 0;
   std::vector<ObservationSpec> observations;

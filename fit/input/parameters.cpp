@@ -44,7 +44,8 @@ std::optional<std::string> unused_reason(const ParameterInfo& parameter, const D
   const bool aquitard = name == "AKT" || name == "AST" || name == "ABT";
   if (aquitard && deck.IAQ < 1) return prefix + "IAQ = " + std::to_string(deck.IAQ) + " (confined, no aquitard)";
   if (name == "ASYT" && deck.IAQ != 3)
-    return prefix + "IAQ = " + std::to_string(deck.IAQ) + " (only a water-table aquitard, IAQ = 3, has a specific yield)";
+    return prefix + "IAQ = " + std::to_string(deck.IAQ) +
+           " (only a water-table aquitard, IAQ = 3, has a specific yield)";
   return std::nullopt;
 }
 

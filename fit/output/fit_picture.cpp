@@ -31,7 +31,9 @@ constexpr std::string_view kFittedColour = "#0072b2";
 constexpr std::string_view kGridColour = "#dddddd";
 constexpr std::string_view kFrameColour = "#444444";
 
-double panel_top(std::size_t i) { return kTitleBand + static_cast<double>(i) * (kHeader + kPanelHeight + kGap) + kHeader; }
+double panel_top(std::size_t i) {
+  return kTitleBand + static_cast<double>(i) * (kHeader + kPanelHeight + kGap) + kHeader;
+}
 
 // Only ASCII is shown from a file name: the picture must stay valid UTF-8.
 std::string shown(std::string_view name) {
@@ -55,14 +57,19 @@ class FitPicture {
     const double height = panel_top(panels_.size()) - kHeader - kGap + kFooter;
     const std::string w = std::to_string(kWidth);
     const std::string h = px(height);
-    svg_.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"}, {"width", w}, {"height", h},
-                      {"viewBox", "0 0 " + w + " " + h}, {"font-family", "sans-serif"}, {"font-size", "12"}});
+    svg_.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
+                      {"width", w},
+                      {"height", h},
+                      {"viewBox", "0 0 " + w + " " + h},
+                      {"font-family", "sans-serif"},
+                      {"font-size", "12"}});
     svg_.empty("rect", {{"width", "100%"}, {"height", "100%"}, {"fill", "white"}});
     svg_.text(shown(title), {{"x", px(kLeft)}, {"y", "26"}, {"font-size", "16"}, {"font-weight", "bold"}});
     write_legend();
     for (std::size_t i = 0; i < panels_.size(); ++i) write_panel(panels_[i], panel_top(i));
-    svg_.text("Time (T)", {{"x", px(kLeft + kPlotWidth / 2)}, {"y", px(height - 12)}, {"text-anchor", "middle"},
-                           {"font-size", "13"}});
+    svg_.text(
+        "Time (T)",
+        {{"x", px(kLeft + kPlotWidth / 2)}, {"y", px(height - 12)}, {"text-anchor", "middle"}, {"font-size", "13"}});
     svg_.close("svg");
   }
 
@@ -87,10 +94,18 @@ class FitPicture {
 
   void write_legend() {
     const double right = kLeft + kPlotWidth;
-    svg_.empty("circle", {{"class", "legend"}, {"cx", px(right - 150)}, {"cy", "22"}, {"r", "2.5"}, {"fill", std::string(kObservedColour)}});
+    svg_.empty("circle", {{"class", "legend"},
+                          {"cx", px(right - 150)},
+                          {"cy", "22"},
+                          {"r", "2.5"},
+                          {"fill", std::string(kObservedColour)}});
     svg_.text("observed", {{"x", px(right - 142)}, {"y", "26"}});
-    svg_.empty("line", {{"x1", px(right - 70)}, {"y1", "22"}, {"x2", px(right - 46)}, {"y2", "22"},
-                        {"stroke", std::string(kFittedColour)}, {"stroke-width", "1.6"}});
+    svg_.empty("line", {{"x1", px(right - 70)},
+                        {"y1", "22"},
+                        {"x2", px(right - 46)},
+                        {"y2", "22"},
+                        {"stroke", std::string(kFittedColour)},
+                        {"stroke-width", "1.6"}});
     svg_.text("fitted", {{"x", px(right - 40)}, {"y", "26"}});
   }
 
@@ -106,8 +121,12 @@ class FitPicture {
     const plot::AxisScale axis = plot::value_axis(lo, hi, kValueIntervals);
     svg_.open("g", {{"class", "panel"}});
     svg_.text(panel_title(p), {{"x", px(kLeft)}, {"y", px(top - 8)}, {"font-size", "14"}, {"font-weight", "bold"}});
-    svg_.empty("rect", {{"x", px(kLeft)}, {"y", px(top)}, {"width", px(kPlotWidth)}, {"height", px(kPanelHeight)},
-                        {"fill", "white"}, {"stroke", std::string(kFrameColour)}});
+    svg_.empty("rect", {{"x", px(kLeft)},
+                        {"y", px(top)},
+                        {"width", px(kPlotWidth)},
+                        {"height", px(kPanelHeight)},
+                        {"fill", "white"},
+                        {"stroke", std::string(kFrameColour)}});
     write_grid(axis, top);
     write_fitted(p.fitted, axis, top);
     write_observed(p, axis, top);
@@ -119,7 +138,10 @@ class FitPicture {
     const std::vector<std::string> labels = plot::tick_labels(axis, ticks);
     for (std::size_t i = 0; i < ticks.size(); ++i) {
       const double y = y_of(axis, top, ticks[i]);
-      svg_.empty("line", {{"x1", px(kLeft)}, {"y1", px(y)}, {"x2", px(kLeft + kPlotWidth)}, {"y2", px(y)},
+      svg_.empty("line", {{"x1", px(kLeft)},
+                          {"y1", px(y)},
+                          {"x2", px(kLeft + kPlotWidth)},
+                          {"y2", px(y)},
                           {"stroke", std::string(kGridColour)}});
       svg_.text(labels[i], {{"x", px(kLeft - 8)}, {"y", px(y + 4)}, {"text-anchor", "end"}});
     }
@@ -127,7 +149,10 @@ class FitPicture {
     const std::vector<std::string> time_labels = plot::tick_labels(time_, times);
     for (std::size_t i = 0; i < times.size(); ++i) {
       const double x = x_of(times[i]);
-      svg_.empty("line", {{"x1", px(x)}, {"y1", px(top)}, {"x2", px(x)}, {"y2", px(top + kPanelHeight)},
+      svg_.empty("line", {{"x1", px(x)},
+                          {"y1", px(top)},
+                          {"x2", px(x)},
+                          {"y2", px(top + kPanelHeight)},
                           {"stroke", std::string(kGridColour)}});
       svg_.text(time_labels[i], {{"x", px(x)}, {"y", px(top + kPanelHeight + 16)}, {"text-anchor", "middle"}});
     }
@@ -143,15 +168,19 @@ class FitPicture {
       if (!points.empty()) points += ' ';
       points += px(x_of(curve.time[i])) + "," + px(y_of(axis, top, curve.value[i]));
     }
-    svg_.empty("polyline", {{"class", "fitted"}, {"points", points}, {"fill", "none"},
-                            {"stroke", std::string(kFittedColour)}, {"stroke-width", "1.6"}});
+    svg_.empty("polyline", {{"class", "fitted"},
+                            {"points", points},
+                            {"fill", "none"},
+                            {"stroke", std::string(kFittedColour)},
+                            {"stroke-width", "1.6"}});
   }
 
   void write_observed(const PicturePanel& p, const plot::AxisScale& axis, double top) {
     svg_.open("g", {{"class", "observed"}, {"fill", std::string(kObservedColour)}});
     for (std::size_t i = 0; i < p.observed_time.size(); ++i)
-      svg_.empty("circle", {{"cx", px(x_of(p.observed_time[i]))}, {"cy", px(y_of(axis, top, p.observed_value[i]))},
-                            {"r", "2.2"}});
+      svg_.empty(
+          "circle",
+          {{"cx", px(x_of(p.observed_time[i]))}, {"cy", px(y_of(axis, top, p.observed_value[i]))}, {"r", "2.2"}});
     svg_.close("g");
   }
 

@@ -47,8 +47,7 @@ std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit
     out.push_back(e.name + " stopped at its " + e.at_bound + " (" + six_digits(e.value) +
                   "): the data pull it beyond the bound, and its standard error treats it as free.");
   }
-  if (!fit.covariance_problem.empty())
-    out.push_back("No standard errors: " + fit.covariance_problem + ".");
+  if (!fit.covariance_problem.empty()) out.push_back("No standard errors: " + fit.covariance_problem + ".");
   for (const Finding& f : s.findings) out.push_back(f.text);
   return out;
 }

@@ -17,7 +17,7 @@ struct SetSummary {
   Kind kind = Kind::Head;
   std::optional<double> distance;  // heads only
   std::size_t count = 0;
-  double rmse = 0.0;           // of the weighted residuals
+  double rmse = 0.0;  // of the weighted residuals
   double mean_residual = 0.0;
 };
 
@@ -35,7 +35,7 @@ struct FitSummary {
   double rmse = 0.0;
   int degrees_of_freedom = 0;
   int iterations = 0;
-  long evaluations = 0;      // runs of simulate
+  long evaluations = 0;  // runs of simulate
   long parameter_sets = 0;
   double seconds = 0.0;
   bool converged = false;

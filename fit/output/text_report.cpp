@@ -88,8 +88,10 @@ void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_
     std::string row = padded(s.estimates[a].name, name_width);
     for (std::size_t b = 0; b <= a; ++b) {
       char cell[16];
-      if (s.correlation[a][b]) std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
-      else std::snprintf(cell, sizeof cell, "%s", "-");
+      if (s.correlation[a][b])
+        std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
+      else
+        std::snprintf(cell, sizeof cell, "%s", "-");
       row += padded(cell, 8);
     }
     out << without_trailing_blanks(row) << '\n';

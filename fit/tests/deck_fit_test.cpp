@@ -61,7 +61,8 @@ TEST(DeckFit, RecoversAquitardAndInitialHeadFromNoiseFreeRecords) {
   start.AK = 20.0;
   const testing::ParameterPlan plan = {
       {"AK", {kDeck, 0.1, 1000.0}}, {"AKT", {kDeck, 1e-5, 10.0}}, {"HINIT", {kDeck, 0.0, 20.0}}};
-  const FitCase c = testing::memory_case(start, testing::records(truth, {{Kind::Head, 30.0, 1, 0.0}, {Kind::Head, 150.0, 1, 0.0}}, 1), plan);
+  const FitCase c = testing::memory_case(
+      start, testing::records(truth, {{Kind::Head, 30.0, 1, 0.0}, {Kind::Head, 150.0, 1, 0.0}}, 1), plan);
   const LeastSquaresFit fit = testing::run_case(c);
   ASSERT_TRUE(fit.converged) << fit.stop_reason;
   for (std::size_t i = 0; i < c.free.size(); ++i) {
@@ -77,7 +78,8 @@ TEST(DeckFit, IntervalsCoverTheTruthOverNoisyRecords) {
   constexpr int kFits = 40;
   std::vector<int> covered(3, 0);
   for (unsigned seed = 1; seed <= kFits; ++seed) {
-    const FitCase c = testing::memory_case(start_deck(), testing::records(truth, kTwoWellsAndSeepage, seed), kThreeParameters);
+    const FitCase c =
+        testing::memory_case(start_deck(), testing::records(truth, kTwoWellsAndSeepage, seed), kThreeParameters);
     const LeastSquaresFit fit = testing::run_case(c);
     const std::vector<Estimate> table = parameter_estimates(c.free, fit);
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -105,9 +107,9 @@ TEST(DeckFit, HeadsAloneDetermineOnlyTheDiffusivity) {
     Deck start = truth;
     start.AK = 4.0;
     start.AS = 2e-4;
-    const FitCase c =
-        testing::memory_case(start, testing::records(truth, {{Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}}, 3),
-                             {{"AK", {kDeck, 0.1, 1000.0}}, {"AS", {kDeck, 1e-7, 1e-1}}});
+    const FitCase c = testing::memory_case(
+        start, testing::records(truth, {{Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}}, 3),
+        {{"AK", {kDeck, 0.1, 1000.0}}, {"AS", {kDeck, 1e-7, 1e-1}}});
     const LeastSquaresFit fit = testing::run_case(c);
     const std::vector<Finding> findings = identifiability_findings(c.free, fit, "A seepage record");
     ASSERT_EQ(findings.size(), 1u);

@@ -22,7 +22,7 @@ struct Case {
   std::function<void(std::vector<ObservationSet>&)> records;
   std::string parameters;
   std::function<void(const testing::TempFolder&)> edit;  // after the folder is written
-  std::string file;  // the file the message names, last part of its path
+  std::string file;                                      // the file the message names, last part of its path
   int line;
   std::string message;
 };
@@ -46,17 +46,21 @@ TEST(FitCase, FaultsNameFileAndLine) {
        "deck.dat", 6, ""},
       {"deck invalid", [](Deck& d) { d.AB = 0.0; }, nothing_to_records, kAK, nothing_to_files, "deck.dat", 0,
        "A HYDRAULIC PROPERTY OF THE AQUIFER"},
-      {"deck too short", [](Deck& d) { d.NT = 1; d.TIME.resize(1); d.STAGE.resize(1); d.RECH.resize(1); },
+      {"deck too short",
+       [](Deck& d) {
+         d.NT = 1;
+         d.TIME.resize(1);
+         d.STAGE.resize(1);
+         d.RECH.resize(1);
+       },
        nothing_to_records, kAK, nothing_to_files, "deck.dat", 0, "a fit needs at least two"},
       {"record missing", nothing_to_deck, nothing_to_records, kAK,
        [](const testing::TempFolder& f) { std::filesystem::remove(f.path("record-2.csv")); }, "fit.toml", 7,
        "file: 'record-2.csv' is not a readable file"},
-      {"time after the last step", nothing_to_deck,
-       [](std::vector<ObservationSet>& s) { s[0].rows[3].time = 6.5; }, kAK, nothing_to_files, "record-1.csv", 5,
-       "time 6.5 lies outside the computed times 0 to 6"},
-      {"time before the first step", nothing_to_deck,
-       [](std::vector<ObservationSet>& s) { s[1].rows[0].time = -0.1; }, kAK, nothing_to_files, "record-2.csv", 2,
-       "time -0.1 lies outside"},
+      {"time after the last step", nothing_to_deck, [](std::vector<ObservationSet>& s) { s[0].rows[3].time = 6.5; },
+       kAK, nothing_to_files, "record-1.csv", 5, "time 6.5 lies outside the computed times 0 to 6"},
+      {"time before the first step", nothing_to_deck, [](std::vector<ObservationSet>& s) { s[1].rows[0].time = -0.1; },
+       kAK, nothing_to_files, "record-2.csv", 2, "time -0.1 lies outside"},
       {"well inside the stream", nothing_to_deck, [](std::vector<ObservationSet>& s) { s[0].distance = 5.0; }, kAK,
        nothing_to_files, "fit.toml", 5, "distance 5 does not suit the deck: OBSERVATION WELL (X) LIES INSIDE"},
       {"aquifer width without a boundary", nothing_to_deck, nothing_to_records, "XLL = { min = 100.0 }\n",
@@ -64,14 +68,24 @@ TEST(FitCase, FaultsNameFileAndLine) {
       {"aquitard of a confined aquifer", nothing_to_deck, nothing_to_records, "AKT = { min = 1e-5 }\n",
        nothing_to_files, "fit.toml", 10, "AKT is not used by the deck: IAQ = 0"},
       {"specific yield without a water table",
-       [](Deck& d) { d.IAQ = 1; d.AKT = 0.01; d.AST = 1e-3; d.ABT = 2.0; }, nothing_to_records,
-       "ASYT = { min = 0.01 }\n", nothing_to_files, "fit.toml", 10, "ASYT is not used by the deck: IAQ = 1"},
+       [](Deck& d) {
+         d.IAQ = 1;
+         d.AKT = 0.01;
+         d.AST = 1e-3;
+         d.ABT = 2.0;
+       },
+       nothing_to_records, "ASYT = { min = 0.01 }\n", nothing_to_files, "fit.toml", 10,
+       "ASYT is not used by the deck: IAQ = 1"},
       {"streambank leakance without a bank", [](Deck& d) { d.IXA = 0; }, nothing_to_records, "XAA = { min = 1.0 }\n",
        nothing_to_files, "fit.toml", 10, "XAA is not used by the deck: IXA = 0"},
       {"deck value outside the bounds", nothing_to_deck, nothing_to_records, "AK = { min = 20.0, max = 50.0 }\n",
        nothing_to_files, "fit.toml", 10, "the deck's value 10 lies outside the bounds"},
-      {"bound that puts the well beyond the aquifer", [](Deck& d) { d.IXL = 1; d.XLL = 500.0; }, nothing_to_records,
-       "XLL = { min = 20.0, max = 1000.0 }\n", nothing_to_files, "fit.toml", 10,
+      {"bound that puts the well beyond the aquifer",
+       [](Deck& d) {
+         d.IXL = 1;
+         d.XLL = 500.0;
+       },
+       nothing_to_records, "XLL = { min = 20.0, max = 1000.0 }\n", nothing_to_files, "fit.toml", 10,
        "parameters.XLL min = 20 makes the deck invalid: OBSERVATION WELL (X) LIES BEYOND"},
   };
   for (const Case& c : cases) {

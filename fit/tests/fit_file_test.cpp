@@ -64,7 +64,8 @@ TEST(FitFile, FaultsNameKeyAndLine) {
       {deck + par, 0, "missing [[observations]]"},
       {deck + "observations = 5\n" + par, 2, "observations: expected [[observations]]"},
       {deck + obs + "weight = 2\n" + par, 5, "unknown key 'weight' observations[1]"},
-      {deck + "[[observations]]\nfile = \"w.csv\"\nkind = \"flow\"\n" + par, 4, "kind: expected \"head\" or \"seepage\""},
+      {deck + "[[observations]]\nfile = \"w.csv\"\nkind = \"flow\"\n" + par, 4,
+       "kind: expected \"head\" or \"seepage\""},
       {deck + "[[observations]]\nfile = \"w.csv\"\n" + par, 2, "missing key 'kind'"},
       {deck + "[[observations]]\nkind = \"head\"\n" + par, 2, "missing key 'file'"},
       {deck + "[[observations]]\nfile = \"w.csv\"\nkind = \"seepage\"\ndistance = 5.0\n" + par, 5,
@@ -101,8 +102,9 @@ TEST(FitFile, FaultsNameKeyAndLine) {
 
 // HINIT is not log-scaled: negative values and bounds are fine.
 TEST(FitFile, LinearParameterTakesNegativeBounds) {
-  const std::string text = "deck = \"d.dat\"\n[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n"
-                           "[parameters]\nHINIT = { initial = -3, min = -10, max = -1 }\n";
+  const std::string text =
+      "deck = \"d.dat\"\n[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n"
+      "[parameters]\nHINIT = { initial = -3, min = -10, max = -1 }\n";
   const FitFile f = parse_fit_file(text, "fit.toml", ".");
   EXPECT_EQ(f.parameters[0].min, -10.0);
 }

@@ -49,7 +49,8 @@ std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordP
     const std::vector<double>& y = plan.kind == Kind::Head ? r.head : r.seepage;
     ObservationSet set{"record-" + std::to_string(i + 1) + ".csv", plan.kind, deck.X, {}};
     int line = 2;
-    for (std::size_t k = static_cast<std::size_t>(plan.every); k < y.size(); k += static_cast<std::size_t>(plan.every)) {
+    for (std::size_t k = static_cast<std::size_t>(plan.every); k < y.size();
+         k += static_cast<std::size_t>(plan.every)) {
       const double noise = plan.noise > 0.0 ? plan.noise * unit(random) : 0.0;
       set.rows.push_back({r.time[k], y[k] + noise, plan.noise > 0.0 ? 1.0 / plan.noise : 1.0, line++});
     }
@@ -65,7 +66,8 @@ FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const P
     const auto it = parameters.find(std::string(info.name));
     if (it == parameters.end()) continue;
     const Bounds& b = it->second;
-    file.parameters.push_back({&info, std::isnan(b.initial) ? std::nullopt : std::optional(b.initial), b.min, b.max, 1});
+    file.parameters.push_back(
+        {&info, std::isnan(b.initial) ? std::nullopt : std::optional(b.initial), b.min, b.max, 1});
   }
   return assemble_fit_case(std::move(file), start, std::move(sets));
 }

@@ -39,18 +39,38 @@ LeastSquaresFit fit_with_noise(const Case& c, std::vector<double>& times) {
 
 TEST(Identifiability, ReportsWhatTheDataCannotSeparate) {
   const Case cases[] = {
-      {"ratio only", testing::ratio_only,
+      {"ratio only",
+       testing::ratio_only,
        {{"AK", Scale::Log, 3.0, 1e-3, 1e3}, {"AS", Scale::Log, 1.0, 1e-3, 1e3}},
-       {5.0, 10.0}, Finding::Kind::NotSeparable, {0, 1}, "AK/AS", 0.5},
-      {"no effect", [](double t, const std::vector<double>& p) { return p[0] * (1.0 - std::exp(-t)); },
+       {5.0, 10.0},
+       Finding::Kind::NotSeparable,
+       {0, 1},
+       "AK/AS",
+       0.5},
+      {"no effect",
+       [](double t, const std::vector<double>& p) { return p[0] * (1.0 - std::exp(-t)); },
        {{"AK", Scale::Log, 1.0, 1e-3, 1e3}, {"XLL", Scale::Log, 100.0, 1.0, 1e4}},
-       {2.0, 100.0}, Finding::Kind::NoEffect, {1}, "", 0.0},
-      {"square root of a product", [](double t, const std::vector<double>& p) { return std::sqrt(p[0] * p[1]) * t + p[2]; },
+       {2.0, 100.0},
+       Finding::Kind::NoEffect,
+       {1},
+       "",
+       0.0},
+      {"square root of a product",
+       [](double t, const std::vector<double>& p) { return std::sqrt(p[0] * p[1]) * t + p[2]; },
        {{"AK", Scale::Log, 1.0, 1e-3, 1e3}, {"XAA", Scale::Log, 1.0, 1e-3, 1e3}, {"HINIT", Scale::Linear, 0.0}},
-       {4.0, 9.0, 0.5}, Finding::Kind::NotSeparable, {0, 1}, "AK*XAA", 36.0},
-      {"nearly collinear", [](double t, const std::vector<double>& p) { return p[0] * t + p[1] * (t + 0.02 * t * t); },
+       {4.0, 9.0, 0.5},
+       Finding::Kind::NotSeparable,
+       {0, 1},
+       "AK*XAA",
+       36.0},
+      {"nearly collinear",
+       [](double t, const std::vector<double>& p) { return p[0] * t + p[1] * (t + 0.02 * t * t); },
        {{"AK", Scale::Linear, 1.0}, {"HINIT", Scale::Linear, 1.0}},
-       {1.0, 2.0}, Finding::Kind::Correlated, {0, 1}, "", 0.0},
+       {1.0, 2.0},
+       Finding::Kind::Correlated,
+       {0, 1},
+       "",
+       0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -81,9 +101,14 @@ TEST(Identifiability, ReportsWhatTheDataCannotSeparate) {
 
 // Well-determined parameters give no finding at all.
 TEST(Identifiability, SilentWhenEveryParameterIsDetermined) {
-  const Case c{"recession", testing::recession,
+  const Case c{"recession",
+               testing::recession,
                {{"A", Scale::Log, 1.0, 0.01, 100.0}, {"TAU", Scale::Log, 1.0, 0.1, 1000.0}, {"B", Scale::Linear, 0.0}},
-               {2.0, 2.0, 0.3}, Finding::Kind::NoEffect, {}, "", 0.0};
+               {2.0, 2.0, 0.3},
+               Finding::Kind::NoEffect,
+               {},
+               "",
+               0.0};
   std::vector<double> times;
   const LeastSquaresFit fit = fit_with_noise(c, times);
   EXPECT_TRUE(identifiability_findings(c.parameters, fit, "More data").empty());

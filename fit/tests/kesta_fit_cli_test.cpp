@@ -32,11 +32,15 @@ Outcome run_kesta_fit(const TempFolder& folder, const std::string& arguments) {
 
 std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
-std::size_t lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t lines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
-const std::vector<RecordPlan> kPlans = {{Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}, {Kind::Seepage, 0.0, 3, 0.01}};
-constexpr const char* kThree = "AK = { initial = 3.0, min = 0.1, max = 1000.0 }\nAS = { initial = 4e-4, min = 1e-7, max = 0.1 }\n"
-                               "XAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n";
+const std::vector<RecordPlan> kPlans = {
+    {Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}, {Kind::Seepage, 0.0, 3, 0.01}};
+constexpr const char* kThree =
+    "AK = { initial = 3.0, min = 0.1, max = 1000.0 }\nAS = { initial = 4e-4, min = 1e-7, max = 0.1 }\n"
+    "XAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n";
 
 TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
   const TempFolder folder;
@@ -71,7 +75,8 @@ TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
   std::size_t points = 0;
-  for (std::size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1)) ++points;
+  for (std::size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1))
+    ++points;
   EXPECT_EQ(points, n);
 }
 
@@ -151,10 +156,12 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
     std::function<void(const TempFolder&)> edit;
     std::string message;
   } cases[] = {
-      {"bad record", "", [](const TempFolder& f) { f.write("record-2.csv", "t,h\n0.4,x\n"); }, "record-2.csv:2: column 2"},
+      {"bad record", "", [](const TempFolder& f) { f.write("record-2.csv", "t,h\n0.4,x\n"); },
+       "record-2.csv:2: column 2"},
       {"bad fit file", "", [](const TempFolder& f) { f.write("fit.toml", "deck = \"deck.dat\"\nflux = 1\n"); },
        "fit.toml:2: unknown key 'flux'"},
-      {"missing fit file", "!'/nonexistent/fit.toml'", [](const TempFolder&) {}, "/nonexistent/fit.toml: cannot be read"},
+      {"missing fit file", "!'/nonexistent/fit.toml'", [](const TempFolder&) {},
+       "/nonexistent/fit.toml: cannot be read"},
       {"no fit file", "!", [](const TempFolder&) {}, "expected a fit file"},
       {"unknown option", "--fast", [](const TempFolder&) {}, "unknown option '--fast'"},
       {"two fit files", "other.toml", [](const TempFolder&) {}, "one fit file only"},
@@ -162,7 +169,8 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const TempFolder folder;
-    testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 1), kThree);
+    testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 1),
+                              kThree);
     c.edit(folder);
     const std::string arguments =
         c.arguments.rfind("!", 0) == 0 ? c.arguments.substr(1) : quoted(folder.path("fit.toml")) + " " + c.arguments;

@@ -50,7 +50,8 @@ TEST(LeastSquares, EstimateStopsAtBound) {
   const std::vector<double> times = even_times(40, 20.0);
   std::vector<FreeParameter> parameters = recession_parameters(1.0, 1.0, 0.0);
   parameters[1].max = 3.0;
-  const LeastSquaresFit fit = fit_least_squares(parameters, observed_from(times, 0.0, 0), batch_of(recession, times), {});
+  const LeastSquaresFit fit =
+      fit_least_squares(parameters, observed_from(times, 0.0, 0), batch_of(recession, times), {});
   EXPECT_NEAR(fit.estimate[1], 3.0, 1e-9);
   const std::vector<Estimate> table = parameter_estimates(parameters, fit);
   EXPECT_EQ(table[1].at_bound, "max");
@@ -66,7 +67,8 @@ TEST(LeastSquares, StandardErrorsMatchSpreadOverNoisyRecords) {
   int covered = 0;
   for (int seed = 1; seed <= kRecords; ++seed) {
     const std::vector<FreeParameter> parameters = recession_parameters(1.0, 2.0, 0.0);
-    const LeastSquaresFit fit = fit_least_squares(parameters, observed_from(times, 0.02, seed), batch_of(recession, times), {});
+    const LeastSquaresFit fit =
+        fit_least_squares(parameters, observed_from(times, 0.02, seed), batch_of(recession, times), {});
     const std::vector<Estimate> table = parameter_estimates(parameters, fit);
     const double tau = std::log(fit.estimate[1]);
     sum += tau;
@@ -86,8 +88,9 @@ TEST(LeastSquares, FailingModelAtStartThrows) {
   const BatchModel broken = [](const std::vector<std::vector<double>>& sets) {
     return std::vector<std::vector<double>>(sets.size());
   };
-  EXPECT_THROW(fit_least_squares(recession_parameters(1.0, 1.0, 0.0), observed_from(even_times(5, 1.0), 0.0, 0), broken, {}),
-               std::runtime_error);
+  EXPECT_THROW(
+      fit_least_squares(recession_parameters(1.0, 1.0, 0.0), observed_from(even_times(5, 1.0), 0.0, 0), broken, {}),
+      std::runtime_error);
 }
 
 }  // namespace

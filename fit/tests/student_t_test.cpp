@@ -14,8 +14,8 @@ TEST(StudentT, QuantileMatchesTable) {
   const struct {
     int nu;
     double t;
-  } cases[] = {{1, 12.706}, {2, 4.3027}, {3, 3.1824}, {5, 2.5706}, {10, 2.2281},
-               {30, 2.0423}, {120, 1.9799}, {1000000, 1.9600}};
+  } cases[] = {{1, 12.706},  {2, 4.3027},  {3, 3.1824},   {5, 2.5706},
+               {10, 2.2281}, {30, 2.0423}, {120, 1.9799}, {1000000, 1.9600}};
   for (const auto& c : cases) EXPECT_NEAR(student_t_quantile(0.95, c.nu), c.t, 1e-4 * c.t) << "nu " << c.nu;
 }
 

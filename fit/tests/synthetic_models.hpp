@@ -35,8 +35,6 @@ inline double recession(double t, const std::vector<double>& p) { return p[0] * 
 
 // A diffusion-like rise that sees p[0] and p[1] only through their ratio,
 // as heads see conductivity and storage only through the diffusivity.
-inline double ratio_only(double t, const std::vector<double>& p) {
-  return std::erfc(1.0 / std::sqrt(p[0] / p[1] * t));
-}
+inline double ratio_only(double t, const std::vector<double>& p) { return std::erfc(1.0 / std::sqrt(p[0] / p[1] * t)); }
 
 }  // namespace kesta::fit::testing

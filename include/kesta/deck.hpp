@@ -12,9 +12,9 @@ struct Deck {
   std::string TITLE1 = std::string(70, ' ');  // line 1, 70 characters
   std::string TITLE2 = std::string(70, ' ');  // line 2, 70 characters
 
-  int ISTRESS = 0;   // line 3: 0 stream stage, 1 recharge/leakage, 2 both
+  int ISTRESS = 0;    // line 3: 0 stream stage, 1 recharge/leakage, 2 both
   double DELT = 0.0;  //         time-step size (T)
-  int IPRINT = 0;    //         1: the stress data are listed in the report
+  int IPRINT = 0;     //         1: the stress data are listed in the report
 
   int IXL = 0;  // line 4: 0 semi-infinite aquifer, 1 finite width
   int IAQ = 0;  //         0 confined; leaky with 1 constant head, 2 impervious layer, 3 water-table aquitard

@@ -21,15 +21,15 @@ TEST(RoundStep, IsTheRoundNumberAtOrAboveTheRawStep) {
     int intervals;
     double step;
   } cases[] = {
-      {1.0, 5, 0.2}, {1.0, 10, 0.1}, {3.0, 10, 0.5}, {0.3, 3, 0.1},  // 0.3 / 3 is 0.1, not 0.2
+      {1.0, 5, 0.2}, {1.0, 10, 0.1},         {3.0, 10, 0.5},      {0.3, 3, 0.1},  // 0.3 / 3 is 0.1, not 0.2
       {7.0, 5, 2.0}, {99998.0, 10, 10000.0}, {2.5e151, 5, 5e150}, {4e-119, 5, 1e-119},
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(round_step(c.span, c.intervals), c.step) << c.span;
 }
 
 TEST(ValueAxis, CoversTheDataWithRoundEnds) {
-  const std::pair<double, double> ranges[] = {{0.0, 0.6831}, {-0.5642, 0.0}, {0.47950, 0.47950},
-                                              {-3e-120, 7e-119}, {12.3, 12.9}, {0.0, 0.0}};
+  const std::pair<double, double> ranges[] = {{0.0, 0.6831},     {-0.5642, 0.0}, {0.47950, 0.47950},
+                                              {-3e-120, 7e-119}, {12.3, 12.9},   {0.0, 0.0}};
   for (const auto& [lo, hi] : ranges) {
     const AxisScale a = value_axis(lo, hi, 5);
     EXPECT_LE(a.low, lo);

@@ -6,7 +6,8 @@ namespace kesta::plot {
 namespace {
 
 TEST(CommandLine, OptionsWithSeparateOrAttachedValuesAnywhere) {
-  const CommandLine line = parse_command_line({"--deck", "run.dat", "plot.txt", "--units=m,d", "plot.svg", "--csv=t.csv"});
+  const CommandLine line =
+      parse_command_line({"--deck", "run.dat", "plot.txt", "--units=m,d", "plot.svg", "--csv=t.csv"});
   EXPECT_EQ(line.deck_file, "run.dat");
   EXPECT_EQ(line.plot_file, "plot.txt");
   EXPECT_EQ(line.svg_file, "plot.svg");

@@ -29,7 +29,9 @@ Outcome run_kesta_plot(const std::string& arguments) {
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::file_text(out.path()), testing::file_text(err.path())};
 }
 
-std::size_t line_count(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t line_count(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 TEST(KestaPlotProgram, HelpTellsTheUsage) {
   for (const char* option : {"--help", "-h", "plot.txt -h"}) {
@@ -116,7 +118,8 @@ const std::string kExamplePlot = KESTA_SOURCE_DIR "/tests/golden/flood-wave-conf
 
 TEST(KestaPlotProgram, DeckAddsTheStagePanelAndTheTitle) {
   const testing::TempFile svg("plot.svg", "");
-  const Outcome o = run_kesta_plot("--deck '" + kExampleDeck + "' --units m,d '" + kExamplePlot + "' '" + svg.path() + "'");
+  const Outcome o =
+      run_kesta_plot("--deck '" + kExampleDeck + "' --units m,d '" + kExamplePlot + "' '" + svg.path() + "'");
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out, "kesta-plot: wrote the picture " + svg.path() + " (4 panels, 81 time steps)\n");
   const std::string picture = testing::file_text(svg.path());
@@ -136,8 +139,8 @@ TEST(KestaPlotProgram, RefusesADeckThatIsNotThePlotFiles) {
 TEST(KestaPlotProgram, NeverWritesOverAnInput) {
   const std::string text = testing::plot_file_text(testing::ramp_rows(3));
   const testing::TempFile plot("plot.txt", text);
-  for (const std::string& arguments : {"'" + plot.path() + "' '" + plot.path() + "'",
-                                       "--csv '" + plot.path() + "' '" + plot.path() + "'"}) {
+  for (const std::string& arguments :
+       {"'" + plot.path() + "' '" + plot.path() + "'", "--csv '" + plot.path() + "' '" + plot.path() + "'"}) {
     const Outcome o = run_kesta_plot(arguments);
     EXPECT_EQ(o.status, 1) << arguments;
     EXPECT_EQ(line_count(o.err), 1u) << o.err;

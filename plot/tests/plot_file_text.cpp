@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "plot/plot_file.hpp"
 #include "io/record_editing.hpp"
+#include "plot/plot_file.hpp"
 
 namespace kesta::plot::testing {
 
@@ -17,8 +17,8 @@ std::string plot_file_text(const std::vector<Row>& rows) {
   for (const Row& r : rows) {
     // 1X,E13.6,2X,E11.5,2X,E10.4,2X,E10.4,2X,E10.4,2X,E10.4
     text += " " + edit_real(r[0], 13, 6, 'E') + "  " + edit_real(r[1], 11, 5, 'E') + "  " +
-            edit_real(r[2], 10, 4, 'E') + "  " + edit_real(r[3], 10, 4, 'E') + "  " +
-            edit_real(r[4], 10, 4, 'E') + "  " + edit_real(r[5], 10, 4, 'E') + "\r\n";
+            edit_real(r[2], 10, 4, 'E') + "  " + edit_real(r[3], 10, 4, 'E') + "  " + edit_real(r[4], 10, 4, 'E') +
+            "  " + edit_real(r[5], 10, 4, 'E') + "\r\n";
   }
   return text;
 }
@@ -35,9 +35,9 @@ std::vector<Row> ramp_rows(int count) {
 TempFile::TempFile(const std::string& name, const std::string& content) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
-  path_ = (std::filesystem::temp_directory_path() /
-           ("kesta_plot_" + std::to_string(::getpid()) + "_" + test + "_" + name))
-              .string();
+  path_ =
+      (std::filesystem::temp_directory_path() / ("kesta_plot_" + std::to_string(::getpid()) + "_" + test + "_" + name))
+          .string();
   std::ofstream(path_, std::ios::binary) << content;
 }
 

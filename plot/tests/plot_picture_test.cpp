@@ -46,7 +46,9 @@ class Picture {
     file_ = std::make_unique<testing::TempFile>("picture" + std::to_string(++pictures) + ".svg", text_);
   }
   const std::string& text() const { return text_; }
-  bool well_formed() const { return run(std::string(kXmllint) + " --noout --nonet '" + file_->path() + "' 2>&1").status == 0; }
+  bool well_formed() const {
+    return run(std::string(kXmllint) + " --noout --nonet '" + file_->path() + "' 2>&1").status == 0;
+  }
   // The value of an XPath expression; elements are matched by local name, as
   // the document is in the SVG namespace.
   std::string xpath(const std::string& expression) const {
@@ -133,7 +135,8 @@ TEST_F(PlotPicture, IsWellFormedSelfContainedSvgWithThreePanels) {
     const Picture picture(parse_plot_file(testing::plot_file_text(c.rows)), named("out/<plot> & \"1\".txt"));
     EXPECT_TRUE(picture.well_formed()) << c.what;
     EXPECT_EQ(picture.xpath("count(//*[local-name()=\"g\"][@class=\"panel\"])"), "3") << c.what;
-    EXPECT_EQ(picture.xpath("count(//*[local-name()=\"script\" or @href or @*[local-name()=\"href\"]])"), "0") << c.what;
+    EXPECT_EQ(picture.xpath("count(//*[local-name()=\"script\" or @href or @*[local-name()=\"href\"]])"), "0")
+        << c.what;
     EXPECT_EQ(picture.text().find("url("), std::string::npos) << c.what;
   }
 }
@@ -220,8 +223,7 @@ TEST_F(PlotPicture, NoLabelSitsInsideAPanel) {
     const double x = attribute(text, "x"), y = attribute(text, "y");
     for (const std::string& f : frames) {
       const double left = attribute(f, "x"), top = attribute(f, "y");
-      EXPECT_FALSE(x > left && x < left + attribute(f, "width") && y > top && y < top + attribute(f, "height"))
-          << text;
+      EXPECT_FALSE(x > left && x < left + attribute(f, "width") && y > top && y < top + attribute(f, "height")) << text;
     }
   }
   EXPECT_EQ(picture.text().find(">zero<"), std::string::npos);

@@ -20,7 +20,8 @@ TEST(Units, RejectWhatCannotNameAUnit) {
 
 TEST(PrintableUtf8, KeepsUtf8AndReplacesWhatIsNot) {
   EXPECT_EQ(printable_utf8("Flu\u00dfaue \u2248 2 m"), "Flu\u00dfaue \u2248 2 m");
-  EXPECT_EQ(printable_utf8("tab\t, Latin-1 \xe9, overlong \xc0\xaf, cut \xe2\x82"), "tab?, Latin-1 ?, overlong ??, cut ??");
+  EXPECT_EQ(printable_utf8("tab\t, Latin-1 \xe9, overlong \xc0\xaf, cut \xe2\x82"),
+            "tab?, Latin-1 ?, overlong ??, cut ??");
 }
 
 }  // namespace
