@@ -67,6 +67,7 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
   }
   simulations_ += tasks;
   std::vector<Results> out;
+  out.reserve(done.size());
   for (std::optional<Results>& r : done) out.push_back(r ? std::move(*r) : Results{});
   return out;
 }

@@ -26,7 +26,7 @@ std::string power_text(double c) {
   const double r = std::round(c);
   if (r == c) return std::to_string(static_cast<long long>(r));
   char text[16];
-  std::snprintf(text, sizeof text, "%.3g", c);
+  (void)std::snprintf(text, sizeof text, "%.3g", c);
   return text;
 }
 

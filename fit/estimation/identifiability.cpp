@@ -153,7 +153,7 @@ Finding correlation_finding(const std::vector<FreeParameter>& parameters, const 
   f.correlation = rho;
   f.determined.push_back(make_combination(c, parameters, fit));
   char r[16];
-  std::snprintf(r, sizeof r, "%+.3f", rho);
+  (void)std::snprintf(r, sizeof r, "%+.3f", rho);
   f.text = parameters[a].name + " and " + parameters[b].name + " are strongly correlated (" + r +
            "): the data fix mainly " + value_text(f.determined[0]) +
            ", much less each of them alone, so their standard errors are large. " + std::string(more_data) +

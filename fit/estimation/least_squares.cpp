@@ -26,8 +26,8 @@ class ProgressLine : public ceres::IterationCallback {
   explicit ProgressLine(std::ostream& out) : out_(out) {}
   ceres::CallbackReturnType operator()(const ceres::IterationSummary& s) override {
     char line[128];
-    std::snprintf(line, sizeof line, "iteration %3d  cost %.6e  step %.3e%s\n", s.iteration, s.cost, s.step_norm,
-                  s.iteration > 0 && !s.step_is_successful ? "  (rejected)" : "");
+    (void)std::snprintf(line, sizeof line, "iteration %3d  cost %.6e  step %.3e%s\n", s.iteration, s.cost, s.step_norm,
+                        s.iteration > 0 && !s.step_is_successful ? "  (rejected)" : "");
     out_ << line << std::flush;
     return ceres::SOLVER_CONTINUE;
   }
@@ -86,7 +86,9 @@ void compute_covariance(ceres::Problem& problem, double* block, LeastSquaresFit&
   const double variance = fit.ssr / fit.degrees_of_freedom;
   fit.covariance.resize(p, p);
   for (int a = 0; a < p; ++a)
-    for (int b = 0; b < p; ++b) fit.covariance(a, b) = variance * c[static_cast<std::size_t>(a * p + b)];
+    for (int b = 0; b < p; ++b)
+      fit.covariance(a, b) =
+          variance * c[static_cast<std::size_t>(a) * static_cast<std::size_t>(p) + static_cast<std::size_t>(b)];
 }
 
 }  // namespace

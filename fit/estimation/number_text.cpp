@@ -13,7 +13,7 @@ std::string shortest(double v) {
 
 std::string six_digits(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.6g", v);
+  (void)std::snprintf(text, sizeof text, "%.6g", v);
   return text;
 }
 

@@ -24,7 +24,7 @@ std::string csv_field(const std::string& s) {
 
 std::string number(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.10g", v);
+  (void)std::snprintf(text, sizeof text, "%.10g", v);
   return text;
 }
 

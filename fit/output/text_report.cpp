@@ -89,9 +89,9 @@ void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_
     for (std::size_t b = 0; b <= a; ++b) {
       char cell[16];
       if (s.correlation[a][b])
-        std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
+        (void)std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
       else
-        std::snprintf(cell, sizeof cell, "%s", "-");
+        (void)std::snprintf(cell, sizeof cell, "%s", "-");
       row += padded(cell, 8);
     }
     out << without_trailing_blanks(row) << '\n';
@@ -113,8 +113,8 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
     for (const std::string& w : s.warnings) write_wrapped(out, w, "- ", "  ");
   }
   char timing[160];
-  std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
-                s.iterations, s.evaluations, s.parameter_sets, s.seconds);
+  (void)std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
+                      s.iterations, s.evaluations, s.parameter_sets, s.seconds);
   out << "\nSolver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   out << "Written: " << s.files.fitted_deck << ", " << s.files.residuals << ", " << s.files.picture << '\n';

@@ -99,7 +99,7 @@ std::string csv_text(const std::vector<CsvObservation>& rows) {
   std::string out = "time,value,weight\n";
   char line[96];
   for (const CsvObservation& r : rows) {
-    std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g\n", r.time, r.value, r.weight);
+    (void)std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g\n", r.time, r.value, r.weight);
     out += line;
   }
   return out;
