@@ -29,9 +29,6 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-# Test programs whose failures tell most mutants apart are run first.
-PREFERRED_ORDER = ["kesta_golden_tests", "kesta_model_tests", "kesta_tests", "kesta_run_tests",
-                   "kesta_library_tests", "kesta_plot_tests"]
 PROGRAMS = ["kesta", "plot/kesta-plot"]  # programs the tests run as a user does
 
 
@@ -128,8 +125,7 @@ class Suite:
             is_gtest = any(a.startswith("--gtest_filter") for a in command)
             key = command[0] if is_gtest else "ctest:" + test["name"]
             self.groups.setdefault(key, []).append(test["name"])
-        rank = {name: i for i, name in enumerate(PREFERRED_ORDER)}
-        self.order = sorted(self.groups, key=lambda k: (k.startswith("ctest:"), rank.get(Path(k).name, 99), k))
+        self.order = sorted(self.groups, key=lambda k: (k.startswith("ctest:"), k))
         self.targets = sorted({Path(k).name for k in self.groups if not k.startswith("ctest:")} |
                               {Path(p).name for p in PROGRAMS})
         self.seconds = {}
@@ -163,6 +159,8 @@ class Suite:
                 self.seconds[key] = time.monotonic() - started
             if failed and fail_fast:
                 break
+        if changed is None:  # from now on the quickest programs first: a caught mutant costs least
+            self.order.sort(key=lambda k: (k.startswith("ctest:"), self.seconds.get(k, 0.0)))
         return failed
 
     def run_group(self, key, fail_fast, limit):
