@@ -1,9 +1,9 @@
 // Decks on the edges of the checks and of the model, and reads that fail,
 // through the built program.
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,13 @@ struct EdgeCase {
 // onto the edge of its check (stage only, so that any aquifer type may run).
 TEST(CheckEdges, ValuesOnTheEdgeAreJudgedAsTheChecksSay) {
   const EdgeCase cases[] = {
-      {"constant-head aquitard without conductivity", {{3, "0 0.5 1"}, {4, "1 1 1"}, {7, "0 2.0D-4 3. 0."}}, 1,
+      {"constant-head aquitard without conductivity",
+       {{3, "0 0.5 1"}, {4, "1 1 1"}, {7, "0 2.0D-4 3. 0."}},
+       1,
        kAquitardMessage},
-      {"impervious-layer aquitard without storage", {{3, "0 0.5 1"}, {4, "1 2 1"}, {7, "0.01 0 3. 0."}}, 1,
+      {"impervious-layer aquitard without storage",
+       {{3, "0 0.5 1"}, {4, "1 2 1"}, {7, "0.01 0 3. 0."}},
+       1,
        kAquitardMessage},
       {"well on the streambank", {{8, "2.5 -1.5 0."}}, 0, "RESULTS"},
       {"well on the valley wall", {{8, "1000. -1.5 0."}}, 0, "RESULTS"},
@@ -39,7 +43,8 @@ TEST(CheckEdges, ValuesOnTheEdgeAreJudgedAsTheChecksSay) {
       // exponent: a unit rise gives e^-708 times the sum of V(i)/i, the
       // inversion of 1/p, which is 1. e^-708 = 3.3075525e-308.
       {"the exponent cap",
-       {{3, "0 1. 0"}, {4, "0 0 0"}, {5, "1. 0. 0. 1."}, {6, "1. 1. 1."}, {8, "10000. 0. 0."}, {10, "2"}}, 0,
+       {{3, "0 1. 0"}, {4, "0 0 0"}, {5, "1. 0. 0. 1."}, {6, "1. 1. 1."}, {8, "10000. 0. 0."}, {10, "2"}},
+       0,
        "  0.100000D+01  0.33076-307"},
   };
   for (const EdgeCase& c : cases) {
@@ -66,8 +71,9 @@ TEST(ReadFailure, EndsWithErrorDuringRead) {
   // Address 0 of the program's own memory is never mapped: its first read fails.
   const RunResult deck = run_kesta(dir, "/proc/self/mem\nresults.txt\n\n");
   EXPECT_EQ(deck.status, 39);
-  EXPECT_EQ(deck.err, "kesta: severe (39): error during read, unit 15, file /proc/self/mem\n"
-                      "kesta: line 1 of /proc/self/mem cannot be read: Input/output error\n");
+  EXPECT_EQ(deck.err,
+            "kesta: severe (39): error during read, unit 15, file /proc/self/mem\n"
+            "kesta: line 1 of /proc/self/mem cannot be read: Input/output error\n");
 }
 
 // A results file named through /proc/PID/fd/N is one that program holds open:

@@ -16,15 +16,15 @@ Deck flood_wave() { return read_deck(testing::example_deck_path("flood-wave-conf
 
 // Every real value of the fixed lines, as a deck read back must hold them.
 std::vector<double> fixed_values(const Deck& d) {
-  return {d.DELT, d.XZERO, d.XLL, d.XAA, d.XSTREAM, d.AK, d.AS, d.AB, d.AKT, d.AST, d.ABT, d.ASYT, d.X, d.HINIT, d.TINIT};
+  return {d.DELT, d.XZERO, d.XLL, d.XAA,  d.XSTREAM, d.AK,    d.AS,   d.AB,
+          d.AKT,  d.AST,   d.ABT, d.ASYT, d.X,       d.HINIT, d.TINIT};
 }
 
 TEST(LibraryEdges, WrittenDecksReadBackValueForValue) {
   const std::pair<std::string, std::function<void(Deck&)>> cases[] = {
       {"a time step of one minute in days", [](Deck& d) { d.DELT = 1.0 / 1440.0; }},
       // 0.1 + 0.2 needs 17 digits: four of them fill exactly 80 columns.
-      {"a line of exactly 80 columns",
-       [](Deck& d) { d.XZERO = d.XAA = d.XSTREAM = 0.1 + 0.2, d.XLL = -(0.1 + 0.2); }},
+      {"a line of exactly 80 columns", [](Deck& d) { d.XZERO = d.XAA = d.XSTREAM = 0.1 + 0.2, d.XLL = -(0.1 + 0.2); }},
   };
   for (const auto& [what, change] : cases) {
     Deck deck = flood_wave();
@@ -60,8 +60,7 @@ TEST(LibraryEdges, SimulateOnTheEdges) {
       {"a recharge series shorter than NT", [](Deck& d) { d.RECH.resize(10); },
        "TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED."},
       // AK*DELT/(AS*XZERO**2) = 3 * 2.6e305 / (5e-5 * 156.25) ~ 1e308: twice that overflows.
-      {"a longest lag of two steps that overflows",
-       [](Deck& d) { d.DELT = 2.6e305, d.NT = 3; }, kTimeStep},
+      {"a longest lag of two steps that overflows", [](Deck& d) { d.DELT = 2.6e305, d.NT = 3; }, kTimeStep},
       // A leakage that overflows makes the seepage infinite; the head at a well on
       // the bank meets the exponent cap and stays finite.
       {"an overflowing leakage at a well on the bank",

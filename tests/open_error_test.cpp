@@ -15,8 +15,8 @@ TEST(OpenError, EachReasonHasItsStatus) {
     bool must_exist;  // the input deck
     IoError error;
   } cases[] = {
-      {EACCES, false, IoError::PermissionDenied}, {EPERM, true, IoError::PermissionDenied},
-      {ENOENT, true, IoError::FileNotFound},      {ENOENT, false, IoError::OpenFailure},
+      {EACCES, false, IoError::PermissionDenied},    {EPERM, true, IoError::PermissionDenied},
+      {ENOENT, true, IoError::FileNotFound},         {ENOENT, false, IoError::OpenFailure},
       {ENAMETOOLONG, false, IoError::FileNameError}, {EISDIR, false, IoError::OpenFailure},
   };
   for (const auto& c : cases) EXPECT_EQ(open_error_for(c.err, c.must_exist), c.error) << c.err;
