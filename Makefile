@@ -22,7 +22,7 @@ SANITIZER_OPTIONS = \
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build programs run test test-sanitize fuzz fuzz-build bench clean
+.PHONY: all build programs run test test-sanitize fuzz fuzz-build bench format format-check lint clean
 
 all: build
 
@@ -71,6 +71,24 @@ fuzz: fuzz-build
 
 bench: build
 	@$(BUILD)/bench/kesta_bench
+	@if [ -x $(BUILD)/bench/kesta_fit_bench ]; then $(BUILD)/bench/kesta_fit_bench; fi
+
+# One format for the whole tree (.clang-format), and clang-tidy's checks
+# (.clang-tidy) over the compile database of the ordinary build.
+FORMATTED = $(shell git ls-files '*.cpp' '*.hpp' | grep -v '^fuzz/corpus/')
+format:
+	@clang-format -i $(FORMATTED)
+
+format-check:
+	@scripts/needs lint
+	@clang-format --dry-run --Werror $(FORMATTED) && echo "format: every file as clang-format writes it"
+
+LINTED = $(shell git ls-files '*.cpp' | grep -E '^(io|model|input|report|api|driver|plot|fit)/' | grep -v '/tests/')
+lint: build
+	@scripts/needs lint
+	@printf '%s\n' $(LINTED) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2> $(BUILD)/lint.log || \
+	  { grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated' $(BUILD)/lint.log; exit 1; }
+	@echo "lint: no finding"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out

@@ -9,6 +9,7 @@
 #include "model_fixture.hpp"
 #include "io/output_unit.hpp"
 #include "model/dimensionless.hpp"
+#include "model/inversion_error.hpp"
 #include "model/lag_sums.hpp"
 #include "model/stehfest.hpp"
 #include "model/step_response.hpp"
@@ -101,6 +102,49 @@ void BM_WholeComputationWithTable(benchmark::State& bench) {
   std::filesystem::remove(plot_name);
 }
 BENCHMARK(BM_WholeComputationWithTable)->ArgName("NT")->Arg(99999)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A plain simulation against the estimate of its inversion error at the deck's
+// NS, and against the search of NS 6-18 the warning adds; args: IAQ, IXL, NT.
+// The estimate is to cost at most twice the simulation.
+void BM_Simulation(benchmark::State& bench) {
+  Deck deck;
+  testing::fill_deck(deck, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2,
+                            static_cast<int>(bench.range(2)), 16});
+  const testing::ModelRun m = testing::prepare_model(deck);
+  for (auto _ : bench) {
+    const Results r = superpose(m.deck, m.derived, m.inversion);
+    benchmark::DoNotOptimize(r.bank_volume.data());
+  }
+}
+
+void BM_InversionError(benchmark::State& bench) {
+  Deck deck;
+  testing::fill_deck(deck, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2,
+                            static_cast<int>(bench.range(2)), 16});
+  const testing::ModelRun m = testing::prepare_model(deck);
+  for (auto _ : bench) {
+    const std::vector<InversionError> e = inversion_errors(m.deck, m.derived, {16});
+    benchmark::DoNotOptimize(e.front().head.data());
+  }
+}
+
+void BM_NsSearch(benchmark::State& bench) {
+  Deck deck;
+  testing::fill_deck(deck, {static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)), 1, 2,
+                            static_cast<int>(bench.range(2)), 16});
+  const testing::ModelRun m = testing::prepare_model(deck);
+  for (auto _ : bench) {
+    const std::vector<InversionError> e = inversion_errors(m.deck, m.derived, {6, 8, 10, 12, 14, 16, 18});
+    benchmark::DoNotOptimize(e.front().head.data());
+  }
+}
+
+#define KESTA_ACCURACY_ARGS                                                                              \
+  ArgNames({"IAQ", "IXL", "NT"})->ArgsProduct({{0, 3}, {0, 1}, {100, 5000}})->Args({3, 1, 99999})->UseRealTime() \
+      ->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_Simulation)->KESTA_ACCURACY_ARGS;
+BENCHMARK(BM_InversionError)->KESTA_ACCURACY_ARGS;
+BENCHMARK(BM_NsSearch)->KESTA_ACCURACY_ARGS;
 
 void BM_EditReal(benchmark::State& state) {
   double x = 1234.5678;

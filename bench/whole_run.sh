@@ -27,7 +27,7 @@ for d in small nt1000 nt99999; do printf '%s.dat\n%s.txt\n%s.plt\n' "$d" "$d" "$
 
 median() {  # median seconds of a command with standard input from a file, over RUNS runs
   # hyperfine measures the shell that redirects the input and takes its start-up off.
-  hyperfine --runs "$1" --warmup 3 --export-json m.json "'$3' < $2 > /dev/null" > /dev/null 2>&1
+  hyperfine --runs "$1" --warmup 3 --export-json m.json "'$3' < $2 > /dev/null 2>&1" > /dev/null 2>&1
   awk -F: '/"median"/ { gsub(/[ ,]/, "", $2); print $2; exit }' m.json
 }
 ms() { awk -v s="$1" 'BEGIN { printf "%.2f ms", s * 1000 }'; }
@@ -38,7 +38,7 @@ echo "NT = 1000, NS = 20:  kesta $(ms "$k1000"), plain double loop $(ms "$d1000"
 
 # Two runs started at once, each timed alone by the shell, against one alone.
 pair="$(for r in $(seq 20); do
-  s=$(date +%s%N); "$kesta" < nt1000.answers > /dev/null & "$kesta" < nt1000.answers > /dev/null & wait; e=$(date +%s%N)
+  s=$(date +%s%N); "$kesta" < nt1000.answers > /dev/null 2>&1 & "$kesta" < nt1000.answers > /dev/null 2>&1 & wait; e=$(date +%s%N)
   echo $(( e - s ))
 done | sort -n | sed -n 10p)"
 echo "two runs at once: $(awk -v p="$pair" -v one="$k1000" 'BEGIN { printf "%.2f ms, %.2f of one alone", p / 1e6, p / 1e9 / one }')"
@@ -49,5 +49,6 @@ echo "start-up: 4-step deck $(ms "$small"), /bin/true $(ms "$tru"), difference $
 
 big="$(median 10 nt99999.answers "$kesta")"
 echo "NT = 99,999, NS = 20: whole run $(ms "$big") (median)"
-peak="$( { /usr/bin/time -f '%M' "$kesta" < nt99999.answers > /dev/null; } 2>&1 | tail -n 1)"
+/usr/bin/time -f "%M" -o memory.txt "$kesta" < nt99999.answers > /dev/null 2>&1
+peak="$(tail -n 1 memory.txt)"
 echo "peak memory at NT = 99,999: $(awk -v k="$peak" 'BEGIN { printf "%.1f MB", k / 1024 }')"

@@ -1,13 +1,16 @@
 #include "driver/driver.hpp"
 
 #include <cstdio>
+#include <string>
 
 #include "driver/file_dialogue.hpp"
 #include "driver/input_phase.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
+#include "model/inversion_error.hpp"
 #include "model/superposition.hpp"
+#include "report/accuracy_warning.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/not_finite_report.hpp"
 #include "report/results_report.hpp"
@@ -21,7 +24,16 @@ Outcome write_failure(const FileChannels& files) {
   return files.plot.status();
 }
 
-Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done) {
+// The console warning when the inversion's error reaches the printed digits,
+// with the NS that does better; "" when every digit holds.
+std::string inversion_warning(const Deck& deck, const Derived& derived, const Results& results) {
+  const InversionError error = inversion_errors(deck, derived, {deck.NS}).front();
+  const PrintedAccuracy accuracy = check_printed(results, error);
+  if (accuracy.all_digits_correct()) return "";
+  return accuracy_warning(results, accuracy, advise_ns(deck, derived, results, error));
+}
+
+Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, std::string& warning) {
   if (auto stop = file_dialogue(files, console)) return stop;
   dialogue_done = true;
 
@@ -42,7 +54,9 @@ Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done) {
   const Results results = superpose(deck, derived, inversion);
   if (auto found = first_non_finite_result(results)) return stop_not_finite(files.report, *found);
   write_results_table(results, files.report, files.plot.is_open() ? &files.plot : nullptr);
-  return write_failure(files);
+  if (auto stop = write_failure(files)) return stop;
+  warning = inversion_warning(deck, derived, results);
+  return std::nullopt;
 }
 
 // Whether the run's outputs are put in place of the former files: not when it
@@ -72,8 +86,9 @@ int finish(FileChannels& files, const Outcome& stop, bool dialogue_done, Console
                      files.report.name() + "\n";
   }
   if (!end.diagnostic.empty()) {
-    std::fputs(end.diagnostic.c_str(), console.err);
-    std::fflush(console.err);
+    // When the error stream itself is gone there is nobody left to tell.
+    (void)std::fputs(end.diagnostic.c_str(), console.err);
+    (void)std::fflush(console.err);
   }
   return end.status;
 }
@@ -84,8 +99,15 @@ int run_kesta(Console& console, PendingFiles* pending) {
   FileChannels files;
   files.pending = pending;
   bool dialogue_done = false;
-  const Outcome stop = run_phases(files, console, dialogue_done);
-  return finish(files, stop, dialogue_done, console);
+  std::string warning;
+  const Outcome stop = run_phases(files, console, dialogue_done, warning);
+  const int status = finish(files, stop, dialogue_done, console);
+  // Only a complete run warns, after its files are in place.
+  if (status == 0 && !warning.empty()) {
+    (void)std::fputs(warning.c_str(), console.err);  // a lost warning changes no result
+    (void)std::fflush(console.err);
+  }
+  return status;
 }
 
 }  // namespace kesta

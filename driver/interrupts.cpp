@@ -17,7 +17,8 @@ sigset_t interrupt_signals() {
 }  // namespace
 
 InterruptGuard::InterruptGuard(PendingFiles& pending) : pending_(pending) {
-  std::signal(SIGPIPE, SIG_IGN);
+  // SIGPIPE always has a handler slot: the call cannot fail for it.
+  (void)std::signal(SIGPIPE, SIG_IGN);
   const sigset_t set = interrupt_signals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   running_ = pthread_create(&thread_, nullptr, &InterruptGuard::watch, this) == 0;
@@ -30,7 +31,9 @@ InterruptGuard::~InterruptGuard() {
     ending_ = true;
   }
   // Wakes the watcher, which sees that the run is ending and returns.
-  pthread_kill(thread_, SIGTERM);
+  // The watcher waits for exactly this signal, blocked in every thread: it ends
+  // no thread, it only wakes the sigwait.
+  pthread_kill(thread_, SIGTERM);  // NOLINT(bugprone-bad-signal-to-kill-thread)
   pthread_join(thread_, nullptr);
 }
 
@@ -43,12 +46,12 @@ void* InterruptGuard::watch(void* self) {
   if (guard.ending_) return nullptr;
   guard.pending_.remove_all();
   // End by the signal itself, with its default action, from this thread.
-  std::signal(signal, SIG_DFL);
+  (void)std::signal(signal, SIG_DFL);  // a signal that sigwait returned has a slot
   sigset_t just_this;
   sigemptyset(&just_this);
   sigaddset(&just_this, signal);
   pthread_sigmask(SIG_UNBLOCK, &just_this, nullptr);
-  raise(signal);
+  (void)raise(signal);
   return nullptr;  // not reached: the default action ends the process
 }
 

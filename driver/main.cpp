@@ -16,13 +16,14 @@ int main(int argc, char** argv) {
   const kesta::CommandLine line = kesta::read_command_line(std::vector<std::string>(argv + 1, argv + argc));
   switch (line.action) {
     case kesta::CommandLine::Action::Help:
-      std::fputs(kesta::usage_text().c_str(), stdout);
+      // Help and version text on a console that is gone: nothing else to do.
+      (void)std::fputs(kesta::usage_text().c_str(), stdout);
       return 0;
     case kesta::CommandLine::Action::Version:
-      std::puts("kesta " KESTA_VERSION);
+      (void)std::puts("kesta " KESTA_VERSION);
       return 0;
     case kesta::CommandLine::Action::Misuse:
-      std::fprintf(stderr, "kesta: %s; try kesta --help\n", line.complaint.c_str());
+      (void)std::fprintf(stderr, "kesta: %s; try kesta --help\n", line.complaint.c_str());
       return kMisuse;
     case kesta::CommandLine::Action::Run:
       break;

@@ -94,7 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string plot_text = plot.contents();
   const bool calculated = ends_with(console_out.contents(), "\r\n   Calculating aquifer responses ...\r\n\r\n");
   if (status == 0) {
-    if (!diagnostic.empty() || !calculated) std::abort();
+    // A complete run may only warn that the inversion's error reaches printed digits.
+    for (std::size_t at = 0; at < diagnostic.size(); at = diagnostic.find('\n', at) + 1)
+      if (diagnostic.compare(at, 16, "kesta: warning: ") != 0 || diagnostic.find('\n', at) == std::string::npos)
+        std::abort();
+    if (!calculated) std::abort();
     check_complete(report_text, plot_text);
   } else if (status == 1) {
     // A rejected deck: one line on standard error, no row in the plot file, and

@@ -97,7 +97,7 @@ Outcome InputUnit::open(int number, std::string_view name) {
   }
   struct stat info {};
   if (::fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(stream);
+    (void)std::fclose(stream);  // only opened for reading: nothing to lose
     return severe(IoError::OpenFailure, number, name_, "the input deck is a folder, not a file");
   }
   dev_ = info.st_dev;
@@ -133,7 +133,7 @@ Outcome InputUnit::read(int width, std::string& record) {
 }
 
 void InputUnit::close() {
-  if (stream_ != nullptr) std::fclose(stream_);
+  if (stream_ != nullptr) (void)std::fclose(stream_);  // only read: nothing to lose
   stream_ = nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include "model/lag_sums.hpp"
 #include "model/parallel_for.hpp"
 #include "model/step_response.hpp"
+#include "model/stresses.hpp"
 
 namespace kesta {
 namespace {
@@ -14,29 +15,6 @@ using Series = std::vector<double>;
 // Below this many lags more threads cost more than they save.
 constexpr int PARALLEL_MIN_LAGS = 256;
 constexpr int LAGS_PER_CHUNK = 64;
-
-// Stress values that drive the head and the seepage, by stress type; entry k is
-// time step k (entry 0 unused), so the formulas read as the model writes them.
-void set_stresses(const Deck& deck, Series& HSTRESS, Series& QSTRESS) {
-  for (int k = 1; k <= deck.NT; ++k) {
-    const double stage = deck.STAGE[static_cast<std::size_t>(k - 1)];
-    const double rech = deck.RECH[static_cast<std::size_t>(k - 1)];
-    switch (deck.ISTRESS) {
-      case 0:  // stream-stage fluctuations
-        HSTRESS[k] = stage;
-        QSTRESS[k] = stage;
-        break;
-      case 1:  // recharge or leakage through the aquitard
-        HSTRESS[k] = rech;
-        QSTRESS[k] = -rech;
-        break;
-      default:  // both
-        HSTRESS[k] = stage + rech;
-        QSTRESS[k] = stage - rech;
-        break;
-    }
-  }
-}
 
 }  // namespace
 

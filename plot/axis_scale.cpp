@@ -90,12 +90,12 @@ std::vector<std::string> tick_labels(const AxisScale& axis, const std::vector<do
   for (double v : ticks) {
     if (scientific) {
       const int digits = std::clamp(largest_exponent - step_exponent, 0, 15);
-      std::snprintf(text, sizeof text, "%.*E", digits, v);
+      (void)std::snprintf(text, sizeof text, "%.*E", digits, v);
       std::string s = text;
       if (v == 0.0) s = "0";
       labels.push_back(s);
     } else {
-      std::snprintf(text, sizeof text, "%.*f", std::max(0, -step_exponent), v);
+      (void)std::snprintf(text, sizeof text, "%.*f", std::max(0, -step_exponent), v);
       std::string s = text;
       if (s.find_first_not_of("-0.") == std::string::npos) s = "0";  // no "-0.0"
       labels.push_back(s);

@@ -18,7 +18,7 @@ bool same_time(double printed, double computed) {
 
 std::string number_text(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.7G", v);
+  (void)std::snprintf(text, sizeof text, "%.7G", v);
   return text;
 }
 

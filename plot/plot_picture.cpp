@@ -100,14 +100,14 @@ std::string shown_name(std::string_view name) {
 
 std::string number_text(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.6G", v);
+  (void)std::snprintf(text, sizeof text, "%.6G", v);
   return text;
 }
 
 // Exact, for the data attributes that tests and scripts read back.
 std::string exact_text(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.17G", v);
+  (void)std::snprintf(text, sizeof text, "%.17G", v);
   return text;
 }
 

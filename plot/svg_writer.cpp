@@ -25,7 +25,7 @@ std::string xml_escaped(std::string_view text) {
 
 std::string px(double v) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", v);
+  (void)std::snprintf(text, sizeof text, "%.1f", v);
   std::string s = text;
   if (s == "-0.0") s = "0.0";
   return s;

@@ -53,7 +53,7 @@ TEST(CommandLine, HelpVersionAndMisuse) {
   const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
       {{"--help"}, 0, "Usage: kesta ", ""},
       {{"-h"}, 0, "Usage: kesta ", ""},
-      {{"--version"}, 0, "kesta 1.0\n", ""},
+      {{"--version"}, 0, "kesta ", ""},  // the number itself: Version.EveryProgramSaysTheSame
       {{"deck.dat"}, 2, "", "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
       {{"a", "b", "c", "d"}, 2, "", "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
       {{"--plot", "x"}, 2, "", "kesta: unknown option --plot; try kesta --help\n"},

@@ -26,6 +26,25 @@ std::string first_difference(const std::string& expected, const std::string& act
   return "line " + std::to_string(line) + "\n  golden: " + line_at(expected) + "\n  run:    " + line_at(actual);
 }
 
+// What each example's warning names: the printed columns the inversion's error
+// reaches (by more than half a unit of the last digit) and whether seepage sinks
+// below its error floor. Checked against the closed forms where they exist: the
+// printed heads of unit-step-confined (2 values), flood-wave-confined (35) and
+// finite-width-confined (58 heads, 69 seepages) do differ from the exact ones by
+// more than half a unit. Only the leaky-constant-head heads are large enough
+// (52.9 m, last digit 1e-3 m) to hide the NS = 16 error.
+struct ExpectedWarning {
+  bool head, seepage, floor;
+};
+
+ExpectedWarning expected_warning(const std::string& name) {
+  if (name == "leaky-constant-head") return {false, false, false};
+  if (name == "unit-step-confined" || name == "flood-wave-confined") return {true, false, false};
+  if (name == "flood-wave-streambank" || name == "daily-stage-record") return {true, true, false};
+  if (name == "leaky-impervious-layer" || name == "water-table-recharge") return {false, true, true};
+  return {true, true, true};  // finite-width-confined and the water table with stage
+}
+
 class GoldenRun : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenRun, ReportAndPlotFileMatchTheGoldens) {
@@ -34,7 +53,11 @@ TEST_P(GoldenRun, ReportAndPlotFileMatchTheGoldens) {
   write_file(folder / (name + ".dat"), read_file(example_deck_path(name)));
   const RunResult run = run_kesta(folder, name + ".dat\nresults.txt\nplot.txt\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(only_warnings(run.err)) << run.err;
+  const ExpectedWarning expected = expected_warning(name);
+  EXPECT_EQ(run.err.find("warning: head:") != std::string::npos, expected.head) << run.err;
+  EXPECT_EQ(run.err.find("warning: seepage:") != std::string::npos, expected.seepage) << run.err;
+  EXPECT_EQ(run.err.find("error floor") != std::string::npos, expected.floor) << run.err;
   ASSERT_TRUE(file_exists(golden_report_path(name))) << "no golden report for " << name;
   ASSERT_TRUE(file_exists(golden_plot_path(name))) << "no golden plot file for " << name;
   EXPECT_EQ(first_difference(read_file(golden_report_path(name)), read_file(folder / "results.txt")), "")

@@ -1,6 +1,7 @@
 // The public library as another program uses it: decks read and written, every
 // class of unreadable deck as a DeckError, checks as exceptions, results that are
 // the program's printed numbers, and simulations on several threads at once.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <filesystem>
@@ -152,6 +153,39 @@ TEST(Simulate, ChecksAndOverflowsAreInvalidArguments) {
       EXPECT_EQ(std::string(e.what()), message);
     }
   }
+}
+
+// The estimate refuses what simulate refuses, before any arithmetic.
+TEST(InversionError, RefusesTheDecksSimulateRefuses) {
+  Deck deck = read_deck(testing::example_deck_path("finite-width-confined"));
+  const std::function<void(Deck&)> changes[] = {[](Deck& d) { d.AK = 0.0; }, [](Deck& d) { d.NS = 30; },
+                                                [](Deck& d) { d.STAGE.resize(10); },
+                                                [](Deck& d) { d.DELT = 1e-320; }};
+  for (const auto& change : changes) {
+    Deck bad = deck;
+    change(bad);
+    const std::string message = first_problem(bad).value_or("a deck whose time step does not invert");
+    EXPECT_THROW(inversion_error(bad), std::invalid_argument) << message;
+    EXPECT_THROW(recommend_ns(bad), std::invalid_argument) << message;
+  }
+}
+
+// The library's estimate and advice are the program's: the NS its warning names
+// for the unit rise, and an error per printed step that the advice removes.
+TEST(InversionError, LibraryAdvisesTheNsTheProgramNames) {
+  const Deck deck = read_deck(testing::example_deck_path("unit-step-confined"));
+  testing::TempFolder dir;
+  testing::write_file(dir / "deck.dat", testing::read_file(testing::example_deck_path("unit-step-confined")));
+  const testing::RunResult run = testing::run_kesta(dir, "deck.dat\nresults.txt\n\n");
+  const NsAdvice advice = recommend_ns(deck);
+  EXPECT_EQ(advice.values_off, 0);
+  EXPECT_NE(run.err.find("NS = " + std::to_string(advice.NS) + " prints correct digits"), std::string::npos)
+      << run.err;
+  const InversionError error = inversion_error(deck);
+  ASSERT_EQ(error.head.size(), static_cast<std::size_t>(deck.NT));
+  EXPECT_EQ(error.NS, deck.NS);
+  EXPECT_EQ(error.head[0], 0.0);
+  EXPECT_GT(std::fabs(error.head[2]), 0.5e-5);  // the head the warning names at time 2
 }
 
 // Four decks on four threads at once give the bits they give one by one.

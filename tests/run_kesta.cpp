@@ -30,6 +30,12 @@ void write_file(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+bool only_warnings(const std::string& err) {
+  for (std::size_t at = 0; at < err.size(); at = err.find('\n', at) + 1)
+    if (err.compare(at, 16, "kesta: warning: ") != 0 || err.find('\n', at) == std::string::npos) return false;
+  return true;
+}
+
 bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string source_path(const std::string& relative) { return std::string(KESTA_SOURCE_DIR) + "/" + relative; }

@@ -31,6 +31,10 @@ RunResult run_kesta(const TempFolder& folder, const std::string& answers);
 RunResult run_kesta_with(const TempFolder& folder, const std::vector<std::string>& arguments,
                          const std::string& answers = "");
 
+// Whether every line of a run's standard error is a warning line, the only
+// thing a complete run may write there ("" is such a text).
+bool only_warnings(const std::string& err);
+
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "kesta/accuracy.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/errors.hpp"
@@ -36,5 +37,16 @@ Derived derived(const Deck& deck);
 // for a deck that fails a check, or with the report's message when a derived
 // parameter or a result is not a finite number.
 Results simulate(const Deck& deck);
+
+// The Stehfest inversion's own error in the head and seepage of every step at
+// the deck's NS (printed value minus exactly inverted value), estimated against
+// an independent contour inversion of the same Laplace-domain functions. Costs
+// about as much as simulate; throws as simulate does.
+InversionError inversion_error(const Deck& deck);
+
+// The NS from 6 to 18 whose printed head and seepage are off least (by half a
+// unit of the last printed digit, as the results table prints them); ties go to
+// the order with the most margin. Costs a few simulations; throws as simulate does.
+NsAdvice recommend_ns(const Deck& deck);
 
 }  // namespace kesta

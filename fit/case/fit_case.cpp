@@ -1,0 +1,126 @@
+#include "fit/case/fit_case.hpp"
+
+#include <cmath>
+#include <filesystem>
+
+#include "fit/estimation/number_text.hpp"
+#include "fit/input/fit_error.hpp"
+
+namespace kesta::fit {
+
+namespace {
+
+// An observation this little outside the computed times is rounding in the
+// CSV (8.000000001 for 8), and takes the end value.
+constexpr double kTimeSlack = 1e-9;
+
+Deck read_checked_deck(const FitFile& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file.deck_path, ec))
+    throw FitInputError(file.shown_name, file.deck_line, "deck: '" + file.deck + "' is not a readable file");
+  const std::string shown = file.deck_path.string();
+  Deck deck;
+  try {
+    deck = read_deck(file.deck_path);
+  } catch (const DeckError& e) {
+    // The reader's message names the deck's line and file itself.
+    if (e.line() > 0) throw FitInputError::located(shown, e.line(), e.what());
+    throw FitInputError(shown, 0, e.what());
+  } catch (const std::exception& e) {
+    throw FitInputError(shown, 0, e.what());
+  }
+  if (const auto problem = first_problem(deck)) throw FitInputError(shown, 0, *problem);
+  if (deck.NT < 2)
+    throw FitInputError(shown, 0, "the deck computes " + std::to_string(std::max(deck.NT, 0)) +
+                                      " time steps (NT); a fit needs at least two");
+  return deck;
+}
+
+void check_times(const std::vector<CsvObservation>& rows, const std::string& shown, const Deck& deck) {
+  const double first = deck.TINIT;
+  const double last = deck.TINIT + (deck.NT - 1) * deck.DELT;
+  const double slack = kTimeSlack * std::max(deck.DELT, std::abs(last));
+  for (const CsvObservation& row : rows) {
+    if (row.time < first - slack || row.time > last + slack)
+      throw FitInputError(shown, row.line, "time " + shortest(row.time) + " lies outside the computed times " +
+                                                  shortest(first) + " to " + shortest(last) +
+                                                  " (TINIT to TINIT + (NT - 1)*DELT of the deck)");
+  }
+}
+
+ObservationSet read_set(const ObservationSpec& spec, const FitFile& file, const Deck& deck) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(spec.path, ec))
+    throw FitInputError(file.shown_name, spec.line, "file: '" + spec.file + "' is not a readable file");
+  ObservationSet set{spec.file, spec.kind, spec.distance.value_or(deck.X), {}};
+  if (spec.kind == Kind::Head) {
+    Deck at_well = deck;
+    at_well.X = set.distance;
+    if (const auto problem = first_problem(at_well)) {
+      const int line = spec.distance ? spec.distance_line : spec.line;
+      throw FitInputError(file.shown_name, line, "distance " + shortest(set.distance) +
+                                                     " does not suit the deck: " + *problem);
+    }
+  }
+  set.rows = read_observation_csv(spec.path, spec.path.string());
+  check_times(set.rows, spec.path.string(), deck);
+  return set;
+}
+
+// The deck must stay valid over the whole box of bounds, at every well.
+void check_deck_at(const FitCase& c, const ParameterSpec& spec, std::string_view key, double value) {
+  Deck deck = c.deck;
+  deck.*(spec.info->field) = value;
+  for (const ObservationSet& set : c.sets) {
+    deck.X = set.distance;
+    if (const auto problem = first_problem(deck))
+      throw FitInputError(c.file.shown_name, spec.line, "parameters." + std::string(spec.info->name) + " " +
+                                                            std::string(key) + " = " + shortest(value) +
+                                                            " makes the deck invalid: " + *problem);
+  }
+}
+
+FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
+  const ParameterInfo& info = *spec.info;
+  if (const auto reason = unused_reason(info, c.deck)) throw FitInputError(c.file.shown_name, spec.line, *reason);
+  FreeParameter p{std::string(info.name), info.scale, spec.initial.value_or(c.deck.*(info.field))};
+  if (spec.min) p.min = *spec.min;
+  if (spec.max) p.max = *spec.max;
+  const std::string name = "parameters." + std::string(info.name);
+  if (!spec.initial && (p.initial < p.min || p.initial > p.max))
+    throw FitInputError(c.file.shown_name, spec.line, name + ": the deck's value " + shortest(p.initial) +
+                                                          " lies outside the bounds min ... max; give an initial");
+  check_deck_at(c, spec, "initial", p.initial);
+  if (spec.min) check_deck_at(c, spec, "min", *spec.min);
+  if (spec.max) check_deck_at(c, spec, "max", *spec.max);
+  return p;
+}
+
+}  // namespace
+
+FitCase load_fit_case(FitFile file) {
+  Deck deck = read_checked_deck(file);
+  std::vector<ObservationSet> sets;
+  for (const ObservationSpec& spec : file.observations) sets.push_back(read_set(spec, file, deck));
+  return assemble_fit_case(std::move(file), std::move(deck), std::move(sets));
+}
+
+FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets) {
+  FitCase c;
+  c.file = std::move(file);
+  c.deck = std::move(deck);
+  c.sets = std::move(sets);
+  for (const ParameterSpec& spec : c.file.parameters) {
+    c.parameters.push_back(spec.info);
+    c.free.push_back(free_parameter(c, spec));
+  }
+  for (const ObservationSet& set : c.sets) {
+    for (const CsvObservation& row : set.rows) {
+      c.observed.value.push_back(row.value);
+      c.observed.weight.push_back(row.weight);
+    }
+  }
+  return c;
+}
+
+}  // namespace kesta::fit

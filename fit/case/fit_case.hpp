@@ -1,0 +1,41 @@
+#pragma once
+// A fit ready to run: the starting deck, the observation sets read and checked
+// against it, and the free parameters with their starting values and bounds.
+#include <string>
+#include <vector>
+
+#include "fit/estimation/batch_model.hpp"
+#include "fit/input/fit_file.hpp"
+#include "fit/input/observation_csv.hpp"
+#include "fit/input/parameters.hpp"
+#include "kesta/kesta.hpp"
+
+namespace kesta::fit {
+
+struct ObservationSet {
+  std::string name;       // the file as written in the fit file
+  Kind kind = Kind::Head;
+  double distance = 0.0;  // X of the well (for seepage the deck's X, unused)
+  std::vector<CsvObservation> rows;
+};
+
+struct FitCase {
+  FitFile file;
+  Deck deck;  // as read: the starting values and the stress series
+  std::vector<ObservationSet> sets;
+  std::vector<const ParameterInfo*> parameters;  // the free ones, in table order
+  std::vector<FreeParameter> free;
+  Observed observed;  // every set's rows, set after set
+
+  std::size_t observation_count() const { return observed.value.size(); }
+};
+
+// Reads the deck and the observation files that the fit file names and checks
+// everything against the deck. Throws FitInputError naming the file and line.
+FitCase load_fit_case(FitFile file);
+
+// The fit case from a deck and observation sets already read and checked:
+// checks the parameters against the deck and gathers the observations.
+FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets);
+
+}  // namespace kesta::fit

@@ -1,0 +1,46 @@
+#pragma once
+// The residuals of all observations as one Ceres cost function, with the
+// Jacobian by central differences in solver coordinates. Every parameter set
+// of one Jacobian goes to the model in one batch.
+#include <ceres/cost_function.h>
+
+#include <vector>
+
+#include "fit/estimation/batch_model.hpp"
+
+namespace kesta::fit {
+
+class CentralDifferenceCost : public ceres::CostFunction {
+ public:
+  CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model);
+
+  bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override;
+
+  // Deck values of a point in solver coordinates.
+  std::vector<double> natural(const double* internal) const;
+  // Parameter sets handed to the model so far.
+  long parameter_sets() const { return parameter_sets_; }
+  // The simulated values at the last point evaluated.
+  const std::vector<double>& last_simulated() const { return cache_.simulated; }
+
+ private:
+  struct Cache {
+    std::vector<double> point;
+    std::vector<double> simulated;
+    std::vector<double> jacobian;  // row-major n x p, empty until asked for
+  };
+
+  double step(std::size_t i, double x) const;
+  bool fill_jacobian(const std::vector<double>& point, const std::vector<std::vector<double>>& plus,
+                     const std::vector<std::vector<double>>& minus, const std::vector<double>& centre) const;
+
+  std::vector<FreeParameter> parameters_;
+  Observed observed_;
+  BatchModel model_;
+  // Ceres evaluates an accepted point a second time for its Jacobian; the
+  // cache saves that second run of the model.
+  mutable Cache cache_;
+  mutable long parameter_sets_ = 0;
+};
+
+}  // namespace kesta::fit

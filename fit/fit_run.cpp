@@ -1,0 +1,64 @@
+#include "fit/fit_run.hpp"
+
+#include <chrono>
+#include <stdexcept>
+
+#include "fit/case/deck_model.hpp"
+#include "fit/case/fit_case.hpp"
+#include "fit/input/fit_error.hpp"
+#include "fit/output/fit_summary.hpp"
+#include "fit/output/json_report.hpp"
+#include "fit/output/output_files.hpp"
+#include "fit/output/text_report.hpp"
+
+namespace kesta::fit {
+
+namespace {
+
+// Some of the deck's messages run over several lines in the report; an error
+// of kesta-fit is always one line.
+std::string one_line(std::string message) {
+  for (char& c : message)
+    if (c == '\n' || c == '\r') c = ' ';
+  return message;
+}
+
+}  // namespace
+
+int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  FitCase fit_case;
+  try {
+    fit_case = load_fit_case(read_fit_file(options.fit_file));
+  } catch (const FitInputError& e) {
+    err << "kesta-fit: " << one_line(e.what()) << '\n';
+    return kBadInput;
+  }
+
+  const DeckModel model(fit_case);
+  const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
+  SolverOptions solver{fit_case.file.max_iterations, options.quiet ? nullptr : &err};
+  const auto start = std::chrono::steady_clock::now();
+  LeastSquaresFit fit;
+  try {
+    fit = fit_least_squares(fit_case.free, fit_case.observed, batch, solver);
+  } catch (const std::runtime_error& e) {
+    err << "kesta-fit: " << fit_case.file.shown_name << ": " << one_line(e.what()) << '\n';
+    return kBadInput;
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  const FitSummary summary = summarize(fit_case, fit, model.simulations(), elapsed.count());
+
+  try {
+    write_output_files(summary.files, write_deck(model.deck_with(fit.estimate)), residuals_csv(fit_case, fit),
+                       fit_picture(fit_case, model, fit));
+  } catch (const std::exception& e) {
+    err << "kesta-fit: " << one_line(e.what()) << '\n';
+    return kWriteFailed;
+  }
+  if (options.json) write_json_report(summary, out);
+  else write_text_report(summary, out);
+  out.flush();
+  return fit.converged ? kConverged : kNotConverged;
+}
+
+}  // namespace kesta::fit

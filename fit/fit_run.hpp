@@ -1,0 +1,22 @@
+#pragma once
+// One run of kesta-fit: read, fit, write the files, report.
+#include <filesystem>
+#include <ostream>
+
+namespace kesta::fit {
+
+struct RunOptions {
+  std::filesystem::path fit_file;
+  bool json = false;
+  bool quiet = false;  // no progress lines
+};
+
+// Exit statuses.
+inline constexpr int kConverged = 0;
+inline constexpr int kNotConverged = 1;  // everything reported and written all the same
+inline constexpr int kBadInput = 2;      // one line on the error stream, nothing written
+inline constexpr int kWriteFailed = 3;
+
+int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kesta::fit

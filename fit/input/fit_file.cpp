@@ -1,0 +1,205 @@
+#include "fit/input/fit_file.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <toml++/toml.h>
+
+#include "fit/input/fit_error.hpp"
+#include "fit/estimation/number_text.hpp"
+
+namespace kesta::fit {
+
+namespace {
+
+constexpr int kMaxIterationsLimit = 10000;
+
+int line_of(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
+int line_of(const toml::key& key) { return static_cast<int>(key.source().begin.line); }
+
+// Reads one table, knowing which keys it may hold; every error names the key
+// and the line.
+class TableReader {
+ public:
+  TableReader(const toml::table& table, std::string where, const std::string& file)
+      : table_(table), where_(std::move(where)), file_(file) {}
+
+  void allow_only(std::initializer_list<std::string_view> keys, std::string_view hint) const {
+    for (const auto& [key, node] : table_) {
+      bool known = false;
+      for (std::string_view k : keys) known = known || key.str() == k;
+      if (!known)
+        throw FitInputError(file_, line_of(key), "unknown key '" + std::string(key.str()) + "' " + where_ + "; " +
+                                                     std::string(hint));
+    }
+  }
+
+  const toml::node* find(std::string_view key) const { return table_.get(key); }
+
+  [[noreturn]] void fail(const toml::node& node, std::string_view key, const std::string& message) const {
+    throw FitInputError(file_, line_of(node), name(key) + ": " + message);
+  }
+
+  std::optional<std::string> string(std::string_view key) const {
+    const toml::node* node = find(key);
+    if (!node) return std::nullopt;
+    if (!node->is_string()) fail(*node, key, "expected a string in quotes");
+    return node->value<std::string>();
+  }
+
+  std::optional<double> number(std::string_view key) const {
+    const toml::node* node = find(key);
+    if (!node) return std::nullopt;
+    if (!node->is_number()) fail(*node, key, "expected a number");
+    const double v = *node->value<double>();
+    if (!std::isfinite(v)) fail(*node, key, "expected a finite number");
+    return v;
+  }
+
+  int line(std::string_view key) const {
+    const toml::node* node = find(key);
+    return node ? line_of(*node) : line_of(table_);
+  }
+
+  std::string name(std::string_view key) const { return where_.empty() ? std::string(key) : where_ + " " + std::string(key); }
+
+ private:
+  const toml::table& table_;
+  std::string where_;
+  const std::string& file_;
+};
+
+ObservationSpec read_observation(const toml::node& node, std::size_t index, const std::string& file,
+                                 const std::filesystem::path& folder) {
+  const std::string where = "observations[" + std::to_string(index + 1) + "]";
+  const toml::table* table = node.as_table();
+  if (!table) throw FitInputError(file, line_of(node), where + ": expected a table of file, kind and distance");
+  const TableReader reader(*table, where, file);
+  reader.allow_only({"file", "kind", "distance"}, "an observation set has file, kind and distance");
+
+  ObservationSpec spec;
+  const std::optional<std::string> name = reader.string("file");
+  if (!name || name->empty()) throw FitInputError(file, line_of(*table), where + ": missing key 'file'");
+  spec.file = *name;
+  spec.path = folder / *name;
+  spec.line = reader.line("file");
+
+  const std::optional<std::string> kind = reader.string("kind");
+  if (!kind) throw FitInputError(file, line_of(*table), where + ": missing key 'kind' (\"head\" or \"seepage\")");
+  if (*kind == "head") spec.kind = Kind::Head;
+  else if (*kind == "seepage") spec.kind = Kind::Seepage;
+  else reader.fail(*reader.find("kind"), "kind", "expected \"head\" or \"seepage\", not \"" + *kind + "\"");
+
+  spec.distance = reader.number("distance");
+  spec.distance_line = reader.line("distance");
+  // Seepage is the flow through the streambank: a well distance would be ignored silently.
+  if (spec.distance && spec.kind == Kind::Seepage)
+    reader.fail(*reader.find("distance"), "distance", "not used for seepage, which is measured at the streambank");
+  return spec;
+}
+
+ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const std::string& file) {
+  const ParameterInfo* info = find_parameter(key.str());
+  if (!info)
+    throw FitInputError(file, line_of(key), "parameters: unknown parameter '" + std::string(key.str()) +
+                                                "'; can be estimated: " + estimable_names());
+  const std::string where = "parameters." + std::string(key.str());
+  const toml::table* table = node.as_table();
+  if (!table) throw FitInputError(file, line_of(node), where + ": expected a table such as { min = 1.0, max = 100.0 }");
+  const TableReader reader(*table, where, file);
+  reader.allow_only({"initial", "min", "max"}, "a parameter has initial, min and max");
+
+  ParameterSpec spec{info, reader.number("initial"), reader.number("min"), reader.number("max"), line_of(key)};
+  if (spec.min && spec.max && !(*spec.min < *spec.max))
+    reader.fail(*reader.find("min"), "min", "must be below max (" + shortest(*spec.max) + ")");
+  if (info->scale == Scale::Log) {
+    for (std::string_view k : {"initial", "min", "max"}) {
+      const std::optional<double> v = reader.number(k);
+      if (v && *v <= 0.0)
+        reader.fail(*reader.find(k), k, "must be positive: " + std::string(info->name) + " is estimated on a log scale");
+    }
+  }
+  if (spec.initial && ((spec.min && *spec.initial < *spec.min) || (spec.max && *spec.initial > *spec.max)))
+    reader.fail(*reader.find("initial"), "initial", "lies outside the bounds min ... max");
+  return spec;
+}
+
+int read_solver(const toml::table& table, const std::string& file) {
+  const TableReader reader(table, "solver", file);
+  reader.allow_only({"max_iterations"}, "the solver table has max_iterations");
+  const toml::node* node = reader.find("max_iterations");
+  if (!node) return FitFile{}.max_iterations;
+  if (!node->is_integer()) reader.fail(*node, "max_iterations", "expected a whole number");
+  const std::int64_t n = *node->value<std::int64_t>();
+  if (n < 1 || n > kMaxIterationsLimit)
+    reader.fail(*node, "max_iterations", "expected 1 to " + std::to_string(kMaxIterationsLimit));
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+std::string_view kind_name(Kind kind) { return kind == Kind::Head ? "head" : "seepage"; }
+
+FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
+  toml::table root;
+  try {
+    root = toml::parse(text, shown_name);
+  } catch (const toml::parse_error& e) {
+    throw FitInputError(shown_name, static_cast<int>(e.source().begin.line), std::string(e.description()));
+  }
+  FitFile fit;
+  fit.shown_name = shown_name;
+  const TableReader top(root, "", shown_name);
+  top.allow_only({"deck", "observations", "parameters", "solver"},
+                 "a fit file has deck, [[observations]], [parameters] and [solver]");
+
+  const std::optional<std::string> deck = top.string("deck");
+  if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
+  fit.deck = *deck;
+  fit.deck_path = folder / *deck;
+  fit.deck_line = top.line("deck");
+
+  const toml::node* observations = top.find("observations");
+  if (!observations) throw FitInputError(shown_name, 0, "missing [[observations]]: nothing to fit to");
+  const toml::array* list = observations->as_array();
+  if (!list) top.fail(*observations, "observations", "expected [[observations]] tables");
+  if (list->empty()) top.fail(*observations, "observations", "no observation sets");
+  for (std::size_t i = 0; i < list->size(); ++i)
+    fit.observations.push_back(read_observation(*list->get(i), i, shown_name, folder));
+
+  const toml::node* parameters = top.find("parameters");
+  if (!parameters) throw FitInputError(shown_name, 0, "missing [parameters]: nothing to estimate");
+  const toml::table* table = parameters->as_table();
+  if (!table) top.fail(*parameters, "parameters", "expected a table [parameters]");
+  std::map<std::string_view, ParameterSpec> by_name;
+  for (const auto& [key, node] : *table) {
+    ParameterSpec spec = read_parameter(key, node, shown_name);
+    by_name.emplace(spec.info->name, spec);
+  }
+  if (by_name.empty()) top.fail(*parameters, "parameters", "no parameter to estimate");
+  for (const ParameterInfo& p : estimable_parameters())
+    if (const auto it = by_name.find(p.name); it != by_name.end()) fit.parameters.push_back(it->second);
+
+  if (const toml::node* solver = top.find("solver")) {
+    const toml::table* s = solver->as_table();
+    if (!s) top.fail(*solver, "solver", "expected a table [solver]");
+    fit.max_iterations = read_solver(*s, shown_name);
+  }
+  return fit;
+}
+
+FitFile read_fit_file(const std::filesystem::path& path) {
+  const std::string shown = path.string();
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) throw FitInputError(shown, 0, "is a folder, not a fit file");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FitInputError(shown, 0, std::string("cannot be read: ") + std::strerror(errno));
+  std::ostringstream text;
+  text << in.rdbuf();
+  return parse_fit_file(text.str(), shown, path.parent_path());
+}
+
+}  // namespace kesta::fit

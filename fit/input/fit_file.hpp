@@ -1,0 +1,48 @@
+#pragma once
+// The fit file (TOML): the deck, the observation files and the parameters to
+// estimate, as written. Checks that need the deck or the observations come later.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fit/input/parameters.hpp"
+
+namespace kesta::fit {
+
+enum class Kind { Head, Seepage };
+
+std::string_view kind_name(Kind kind);
+
+struct ObservationSpec {
+  std::string file;             // as written in the fit file
+  std::filesystem::path path;   // relative to the fit file's folder
+  Kind kind = Kind::Head;
+  std::optional<double> distance;  // X of the well; nothing: the deck's X
+  int line = 0;                 // line of the entry's file key
+  int distance_line = 0;
+};
+
+struct ParameterSpec {
+  const ParameterInfo* info = nullptr;
+  std::optional<double> initial, min, max;  // nothing: the deck's value, no bound
+  int line = 0;
+};
+
+struct FitFile {
+  std::string shown_name;       // the fit file as named on the command line
+  std::string deck;             // as written
+  std::filesystem::path deck_path;
+  int deck_line = 0;
+  std::vector<ObservationSpec> observations;
+  std::vector<ParameterSpec> parameters;  // in the order of estimable_parameters()
+  int max_iterations = 100;
+};
+
+// Throws FitInputError naming the key and its line: unknown key, wrong type,
+// missing entry, min >= max, a value that is not finite.
+FitFile read_fit_file(const std::filesystem::path& path);
+FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);
+
+}  // namespace kesta::fit

@@ -1,0 +1,53 @@
+#pragma once
+// Everything a fit reports, gathered once for the text table, the JSON object
+// and the files.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fit/case/fit_case.hpp"
+#include "fit/estimation/estimates.hpp"
+#include "fit/estimation/identifiability.hpp"
+#include "fit/estimation/least_squares.hpp"
+
+namespace kesta::fit {
+
+struct SetSummary {
+  std::string name;
+  Kind kind = Kind::Head;
+  std::optional<double> distance;  // heads only
+  std::size_t count = 0;
+  double rmse = 0.0;           // of the weighted residuals
+  double mean_residual = 0.0;
+};
+
+struct OutputNames {
+  std::string fitted_deck, residuals, picture;
+};
+
+struct FitSummary {
+  std::string fit_file;
+  std::vector<Estimate> estimates;
+  std::vector<std::vector<std::optional<double>>> correlation;
+  std::vector<Finding> findings;
+  std::vector<SetSummary> sets;
+  std::size_t observations = 0;
+  double rmse = 0.0;
+  int degrees_of_freedom = 0;
+  int iterations = 0;
+  long evaluations = 0;      // runs of simulate
+  long parameter_sets = 0;
+  double seconds = 0.0;
+  bool converged = false;
+  std::string stop_reason;
+  std::vector<std::string> warnings;  // the findings' words and every other caveat
+  OutputNames files;
+};
+
+// Names of the files written next to the fit file: <fit>.fitted.dat and so on,
+// <fit> being the fit file without its extension.
+OutputNames output_names(const std::string& fit_file);
+
+FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, long evaluations, double seconds);
+
+}  // namespace kesta::fit

@@ -1,0 +1,99 @@
+#include "fit/output/json_report.hpp"
+
+#include <nlohmann/json.hpp>
+
+namespace kesta::fit {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json optional_number(const std::optional<double>& v) { return v ? Json(*v) : Json(nullptr); }
+
+Json interval(const std::optional<std::pair<double, double>>& ci) {
+  return ci ? Json::array({ci->first, ci->second}) : Json(nullptr);
+}
+
+Json combination(const Combination& c) {
+  return {{"expression", c.expression},
+          {"value", c.value},
+          {"std_error", optional_number(c.std_error)},
+          {"ci95", interval(c.ci95)}};
+}
+
+std::string_view finding_kind(Finding::Kind kind) {
+  switch (kind) {
+    case Finding::Kind::NotSeparable: return "not_separable";
+    case Finding::Kind::NoEffect: return "no_effect";
+    case Finding::Kind::Correlated: return "correlated";
+  }
+  return "";
+}
+
+Json findings(const FitSummary& s) {
+  Json out = Json::array();
+  for (const Finding& f : s.findings) {
+    Json names = Json::array();
+    for (std::size_t i : f.parameters) names.push_back(s.estimates[i].name);
+    Json determined = Json::array();
+    for (const Combination& c : f.determined) determined.push_back(combination(c));
+    Json entry = {{"kind", finding_kind(f.kind)}, {"parameters", names}, {"determined", determined}};
+    if (f.kind == Finding::Kind::Correlated) entry["correlation"] = f.correlation;
+    entry["text"] = f.text;
+    out.push_back(entry);
+  }
+  return out;
+}
+
+}  // namespace
+
+void write_json_report(const FitSummary& s, std::ostream& out) {
+  Json parameters = Json::object();
+  Json names = Json::array();
+  for (const Estimate& e : s.estimates) {
+    parameters[e.name] = {{"scale", e.scale == Scale::Log ? "log" : "linear"},
+                          {"initial", e.initial},
+                          {"estimate", e.value},
+                          {"std_error", optional_number(e.std_error)},
+                          {"ci95", interval(e.ci95)},
+                          {"at_bound", e.at_bound.empty() ? Json(nullptr) : Json(e.at_bound)}};
+    names.push_back(e.name);
+  }
+  Json sets = Json::array();
+  for (const SetSummary& set : s.sets) {
+    Json entry = {{"file", set.name}, {"kind", kind_name(set.kind)}};
+    if (set.distance) entry["distance"] = *set.distance;
+    entry["count"] = set.count;
+    entry["rmse"] = set.rmse;
+    entry["mean_residual"] = set.mean_residual;
+    sets.push_back(entry);
+  }
+  Json matrix = Json::array();
+  for (const auto& row : s.correlation) {
+    Json r = Json::array();
+    for (const auto& v : row) r.push_back(optional_number(v));
+    matrix.push_back(r);
+  }
+  const Json report = {
+      {"fit_file", s.fit_file},
+      {"parameters", parameters},
+      {"observation_sets", sets},
+      {"rmse", s.rmse},
+      {"n_observations", s.observations},
+      {"degrees_of_freedom", s.degrees_of_freedom},
+      {"correlation", {{"parameters", names}, {"matrix", matrix}}},
+      {"identifiability", findings(s)},
+      {"iterations", s.iterations},
+      {"evaluations", s.evaluations},
+      {"parameter_sets", s.parameter_sets},
+      {"seconds", s.seconds},
+      {"converged", s.converged},
+      {"stop_reason", s.stop_reason},
+      {"warnings", s.warnings},
+      {"files", {{"fitted_deck", s.files.fitted_deck}, {"residuals", s.files.residuals}, {"svg", s.files.picture}}},
+  };
+  // Replace, not throw, on any byte that is not UTF-8 (a file name, say).
+  out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace kesta::fit

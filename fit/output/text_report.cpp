@@ -1,0 +1,121 @@
+#include "fit/output/text_report.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "fit/estimation/number_text.hpp"
+
+namespace kesta::fit {
+
+namespace {
+
+constexpr std::size_t kLineWidth = 78;
+constexpr int kValueWidth = 13;
+constexpr std::string_view kUndetermined = "undetermined";
+
+std::string without_trailing_blanks(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+std::string padded(std::string s, std::size_t width) {
+  if (s.size() < width) s.append(width - s.size(), ' ');
+  return s + " ";
+}
+
+// Words wrapped to the line width after a hanging indent.
+void write_wrapped(std::ostream& out, const std::string& text, std::string_view first, std::string_view next) {
+  std::istringstream words(text);
+  std::string word, line(first);
+  bool empty = true;
+  while (words >> word) {
+    if (!empty && line.size() + 1 + word.size() > kLineWidth) {
+      out << line << '\n';
+      line = std::string(next);
+      empty = true;
+    }
+    line += (empty ? "" : " ") + word;
+    empty = false;
+  }
+  out << line << '\n';
+}
+
+void write_parameters(const FitSummary& s, std::ostream& out, std::size_t name_width) {
+  out << padded("Parameter", name_width + 2) << padded("Initial", kValueWidth) << padded("Estimate", kValueWidth)
+      << padded("Std error", kValueWidth) << "95 % interval\n";
+  bool any_log = false;
+  for (const Estimate& e : s.estimates) {
+    any_log = any_log || e.scale == Scale::Log;
+    const std::string interval =
+        e.ci95 ? six_digits(e.ci95->first) + " to " + six_digits(e.ci95->second) : std::string(kUndetermined);
+    std::string line = padded(e.name + (e.scale == Scale::Log ? " *" : ""), name_width + 2) +
+                       padded(six_digits(e.initial), kValueWidth) + padded(six_digits(e.value), kValueWidth) +
+                       padded(e.std_error ? six_digits(*e.std_error) : std::string(kUndetermined), kValueWidth) +
+                       interval;
+    if (!e.at_bound.empty()) line += "  (at " + e.at_bound + ")";
+    out << line << '\n';
+  }
+  if (any_log)
+    write_wrapped(out,
+                  "* positive, estimated on a log scale: its standard error holds for small changes, its 95 % "
+                  "interval is symmetric in the logarithm.",
+                  "", "  ");
+}
+
+void write_sets(const FitSummary& s, std::ostream& out) {
+  std::size_t width = std::string("Observation set").size();
+  for (const SetSummary& set : s.sets) width = std::max(width, set.name.size());
+  out << '\n'
+      << padded("Observation set", width) << padded("Kind", 8) << padded("Distance", 10) << padded("Count", 7)
+      << padded("RMSE", kValueWidth) << "Mean residual\n";
+  for (const SetSummary& set : s.sets) {
+    out << padded(set.name, width) << padded(std::string(kind_name(set.kind)), 8)
+        << padded(set.distance ? six_digits(*set.distance) : "-", 10) << padded(std::to_string(set.count), 7)
+        << padded(six_digits(set.rmse), kValueWidth) << six_digits(set.mean_residual) << '\n';
+  }
+  out << padded("all", width) << padded("", 8) << padded("", 10) << padded(std::to_string(s.observations), 7)
+      << six_digits(s.rmse) << '\n';
+}
+
+void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_width) {
+  if (s.estimates.size() < 2) return;
+  std::string header = padded("", name_width);
+  for (const Estimate& e : s.estimates) header += padded(e.name, 8);
+  out << "\nCorrelation of the estimates\n" << without_trailing_blanks(header) << '\n';
+  for (std::size_t a = 0; a < s.estimates.size(); ++a) {
+    std::string row = padded(s.estimates[a].name, name_width);
+    for (std::size_t b = 0; b <= a; ++b) {
+      char cell[16];
+      if (s.correlation[a][b]) std::snprintf(cell, sizeof cell, "%+.3f", *s.correlation[a][b]);
+      else std::snprintf(cell, sizeof cell, "%s", "-");
+      row += padded(cell, 8);
+    }
+    out << without_trailing_blanks(row) << '\n';
+  }
+}
+
+}  // namespace
+
+void write_text_report(const FitSummary& s, std::ostream& out) {
+  std::size_t name_width = std::string("Parameter").size();
+  for (const Estimate& e : s.estimates) name_width = std::max(name_width, e.name.size());
+  out << "kesta-fit " << s.fit_file << ": " << s.estimates.size() << " parameters from " << s.observations
+      << " observations in " << s.sets.size() << (s.sets.size() == 1 ? " set" : " sets") << "\n\n";
+  write_parameters(s, out, name_width);
+  write_sets(s, out);
+  write_correlation(s, out, name_width);
+  if (!s.warnings.empty()) {
+    out << "\nWarnings\n";
+    for (const std::string& w : s.warnings) write_wrapped(out, w, "- ", "  ");
+  }
+  char timing[160];
+  std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
+                s.iterations, s.evaluations, s.parameter_sets, s.seconds);
+  out << "\nSolver: Levenberg-Marquardt with bounds; " << timing << '\n';
+  write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
+  out << "Written: " << s.files.fitted_deck << ", " << s.files.residuals << ", " << s.files.picture << '\n';
+}
+
+}  // namespace kesta::fit

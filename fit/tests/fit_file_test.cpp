@@ -1,0 +1,111 @@
+#include "fit/input/fit_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include "fit/input/fit_error.hpp"
+
+namespace kesta::fit {
+namespace {
+
+constexpr const char* kValid = R"(deck = "creek.dat"
+[[observations]]
+file = "well-7.csv"
+kind = "head"
+distance = 150
+[[observations]]
+file = "gauging.csv"
+kind = "seepage"
+[parameters]
+XAA = { min = 1.0, max = 1000.0 }
+AK  = { initial = 5.0, min = 0.01, max = 500.0 }
+HINIT = { initial = -2 }
+[solver]
+max_iterations = 40
+)";
+
+TEST(FitFile, ReadsEveryKey) {
+  const FitFile f = parse_fit_file(kValid, "fit.toml", "data");
+  EXPECT_EQ(f.deck, "creek.dat");
+  EXPECT_EQ(f.deck_path, std::filesystem::path("data/creek.dat"));
+  ASSERT_EQ(f.observations.size(), 2u);
+  EXPECT_EQ(f.observations[0].path, std::filesystem::path("data/well-7.csv"));
+  EXPECT_EQ(f.observations[0].kind, Kind::Head);
+  EXPECT_EQ(f.observations[0].distance, 150.0);
+  EXPECT_EQ(f.observations[0].distance_line, 5);
+  EXPECT_EQ(f.observations[1].kind, Kind::Seepage);
+  EXPECT_FALSE(f.observations[1].distance);
+  // In the deck's order, whatever the order in the file.
+  ASSERT_EQ(f.parameters.size(), 3u);
+  EXPECT_EQ(f.parameters[0].info->name, "AK");
+  EXPECT_EQ(f.parameters[0].initial, 5.0);
+  EXPECT_EQ(f.parameters[0].line, 11);
+  EXPECT_EQ(f.parameters[1].info->name, "XAA");
+  EXPECT_FALSE(f.parameters[1].initial);
+  EXPECT_EQ(f.parameters[1].max, 1000.0);
+  EXPECT_EQ(f.parameters[2].info->name, "HINIT");
+  EXPECT_EQ(f.parameters[2].initial, -2.0);
+  EXPECT_EQ(f.max_iterations, 40);
+}
+
+// Each error names the key and its line; line 0 when the key is missing.
+TEST(FitFile, FaultsNameKeyAndLine) {
+  const std::string obs = "[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n";
+  const std::string deck = "deck = \"d.dat\"\n";
+  const std::string par = "[parameters]\nAK = { min = 1.0, max = 10.0 }\n";
+  const struct {
+    std::string text;
+    int line;
+    const char* message;
+  } cases[] = {
+      {"deck = \"d.dat\n", 1, ""},  // TOML syntax: toml++'s own words
+      {deck + "decks = 1\n" + obs + par, 2, "unknown key 'decks'"},
+      {"deck = 5\n" + obs + par, 1, "deck: expected a string"},
+      {obs + par, 0, "missing key 'deck'"},
+      {deck + par, 0, "missing [[observations]]"},
+      {deck + "observations = 5\n" + par, 2, "observations: expected [[observations]]"},
+      {deck + obs + "weight = 2\n" + par, 5, "unknown key 'weight' observations[1]"},
+      {deck + "[[observations]]\nfile = \"w.csv\"\nkind = \"flow\"\n" + par, 4, "kind: expected \"head\" or \"seepage\""},
+      {deck + "[[observations]]\nfile = \"w.csv\"\n" + par, 2, "missing key 'kind'"},
+      {deck + "[[observations]]\nkind = \"head\"\n" + par, 2, "missing key 'file'"},
+      {deck + "[[observations]]\nfile = \"w.csv\"\nkind = \"seepage\"\ndistance = 5.0\n" + par, 5,
+       "distance: not used for seepage"},
+      {deck + obs + "distance = \"far\"\n" + par, 5, "distance: expected a number"},
+      {deck + obs, 0, "missing [parameters]"},
+      {deck + obs + "[parameters]\n", 5, "no parameter to estimate"},
+      {deck + obs + "[parameters]\nAX = { min = 1.0 }\n", 6, "unknown parameter 'AX'; can be estimated: AK, AS"},
+      {deck + obs + "[parameters]\nAK = 5.0\n", 6, "parameters.AK: expected a table"},
+      {deck + obs + "[parameters]\nAK = { start = 5.0 }\n", 6, "unknown key 'start' parameters.AK"},
+      {deck + obs + "[parameters]\nAK = { min = 10.0, max = 1.0 }\n", 6, "parameters.AK min: must be below max (1)"},
+      {deck + obs + "[parameters]\nAK = { min = 1.0, max = 1.0 }\n", 6, "parameters.AK min: must be below max"},
+      {deck + obs + "[parameters]\nAK = { initial = 50.0, min = 1.0, max = 10.0 }\n", 6,
+       "parameters.AK initial: lies outside the bounds"},
+      {deck + obs + "[parameters]\nAS = { min = 0.0 }\n", 6, "parameters.AS min: must be positive"},
+      {deck + obs + "[parameters]\nAK = { max = inf }\n", 6, "parameters.AK max: expected a finite number"},
+      {deck + obs + "[parameters]\nAK = { max = \"big\" }\n", 6, "parameters.AK max: expected a number"},
+      {deck + obs + par + "[solver]\nmax_iterations = 0\n", 8, "solver max_iterations: expected 1 to"},
+      {deck + obs + par + "[solver]\nmax_iterations = 2.5\n", 8, "solver max_iterations: expected a whole number"},
+      {deck + obs + par + "[solver]\ntolerance = 1\n", 8, "unknown key 'tolerance' solver"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    try {
+      parse_fit_file(c.text, "fit.toml", ".");
+      ADD_FAILURE() << "no error";
+    } catch (const FitInputError& e) {
+      EXPECT_EQ(e.file(), "fit.toml");
+      EXPECT_EQ(e.line(), c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+// HINIT is not log-scaled: negative values and bounds are fine.
+TEST(FitFile, LinearParameterTakesNegativeBounds) {
+  const std::string text = "deck = \"d.dat\"\n[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n"
+                           "[parameters]\nHINIT = { initial = -3, min = -10, max = -1 }\n";
+  const FitFile f = parse_fit_file(text, "fit.toml", ".");
+  EXPECT_EQ(f.parameters[0].min, -10.0);
+}
+
+}  // namespace
+}  // namespace kesta::fit

@@ -1,0 +1,181 @@
+// kesta-fit as a user runs it: exit status, standard output and error, files.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "fit/tests/fit_scenario.hpp"
+
+namespace kesta::fit {
+namespace {
+
+using testing::RecordPlan;
+using testing::TempFolder;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome run_kesta_fit(const TempFolder& folder, const std::string& arguments) {
+  const std::string command = std::string(KESTA_FIT_EXE) + " " + arguments + " >'" + folder.path("stdout").string() +
+                              "' 2>'" + folder.path("stderr").string() + "' </dev/null";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::file_text(folder.path("stdout")),
+          testing::file_text(folder.path("stderr"))};
+}
+
+std::string quoted(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+std::size_t lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+const std::vector<RecordPlan> kPlans = {{Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}, {Kind::Seepage, 0.0, 3, 0.01}};
+constexpr const char* kThree = "AK = { initial = 3.0, min = 0.1, max = 1000.0 }\nAS = { initial = 4e-4, min = 1e-7, max = 0.1 }\n"
+                               "XAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n";
+
+TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
+  const TempFolder folder;
+  const Deck truth = testing::flood_deck();
+  const std::vector<ObservationSet> sets = testing::records(truth, kPlans, 11);
+  testing::write_fit_folder(folder, truth, sets, kThree);
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err, "");
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  EXPECT_TRUE(report["converged"].get<bool>());
+  const std::size_t n = sets[0].rows.size() + sets[1].rows.size() + sets[2].rows.size();
+  EXPECT_EQ(report["n_observations"].get<std::size_t>(), n);
+  EXPECT_GT(report["evaluations"].get<long>(), 0);
+  for (const char* name : {"AK", "AS", "XAA"}) {
+    const nlohmann::json& p = report["parameters"][name];
+    const double expected = truth.*(find_parameter(name)->field);
+    EXPECT_LT(std::abs(p["estimate"].get<double>() - expected), 3.0 * p["std_error"].get<double>()) << name;
+    EXPECT_LT(p["ci95"][0].get<double>(), p["estimate"].get<double>());
+    EXPECT_GT(p["ci95"][1].get<double>(), p["estimate"].get<double>());
+  }
+  EXPECT_TRUE(report["warnings"].empty()) << report["warnings"];
+
+  // The fitted deck runs as usual and holds the estimates.
+  const Deck fitted = read_deck(folder.path("fit.fitted.dat"));
+  EXPECT_NEAR(fitted.AK, report["parameters"]["AK"]["estimate"].get<double>(), 1e-6 * fitted.AK);
+  EXPECT_EQ(fitted.NT, truth.NT);
+  const std::string residuals = testing::file_text(folder.path("fit.residuals.csv"));
+  EXPECT_EQ(residuals.rfind("set,time,observed,simulated,residual\n", 0), 0u);
+  EXPECT_EQ(lines(residuals), n + 1);
+  const std::string svg = testing::file_text(folder.path("fit.svg"));
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
+  std::size_t points = 0;
+  for (std::size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1)) ++points;
+  EXPECT_EQ(points, n);
+}
+
+TEST(KestaFitProgram, TextReportAndProgressLines) {
+  const TempFolder folder;
+  testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 12), kThree);
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")));
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err.rfind("iteration   0  cost ", 0), 0u) << o.err;
+  EXPECT_GE(lines(o.err), 3u);
+  for (const char* expected : {"Parameter", "95 % interval", "AK *", "record-3.csv", "seepage", "Correlation",
+                               "Converged: ", "model evaluations"})
+    EXPECT_NE(o.out.find(expected), std::string::npos) << expected;
+}
+
+TEST(KestaFitProgram, HeadsAloneReportTheDiffusivityInWords) {
+  const TempFolder folder;
+  Deck truth = testing::flood_deck();
+  truth.IXA = 0;
+  testing::write_fit_folder(folder, truth, testing::records(truth, {kPlans[0], kPlans[1]}, 13),
+                            "AK = { initial = 4.0, min = 0.1, max = 1000.0 }\nAS = { min = 1e-7, max = 0.1 }\n");
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  EXPECT_TRUE(report["parameters"]["AK"]["std_error"].is_null());
+  EXPECT_TRUE(report["parameters"]["AS"]["std_error"].is_null());
+  EXPECT_TRUE(report["parameters"]["AS"]["ci95"].is_null());
+  ASSERT_EQ(report["warnings"].size(), 1u);
+  const std::string warning = report["warnings"][0];
+  EXPECT_NE(warning.find("only through AK/AS"), std::string::npos) << warning;
+  EXPECT_NE(warning.find("seepage record"), std::string::npos) << warning;
+  EXPECT_EQ(report["identifiability"][0]["determined"][0]["expression"], "AK/AS");
+}
+
+// A fit stopped by the iteration limit reports and writes all the same, with
+// status 1 and a warning that says so.
+TEST(KestaFitProgram, UnfinishedFitSaysSoAndStillWrites) {
+  const TempFolder folder;
+  testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 14),
+                            std::string(kThree) + "[solver]\nmax_iterations = 1\n");
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  EXPECT_EQ(o.status, 1) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  EXPECT_FALSE(report["converged"].get<bool>());
+  ASSERT_FALSE(report["warnings"].empty());
+  EXPECT_NE(report["warnings"][0].get<std::string>().find("stopped before it converged"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder.path("fit.fitted.dat")));
+}
+
+// The calibration example recovers the aquifer its records were made from.
+TEST(KestaFitProgram, ExampleRecoversItsKnownAquifer) {
+  const TempFolder folder;
+  const std::filesystem::path example = std::filesystem::path(KESTA_SOURCE_DIR) / "examples" / "fit";
+  for (const char* name : {"river.toml", "river.dat", "well-north.csv", "well-meadow.csv", "gauging.csv"})
+    std::filesystem::copy_file(example / name, folder.path(name));
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("river.toml")) + " --json --quiet");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  // The known deck, as make_fit_example.py writes it.
+  const struct {
+    const char* name;
+    double value;
+  } known[] = {{"AK", 15.0}, {"AS", 1.0e-4}, {"XAA", 40.0}};
+  for (const auto& k : known) {
+    const nlohmann::json& p = report["parameters"][k.name];
+    EXPECT_LT(std::abs(p["estimate"].get<double>() - k.value), 3.0 * p["std_error"].get<double>()) << k.name;
+  }
+  EXPECT_TRUE(report["warnings"].empty()) << report["warnings"];
+}
+
+// Bad input: one line on standard error, status 2, nothing on standard output
+// and no file written.
+TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
+  const struct {
+    const char* name;
+    std::string arguments;  // after the fit file; the fit file itself when it starts with '!'
+    std::function<void(const TempFolder&)> edit;
+    std::string message;
+  } cases[] = {
+      {"bad record", "", [](const TempFolder& f) { f.write("record-2.csv", "t,h\n0.4,x\n"); }, "record-2.csv:2: column 2"},
+      {"bad fit file", "", [](const TempFolder& f) { f.write("fit.toml", "deck = \"deck.dat\"\nflux = 1\n"); },
+       "fit.toml:2: unknown key 'flux'"},
+      {"missing fit file", "!'/nonexistent/fit.toml'", [](const TempFolder&) {}, "/nonexistent/fit.toml: cannot be read"},
+      {"no fit file", "!", [](const TempFolder&) {}, "expected a fit file"},
+      {"unknown option", "--fast", [](const TempFolder&) {}, "unknown option '--fast'"},
+      {"two fit files", "other.toml", [](const TempFolder&) {}, "one fit file only"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder folder;
+    testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 1), kThree);
+    c.edit(folder);
+    const std::string arguments =
+        c.arguments.rfind("!", 0) == 0 ? c.arguments.substr(1) : quoted(folder.path("fit.toml")) + " " + c.arguments;
+    const Outcome o = run_kesta_fit(folder, arguments);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(lines(o.err), 1u) << o.err;
+    EXPECT_EQ(o.err.rfind("kesta-fit: ", 0), 0u) << o.err;
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    for (const char* written : {"fit.fitted.dat", "fit.residuals.csv", "fit.svg"})
+      EXPECT_FALSE(std::filesystem::exists(folder.path(written))) << written;
+  }
+}
+
+}  // namespace
+}  // namespace kesta::fit

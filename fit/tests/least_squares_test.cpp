@@ -1,0 +1,94 @@
+#include "fit/estimation/least_squares.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "fit/estimation/estimates.hpp"
+#include "fit/tests/synthetic_models.hpp"
+
+namespace kesta::fit {
+namespace {
+
+using testing::batch_of;
+using testing::even_times;
+using testing::recession;
+
+const std::vector<double> kTruth = {2.0, 5.0, 0.3};
+
+std::vector<FreeParameter> recession_parameters(double a, double tau, double base) {
+  return {{"A", Scale::Log, a, 0.01, 100.0}, {"TAU", Scale::Log, tau, 0.1, 1000.0}, {"BASE", Scale::Linear, base}};
+}
+
+Observed observed_from(const std::vector<double>& times, double noise, unsigned seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<double> error(0.0, noise);
+  Observed o;
+  for (double t : times) {
+    o.value.push_back(recession(t, kTruth) + (noise > 0.0 ? error(random) : 0.0));
+    o.weight.push_back(1.0);
+  }
+  return o;
+}
+
+TEST(LeastSquares, RecoversNoiseFreeParametersFromAnyStart) {
+  const std::vector<double> times = even_times(40, 20.0);
+  const std::vector<double> starts[] = {{1.0, 1.0, 0.0}, {50.0, 200.0, -3.0}, {0.1, 12.0, 1.0}};
+  for (const auto& s : starts) {
+    const LeastSquaresFit fit = fit_least_squares(recession_parameters(s[0], s[1], s[2]), observed_from(times, 0.0, 0),
+                                                  batch_of(recession, times), {});
+    ASSERT_TRUE(fit.converged) << fit.stop_reason;
+    for (std::size_t i = 0; i < kTruth.size(); ++i)
+      EXPECT_NEAR(fit.estimate[i], kTruth[i], 1e-6 * std::abs(kTruth[i])) << "parameter " << i;
+    EXPECT_EQ(fit.null_space.rank_deficiency(), 0);
+  }
+}
+
+// A bound that excludes the truth holds the estimate on it, and the table says so.
+TEST(LeastSquares, EstimateStopsAtBound) {
+  const std::vector<double> times = even_times(40, 20.0);
+  std::vector<FreeParameter> parameters = recession_parameters(1.0, 1.0, 0.0);
+  parameters[1].max = 3.0;
+  const LeastSquaresFit fit = fit_least_squares(parameters, observed_from(times, 0.0, 0), batch_of(recession, times), {});
+  EXPECT_NEAR(fit.estimate[1], 3.0, 1e-9);
+  const std::vector<Estimate> table = parameter_estimates(parameters, fit);
+  EXPECT_EQ(table[1].at_bound, "max");
+  EXPECT_EQ(table[0].at_bound, "");
+}
+
+// Standard errors against the spread of the estimates over many noisy records:
+// the covariance must describe that spread, not merely be positive.
+TEST(LeastSquares, StandardErrorsMatchSpreadOverNoisyRecords) {
+  const std::vector<double> times = even_times(30, 20.0);
+  constexpr int kRecords = 60;
+  double sum = 0.0, sum2 = 0.0, se_sum = 0.0;
+  int covered = 0;
+  for (int seed = 1; seed <= kRecords; ++seed) {
+    const std::vector<FreeParameter> parameters = recession_parameters(1.0, 2.0, 0.0);
+    const LeastSquaresFit fit = fit_least_squares(parameters, observed_from(times, 0.02, seed), batch_of(recession, times), {});
+    const std::vector<Estimate> table = parameter_estimates(parameters, fit);
+    const double tau = std::log(fit.estimate[1]);
+    sum += tau;
+    sum2 += tau * tau;
+    se_sum += *table[1].std_error / fit.estimate[1];
+    if (table[1].ci95->first <= kTruth[1] && kTruth[1] <= table[1].ci95->second) ++covered;
+  }
+  const double mean = sum / kRecords;
+  const double spread = std::sqrt(sum2 / kRecords - mean * mean);
+  // 60 records give the spread to about 10 %.
+  EXPECT_NEAR(se_sum / kRecords, spread, 0.25 * spread);
+  EXPECT_GE(covered, 52);  // binomial(60, 0.95): 52 or more in 99 % of draws
+}
+
+// A model that cannot be computed at the start is an error, not a fit.
+TEST(LeastSquares, FailingModelAtStartThrows) {
+  const BatchModel broken = [](const std::vector<std::vector<double>>& sets) {
+    return std::vector<std::vector<double>>(sets.size());
+  };
+  EXPECT_THROW(fit_least_squares(recession_parameters(1.0, 1.0, 0.0), observed_from(even_times(5, 1.0), 0.0, 0), broken, {}),
+               std::runtime_error);
+}
+
+}  // namespace
+}  // namespace kesta::fit

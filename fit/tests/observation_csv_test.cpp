@@ -1,0 +1,77 @@
+#include "fit/input/observation_csv.hpp"
+
+#include <gtest/gtest.h>
+
+#include "fit/input/fit_error.hpp"
+
+namespace kesta::fit {
+namespace {
+
+TEST(ObservationCsv, ReadsWhatPeopleAndSpreadsheetsWrite) {
+  const struct {
+    const char* name;
+    const char* text;
+    std::vector<CsvObservation> rows;
+  } cases[] = {
+      {"plain", "time,head\n0.5,1.25\n1,2\n", {{0.5, 1.25, 1.0, 2}, {1.0, 2.0, 1.0, 3}}},
+      {"weights and exponents", "t,h,w\n1e-1,-2.5E-3,4\n", {{0.1, -0.0025, 4.0, 2}}},
+      {"CRLF, blanks, plus sign", "t,h\r\n 1 , +2 \r\n", {{1.0, 2.0, 1.0, 2}}},
+      {"blank lines skipped, line numbers kept", "t,h\n\n3,4\n   \n5,6", {{3.0, 4.0, 1.0, 3}, {5.0, 6.0, 1.0, 5}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<CsvObservation> rows = parse_observation_csv(c.text, "w.csv");
+    ASSERT_EQ(rows.size(), c.rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].time, c.rows[i].time);
+      EXPECT_EQ(rows[i].value, c.rows[i].value);
+      EXPECT_EQ(rows[i].weight, c.rows[i].weight);
+      EXPECT_EQ(rows[i].line, c.rows[i].line);
+    }
+  }
+}
+
+// Every fault names the file, the line and, within a line, the column.
+TEST(ObservationCsv, FaultsNameLineAndColumn) {
+  const struct {
+    const char* text;
+    int line;
+    const char* message;
+  } cases[] = {
+      {"", 0, "empty file"},
+      {"time,head\n", 0, "no observations after the header"},
+      {"0,1.5\n1,2\n", 1, "must be a header"},
+      {"t,h\n1,2\n2,abc\n", 3, "column 2 (value): 'abc' is not a finite number"},
+      {"t,h\n1,2,1,9\n", 2, "column 4: more than three values"},
+      {"t,h\n1\n", 2, "column 2 (value): missing"},
+      {"t,h\n,2\n", 2, "column 1 (time): is empty"},
+      {"t,h\n1,2,0\n", 2, "column 3 (weight): must be positive"},
+      {"t,h\n1,2,-1\n", 2, "column 3 (weight): must be positive"},
+      {"t,h\n1,nan\n", 2, "column 2 (value): 'nan' is not a finite number"},
+      {"t,h\n1e999,2\n", 2, "column 1 (time): '1e999' is not a finite number"},
+      {"t,h\n1;2\n", 2, "column 1 (time): '1;2' is not a finite number"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    try {
+      parse_observation_csv(c.text, "well.csv");
+      ADD_FAILURE() << "no error";
+    } catch (const FitInputError& e) {
+      EXPECT_EQ(e.file(), "well.csv");
+      EXPECT_EQ(e.line(), c.line);
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(ObservationCsv, MissingFileNamesIt) {
+  try {
+    read_observation_csv("/nonexistent/well.csv", "well.csv");
+    ADD_FAILURE() << "no error";
+  } catch (const FitInputError& e) {
+    EXPECT_EQ(std::string(e.what()), "well.csv: cannot be read: No such file or directory");
+  }
+}
+
+}  // namespace
+}  // namespace kesta::fit

@@ -1,0 +1,116 @@
+"""Head at an observation well, seepage between a stream and a confined or leaky
+aquifer, and bank storage, for a series of stream-stage changes."""
+import os
+from typing import Any, Optional, Union
+
+import numpy as np
+import numpy.typing as npt
+
+_Series = npt.NDArray[np.float64]
+_Numbers = Union[npt.ArrayLike, _Series]
+
+class DeckError(ValueError):
+    """A deck that cannot be read; line is the line at fault (0: not opened)."""
+
+    line: int
+
+class Deck:
+    """An input deck: every value under its deck name, the series as numpy arrays."""
+
+    TITLE1: str
+    TITLE2: str
+    ISTRESS: int
+    DELT: float
+    IPRINT: int
+    IXL: int
+    IAQ: int
+    IXA: int
+    XZERO: float
+    XLL: float
+    XAA: float
+    XSTREAM: float
+    AK: float
+    AS: float
+    AB: float
+    AKT: float
+    AST: float
+    ABT: float
+    ASYT: float
+    X: float
+    HINIT: float
+    TINIT: float
+    NS: int
+    NT: int
+    @property
+    def TIME(self) -> _Series: ...
+    @TIME.setter
+    def TIME(self, values: _Numbers) -> None: ...
+    @property
+    def STAGE(self) -> _Series: ...
+    @STAGE.setter
+    def STAGE(self, values: _Numbers) -> None: ...
+    @property
+    def RECH(self) -> _Series: ...
+    @RECH.setter
+    def RECH(self, values: _Numbers) -> None: ...
+    def __init__(self) -> None: ...
+    def copy(self) -> Deck: ...
+    def __copy__(self) -> Deck: ...
+    def __deepcopy__(self, memo: Any) -> Deck: ...
+    def __eq__(self, other: object) -> bool: ...
+
+class Results:
+    """The arrays of one simulation, NT entries each."""
+
+    @property
+    def time(self) -> _Series: ...
+    @property
+    def head(self) -> _Series: ...
+    @property
+    def seepage(self) -> _Series: ...
+    @property
+    def total_seepage(self) -> _Series: ...
+    @property
+    def bank_storage(self) -> _Series: ...
+    @property
+    def bank_volume(self) -> _Series: ...
+    def __len__(self) -> int: ...
+
+class Derived:
+    """The dimensionless parameters of a deck."""
+
+    @property
+    def XD(self) -> float: ...
+    @property
+    def XZEROD(self) -> float: ...
+    @property
+    def XLLD(self) -> float: ...
+    @property
+    def XAAD(self) -> float: ...
+    @property
+    def GAMMA1(self) -> float: ...
+    @property
+    def SIGMA1(self) -> float: ...
+    @property
+    def SIGMAP(self) -> float: ...
+
+def read_deck(path: Union[str, os.PathLike[str]]) -> Deck:
+    """Reads a deck file as the program does; raises DeckError."""
+
+def parse_deck(text: Union[str, bytes]) -> Deck:
+    """Reads a deck from text; raises DeckError."""
+
+def write_deck(deck: Deck) -> str:
+    """Deck text that reads back to the same values."""
+
+def first_problem(deck: Deck) -> Optional[str]:
+    """The first check's message, or None."""
+
+def derived(deck: Deck) -> Derived:
+    """The dimensionless parameters of a deck."""
+
+def simulate(deck: Deck) -> Results:
+    """Simulates the deck without the GIL; raises ValueError for a rejected deck."""
+
+def fit(path: Union[str, os.PathLike[str]]) -> dict[str, Any]:
+    """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints."""

@@ -1,0 +1,63 @@
+"""kesta.fit(path): the dictionary that kesta-fit --json prints, and its
+errors as Python exceptions."""
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+
+import pytest
+
+import kesta
+from conftest import SOURCE
+
+KESTA_FIT = os.environ.get("KESTA_FIT")
+pytestmark = pytest.mark.skipif(not KESTA_FIT, reason="kesta-fit is not built (it needs Ceres, toml++, nlohmann-json)")
+
+
+@pytest.fixture
+def river(tmp_path):
+    """A copy of the river example, whose outputs are written beside it."""
+    return pathlib.Path(shutil.copytree(SOURCE / "examples" / "fit", tmp_path / "fit")) / "river.toml"
+
+
+def without_paths_and_time(report, folder):
+    report = dict(report)
+    del report["seconds"], report["fit_file"]
+    report["files"] = {kind: os.path.relpath(path, folder) for kind, path in report["files"].items()}
+    return report
+
+
+def test_the_dictionary_kesta_fit_prints(river, tmp_path):
+    program = pathlib.Path(shutil.copytree(river.parent, tmp_path / "program")) / "river.toml"
+    run = subprocess.run([KESTA_FIT, str(program), "--json", "--quiet"], capture_output=True, text=True, check=True)
+    printed = json.loads(run.stdout)
+    fitted = kesta.fit(river)
+    assert fitted["converged"] is True and set(fitted["parameters"]) == {"AK", "AS", "XAA"}
+    assert without_paths_and_time(fitted, river.parent) == without_paths_and_time(printed, program.parent)
+    assert kesta.read_deck(river.parent / "river.fitted.dat").AK == fitted["parameters"]["AK"]["estimate"]
+
+
+def test_unfinished_fit_is_reported_not_raised(river):
+    river.write_text(river.read_text() + "\n[solver]\nmax_iterations = 1\n")
+    assert kesta.fit(str(river))["converged"] is False
+
+
+@pytest.mark.parametrize("change,words", [
+    (lambda fit: fit.unlink(), "river.toml"),
+    (lambda fit: fit.write_text(fit.read_text().replace('"river.dat"', '"no-such.dat"')), "no-such.dat"),
+    (lambda fit: fit.write_text(fit.read_text().replace("[parameters]", "[parameters")), "river.toml"),
+    (lambda fit: (fit.parent / "gauging.csv").write_text("time,seepage\n1.0,abc\n"), "gauging.csv"),
+])
+def test_unusable_input_is_a_value_error(river, change, words):
+    change(river)
+    with pytest.raises(ValueError, match=words) as raised:
+        kesta.fit(river)
+    assert not str(raised.value).startswith("kesta-fit:")
+
+
+def test_files_that_cannot_be_written_are_an_os_error(river):
+    (river.parent / "river.fitted.dat").unlink(missing_ok=True)
+    (river.parent / "river.fitted.dat").mkdir()  # a folder where the fitted deck goes
+    with pytest.raises(OSError):
+        kesta.fit(river)
