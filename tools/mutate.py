@@ -195,21 +195,22 @@ def objects_of(build, relative):
 
 
 class Restorer:
-    """Puts a mutated source file back. The objects compiled from the unchanged
-    source are kept and put back too, newer than the source, so the next build
-    only links again instead of compiling the file once more."""
+    """Puts a mutated source file back. The objects the unchanged tree compiles
+    from it are put back too, newer than the source, so the next build only
+    links again instead of compiling the file once more. They are taken once,
+    from the unchanged build: an object taken later may still hold an earlier
+    mutant of a header it includes."""
 
-    def __init__(self, src, build, relative):
-        self.path = src / relative
-        self.times = self.path.stat()
-        compiled = relative.endswith(".cpp")
-        self.objects = {o: o.read_bytes() for o in objects_of(build, relative)} if compiled else {}
+    def __init__(self, src, build, relatives):
+        self.src = src
+        self.objects = {r: {o: o.read_bytes() for o in objects_of(build, r)} for r in relatives if r.endswith(".cpp")}
 
-    def restore(self, text):
-        self.path.write_text(text)
-        if self.objects:
-            os.utime(self.path, ns=(self.times.st_atime_ns, self.times.st_mtime_ns))
-            for o, data in self.objects.items():
+    def restore(self, relative, text, times):
+        path = self.src / relative
+        path.write_text(text)
+        if self.objects.get(relative):
+            os.utime(path, ns=(times.st_atime_ns, times.st_mtime_ns))
+            for o, data in self.objects[relative].items():
                 o.write_bytes(data)
 
 
@@ -263,6 +264,13 @@ def main():
     src, build = args.scratch / "src", args.scratch / "build"
     src.mkdir(parents=True, exist_ok=True)
     sync_tree(source_files(args.rev), src)
+    # A run stopped while a mutant was in place may have left objects built from
+    # it that look newer than their sources: everything is built again.
+    in_place = args.scratch / "mutant-in-place"
+    if in_place.exists():
+        for f in src.rglob("*"):
+            os.utime(f)
+        in_place.unlink()
     if not (build / "CMakeCache.txt").is_file():
         subprocess.run(["cmake", "-S", str(src), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release"], check=True,
                        capture_output=True)
@@ -272,6 +280,7 @@ def main():
         sys.exit("the unchanged tree does not build:\n" + done.stdout[-3000:] + done.stderr[-3000:])
     suite = Suite(build, args.jobs)
     baseline = suite.fingerprints()
+    restorer = Restorer(src, build, {m.path for m in mutants})
     print(f"suite: {sum(map(len, suite.groups.values()))} tests in {len(suite.groups)} programs; "
           f"{len(mutants)} mutants", flush=True)
     if failed := suite.run(fail_fast=False):
@@ -279,13 +288,14 @@ def main():
 
     for m in mutants:
         started = time.monotonic()
-        restorer = Restorer(src, build, m.path) if (src / m.path).is_file() else None
+        times = (src / m.path).stat() if (src / m.path).is_file() else None
+        in_place.write_text(m.ident)
         original, problem = apply(m, src)
         if problem:
             m.outcome = problem
         elif m.equivalent and not args.check_equivalent:
             m.outcome = "equivalent"
-            restorer.restore(original)
+            restorer.restore(m.path, original, times)
         else:
             try:
                 ok, log = suite.build_all()
@@ -303,7 +313,8 @@ def main():
                     else:
                         m.outcome = "survived"
             finally:
-                restorer.restore(original)
+                restorer.restore(m.path, original, times)
+        in_place.unlink()
         shown = ", ".join(m.caught_by[:3]) if m.caught_by else m.equivalent
         print(f"{m.ident:<12}{m.outcome:<15}{time.monotonic() - started:6.0f} s  {m.path}  {shown}", flush=True)
 
