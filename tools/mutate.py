@@ -29,9 +29,6 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-# Test programs whose failures tell most mutants apart are run first.
-PREFERRED_ORDER = ["kesta_golden_tests", "kesta_model_tests", "kesta_tests", "kesta_run_tests",
-                   "kesta_library_tests", "kesta_plot_tests"]
 PROGRAMS = ["kesta", "plot/kesta-plot"]  # programs the tests run as a user does
 
 
@@ -128,8 +125,7 @@ class Suite:
             is_gtest = any(a.startswith("--gtest_filter") for a in command)
             key = command[0] if is_gtest else "ctest:" + test["name"]
             self.groups.setdefault(key, []).append(test["name"])
-        rank = {name: i for i, name in enumerate(PREFERRED_ORDER)}
-        self.order = sorted(self.groups, key=lambda k: (k.startswith("ctest:"), rank.get(Path(k).name, 99), k))
+        self.order = sorted(self.groups, key=lambda k: (k.startswith("ctest:"), k))
         self.targets = sorted({Path(k).name for k in self.groups if not k.startswith("ctest:")} |
                               {Path(p).name for p in PROGRAMS})
         self.seconds = {}
@@ -163,16 +159,20 @@ class Suite:
                 self.seconds[key] = time.monotonic() - started
             if failed and fail_fast:
                 break
+        if changed is None:  # from now on the quickest programs first: a caught mutant costs least
+            self.order.sort(key=lambda k: (k.startswith("ctest:"), self.seconds.get(k, 0.0)))
         return failed
 
     def run_group(self, key, fail_fast, limit):
         if key.startswith("ctest:"):
-            command = ["ctest", "-R", "^" + re.escape(key[6:]) + "$", "--output-on-failure"]
+            command = ["ctest", "-R", "^" + re.escape(key[6:]) + "$", "--no-tests=error", "--output-on-failure"]
+            folder = self.build
         else:
             command = [key, "--gtest_brief=1"] + (["--gtest_fail_fast"] if fail_fast else [])
+            folder = Path(key).parent  # where CTest runs it
         try:
-            done = subprocess.run(command, cwd=self.build / "tests", capture_output=True, text=True,
-                                  errors="replace", timeout=limit)
+            done = subprocess.run(command, cwd=folder, capture_output=True, text=True, errors="replace",
+                                  timeout=limit)
         except subprocess.TimeoutExpired:
             return [f"{Path(key).name} (no end within {limit:.0f} s)"]
         if done.returncode == 0:
@@ -197,21 +197,22 @@ def objects_of(build, relative):
 
 
 class Restorer:
-    """Puts a mutated source file back. The objects compiled from the unchanged
-    source are kept and put back too, newer than the source, so the next build
-    only links again instead of compiling the file once more."""
+    """Puts a mutated source file back. The objects the unchanged tree compiles
+    from it are put back too, newer than the source, so the next build only
+    links again instead of compiling the file once more. They are taken once,
+    from the unchanged build: an object taken later may still hold an earlier
+    mutant of a header it includes."""
 
-    def __init__(self, src, build, relative):
-        self.path = src / relative
-        self.times = self.path.stat()
-        compiled = relative.endswith(".cpp")
-        self.objects = {o: o.read_bytes() for o in objects_of(build, relative)} if compiled else {}
+    def __init__(self, src, build, relatives):
+        self.src = src
+        self.objects = {r: {o: o.read_bytes() for o in objects_of(build, r)} for r in relatives if r.endswith(".cpp")}
 
-    def restore(self, text):
-        self.path.write_text(text)
-        if self.objects:
-            os.utime(self.path, ns=(self.times.st_atime_ns, self.times.st_mtime_ns))
-            for o, data in self.objects.items():
+    def restore(self, relative, text, times):
+        path = self.src / relative
+        path.write_text(text)
+        if self.objects.get(relative):
+            os.utime(path, ns=(times.st_atime_ns, times.st_mtime_ns))
+            for o, data in self.objects[relative].items():
                 o.write_bytes(data)
 
 
@@ -265,6 +266,13 @@ def main():
     src, build = args.scratch / "src", args.scratch / "build"
     src.mkdir(parents=True, exist_ok=True)
     sync_tree(source_files(args.rev), src)
+    # A run stopped while a mutant was in place may have left objects built from
+    # it that look newer than their sources: everything is built again.
+    in_place = args.scratch / "mutant-in-place"
+    if in_place.exists():
+        for f in src.rglob("*"):
+            os.utime(f)
+        in_place.unlink()
     if not (build / "CMakeCache.txt").is_file():
         subprocess.run(["cmake", "-S", str(src), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release"], check=True,
                        capture_output=True)
@@ -274,6 +282,7 @@ def main():
         sys.exit("the unchanged tree does not build:\n" + done.stdout[-3000:] + done.stderr[-3000:])
     suite = Suite(build, args.jobs)
     baseline = suite.fingerprints()
+    restorer = Restorer(src, build, {m.path for m in mutants})
     print(f"suite: {sum(map(len, suite.groups.values()))} tests in {len(suite.groups)} programs; "
           f"{len(mutants)} mutants", flush=True)
     if failed := suite.run(fail_fast=False):
@@ -281,13 +290,14 @@ def main():
 
     for m in mutants:
         started = time.monotonic()
-        restorer = Restorer(src, build, m.path) if (src / m.path).is_file() else None
+        times = (src / m.path).stat() if (src / m.path).is_file() else None
+        in_place.write_text(m.ident)
         original, problem = apply(m, src)
         if problem:
             m.outcome = problem
         elif m.equivalent and not args.check_equivalent:
             m.outcome = "equivalent"
-            restorer.restore(original)
+            restorer.restore(m.path, original, times)
         else:
             try:
                 ok, log = suite.build_all()
@@ -305,7 +315,8 @@ def main():
                     else:
                         m.outcome = "survived"
             finally:
-                restorer.restore(original)
+                restorer.restore(m.path, original, times)
+        in_place.unlink()
         shown = ", ".join(m.caught_by[:3]) if m.caught_by else m.equivalent
         print(f"{m.ident:<12}{m.outcome:<15}{time.monotonic() - started:6.0f} s  {m.path}  {shown}", flush=True)
 
