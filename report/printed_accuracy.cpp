@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/inversion_error.hpp"
-
 namespace kesta {
 namespace {
 
@@ -63,13 +61,19 @@ PrintedAccuracy check_printed(const Results& results, const InversionError& erro
   return a;
 }
 
-NsAdvice advise_ns(const Deck& deck, const Derived& derived, const Results& results, const InversionError& error) {
+std::vector<int> searched_orders() {
   std::vector<int> orders;
   // An odd order's last weight is zero: it gives the next lower even order's bits.
   for (int NS = NS_SEARCH_FIRST; NS <= NS_SEARCH_LAST; NS += 2) orders.push_back(NS);
+  return orders;
+}
+
+NsAdvice advise_ns(const CheckedSimulation& simulation, const InversionError& error) {
+  const Results& results = simulation.results();
   NsAdvice best;
   double best_worst = 0.0;
-  for (const InversionError& candidate : inversion_errors(deck, derived, orders)) {
+  for (std::size_t m = 0; m < simulation.searched().size(); ++m) {
+    const InversionError candidate = simulation.searched_error(m);
     Results values;
     values.head = printed_by(results.head, error.head, candidate.head);
     values.seepage = printed_by(results.seepage, error.seepage, candidate.seepage);
