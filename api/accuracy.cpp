@@ -25,14 +25,17 @@ Derived checked(const Deck& deck) {
 
 InversionError inversion_error(const Deck& deck) {
   const Derived parameters = checked(deck);
-  return CheckedSimulation(deck, parameters, prepare_inversion(deck.NS), {}).error();
+  PairConvolution::Workspace work;
+  return CheckedSimulation(deck, parameters, prepare_inversion(deck.NS), {}).take_error(work);
 }
 
 NsAdvice recommend_ns(const Deck& deck) {
   const Derived parameters = checked(deck);
-  const CheckedSimulation simulation(deck, parameters, prepare_inversion(deck.NS), searched_orders());
+  CheckedSimulation simulation(deck, parameters, prepare_inversion(deck.NS), searched_orders());
   if (auto found = first_non_finite_result(simulation.results())) throw std::invalid_argument(found->message());
-  return advise_ns(simulation, simulation.error());
+  PairConvolution::Workspace work;
+  const InversionError error = simulation.take_error(work);
+  return advise_ns(simulation, error, work);
 }
 
 }  // namespace kesta

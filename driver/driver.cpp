@@ -29,16 +29,19 @@ Outcome write_failure(const FileChannels& files) {
 
 // The console warning when the inversion's error reaches the printed digits,
 // with the NS that does better; "" when every digit holds.
-std::string inversion_warning(const CheckedSimulation& simulation) {
-  const InversionError error = simulation.error();
+std::string inversion_warning(CheckedSimulation& simulation) {
+  PairConvolution::Workspace work;
+  const InversionError error = simulation.take_error(work);
   const PrintedAccuracy accuracy = check_printed(simulation.results(), error);
   if (accuracy.all_digits_correct()) return "";
-  return accuracy_warning(simulation.results(), accuracy, advise_ns(simulation, error));
+  return accuracy_warning(simulation.results(), accuracy, advise_ns(simulation, error, work));
 }
+
+constexpr std::size_t CHECK_BESIDE_FROM = 2048;
 
 // Writes the results table while the inversion's error is estimated on
 // another thread: both only read the results.
-void write_table_and_check(const CheckedSimulation& simulation, FileChannels& files, std::string& warning) {
+void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, std::string& warning) {
   auto check = [&] {
     try {
       warning = inversion_warning(simulation);
@@ -48,7 +51,8 @@ void write_table_and_check(const CheckedSimulation& simulation, FileChannels& fi
     }
   };
   OutputUnit* plot = files.plot.is_open() ? &files.plot : nullptr;
-  if (worker_count() < 2) {
+  // A short table is written in less time than a thread takes to start.
+  if (worker_count() < 2 || simulation.results().head.size() < CHECK_BESIDE_FROM) {
     write_results_table(simulation.results(), files.report, plot);
     check();
     return;
@@ -75,7 +79,7 @@ Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, s
   console.out.write({Slash, X(3), Lit("Calculating aquifer responses ..."), Slash});
   if (auto stop = write_failure(files)) return stop;
 
-  const CheckedSimulation simulation(deck, derived, inversion, searched_orders());
+  CheckedSimulation simulation(deck, derived, inversion, searched_orders());
   if (auto found = first_non_finite_result(simulation.results())) return stop_not_finite(files.report, *found);
   write_table_and_check(simulation, files, warning);
   if (auto stop = write_failure(files)) return stop;

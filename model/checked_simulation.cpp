@@ -35,14 +35,30 @@ CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, c
   changes_.emplace(stress_changes(deck));
 }
 
-InversionError CheckedSimulation::error() const {
-  return carried_error<double>(NS_, deck_, derived_, *changes_, own_H_, own_Q_);
+namespace {
+
+template <typename T>
+void release(std::vector<T>& series) {
+  std::vector<T>().swap(series);
 }
 
-InversionError CheckedSimulation::searched_error(std::size_t m) const {
+}  // namespace
+
+InversionError CheckedSimulation::take_error(PairConvolution::Workspace& work) {
+  InversionError error = carried_error<double>(NS_, deck_, derived_, *changes_, own_H_, own_Q_, work);
+  release(own_H_);
+  release(own_Q_);
+  return error;
+}
+
+InversionError CheckedSimulation::take_searched_error(std::size_t m, PairConvolution::Workspace& work) {
   if (searched_H_.size() <= m)  // a deck of one step has no lags
-    return carried_error<float>(searched_[m], deck_, derived_, *changes_, {}, {});
-  return carried_error<float>(searched_[m], deck_, derived_, *changes_, searched_H_[m], searched_Q_[m]);
+    return carried_error<float>(searched_[m], deck_, derived_, *changes_, {}, {}, work);
+  InversionError error =
+      carried_error<float>(searched_[m], deck_, derived_, *changes_, searched_H_[m], searched_Q_[m], work);
+  release(searched_H_[m]);
+  release(searched_Q_[m]);
+  return error;
 }
 
 }  // namespace kesta

@@ -22,12 +22,14 @@ class CheckedSimulation {
                     const std::vector<int>& searched);
 
   const Results& results() const { return results_; }
-  // The per-step error of the simulation's own order.
-  InversionError error() const;
-  // The searched orders and the per-step error of each. These calls write
-  // nothing shared: several threads may make them at once.
+  // The per-step error of the simulation's own order, and of each searched
+  // order, each given once: the lag errors behind it are released as it is
+  // made, so a long series holds the fewest at once. These calls touch only
+  // the lag errors and the workspace, never the results, which another
+  // thread may read meanwhile.
+  InversionError take_error(PairConvolution::Workspace& work);
   const std::vector<int>& searched() const { return searched_; }
-  InversionError searched_error(std::size_t m) const;
+  InversionError take_searched_error(std::size_t m, PairConvolution::Workspace& work);
 
  private:
   const Deck& deck_;

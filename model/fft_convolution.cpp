@@ -1,5 +1,8 @@
 #include "model/fft_convolution.hpp"
 
+#include <algorithm>
+#include <complex>
+
 namespace kesta {
 namespace {
 
@@ -44,50 +47,62 @@ PairConvolution::PairConvolution(std::span<const double> a_head, std::span<const
   std::size_t size = 1;
   while (size < 2 * n_) size <<= 1;
   fft_.emplace(size);
-  spectrum_.assign(size, Complex(0.0, 0.0));
-  for (std::size_t i = 0; i < n_; ++i) spectrum_[i] = {a_head[i], a_seepage[i]};
-  fft_->forward(spectrum_);
+  spectrum_re_.assign(size, 0.0);
+  spectrum_im_.assign(size, 0.0);
+  std::copy(a_head.begin(), a_head.end(), spectrum_re_.begin());
+  std::copy(a_seepage.begin(), a_seepage.end(), spectrum_im_.begin());
+  fft_->forward(spectrum_re_.data(), spectrum_im_.data());
 }
 
 template <typename T>
 void PairConvolution::convolve(std::span<const T> b_head, std::span<const T> b_seepage, std::vector<double>& head,
-                               std::vector<double>& seepage) const {
+                               std::vector<double>& seepage, Workspace& work) const {
   if (!fft_) {
     convolve_directly(std::span<const double>(a_head_), b_head, head);
     convolve_directly(std::span<const double>(a_seepage_), b_seepage, seepage);
     return;
   }
   const std::size_t size = fft_->size();
-  std::vector<Complex> z(size, Complex(0.0, 0.0));
-  for (std::size_t i = 0; i < n_; ++i) z[i] = {static_cast<double>(b_head[i]), static_cast<double>(b_seepage[i])};
-  fft_->forward(z);
-  // k and its mirror are read before either is written.
-  for (std::size_t k = 0; k <= size / 2; ++k) {
-    const std::size_t m = (size - k) % size;
-    const Complex at_k = joined_product(z[k], z[m], spectrum_[k], spectrum_[m]);
-    const Complex at_m = joined_product(z[m], z[k], spectrum_[m], spectrum_[k]);
-    z[k] = at_k;
-    z[m] = at_m;
+  std::vector<double>& re = work.re;
+  std::vector<double>& im = work.im;
+  re.assign(size, 0.0);
+  im.assign(size, 0.0);
+  std::copy(b_head.begin(), b_head.begin() + static_cast<std::ptrdiff_t>(n_), re.begin());
+  std::copy(b_seepage.begin(), b_seepage.begin() + static_cast<std::ptrdiff_t>(n_), im.begin());
+  fft_->forward(re.data(), im.data());
+  // Each position with its mirror, both read before either is written.
+  for (std::size_t p = 0; p < size; ++p) {
+    const std::size_t q = Fft::mirror(p);
+    if (q < p) continue;
+    const Complex z_p(re[p], im[p]), z_q(re[q], im[q]);
+    const Complex s_p(spectrum_re_[p], spectrum_im_[p]), s_q(spectrum_re_[q], spectrum_im_[q]);
+    const Complex at_p = joined_product(z_p, z_q, s_p, s_q);
+    const Complex at_q = joined_product(z_q, z_p, s_q, s_p);
+    re[p] = at_p.real();
+    im[p] = at_p.imag();
+    re[q] = at_q.real();
+    im[q] = at_q.imag();
   }
-  fft_->inverse(z);
+  fft_->inverse(re.data(), im.data());
   const double scale = 1.0 / static_cast<double>(size);
   head.resize(n_);
   seepage.resize(n_);
   for (std::size_t i = 0; i < n_; ++i) {
-    head[i] = z[i].real() * scale;
-    seepage[i] = z[i].imag() * scale;
+    head[i] = re[i] * scale;
+    seepage[i] = im[i] * scale;
   }
 }
 
 template void PairConvolution::convolve(std::span<const float>, std::span<const float>, std::vector<double>&,
-                                        std::vector<double>&) const;
+                                        std::vector<double>&, Workspace&) const;
 template void PairConvolution::convolve(std::span<const double>, std::span<const double>, std::vector<double>&,
-                                        std::vector<double>&) const;
+                                        std::vector<double>&, Workspace&) const;
 
 std::vector<double> convolve(std::span<const double> a, std::span<const double> b) {
   const std::vector<double> none(a.size(), 0.0);
   std::vector<double> out, unused;
-  PairConvolution(a, none).convolve(b, std::span<const double>(none), out, unused);
+  PairConvolution::Workspace work;
+  PairConvolution(a, none).convolve(b, std::span<const double>(none), out, unused, work);
   return out;
 }
 

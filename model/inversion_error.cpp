@@ -26,7 +26,7 @@ PairConvolution stress_changes(const Deck& deck) {
 
 template <typename T>
 InversionError carried_error(int NS, const Deck& deck, const Derived& derived, const PairConvolution& changes,
-                             std::span<const T> lag_H, std::span<const T> lag_Q) {
+                             std::span<const T> lag_H, std::span<const T> lag_Q, PairConvolution::Workspace& work) {
   InversionError out;
   out.NS = NS;
   const auto NT = static_cast<std::size_t>(std::max(deck.NT, 0));
@@ -39,7 +39,7 @@ InversionError carried_error(int NS, const Deck& deck, const Derived& derived, c
   // response error at the lag since each: entry i - 1 of the convolution.
   out.head.reserve(NT);
   out.seepage.reserve(NT);
-  changes.convolve(lag_H, lag_Q, out.head, out.seepage);
+  changes.convolve(lag_H, lag_Q, out.head, out.seepage, work);
   out.head.insert(out.head.begin(), 0.0);
   out.seepage.insert(out.seepage.begin(), 0.0);
   const double seepage_scale = deck.AK / derived.XZEROD;
@@ -48,9 +48,9 @@ InversionError carried_error(int NS, const Deck& deck, const Derived& derived, c
 }
 
 template InversionError carried_error(int, const Deck&, const Derived&, const PairConvolution&, std::span<const float>,
-                                      std::span<const float>);
+                                      std::span<const float>, PairConvolution::Workspace&);
 template InversionError carried_error(int, const Deck&, const Derived&, const PairConvolution&, std::span<const double>,
-                                      std::span<const double>);
+                                      std::span<const double>, PairConvolution::Workspace&);
 
 std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
   const int lags = std::max(deck.NT, 0) - 1;
@@ -60,12 +60,13 @@ std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& de
   const LagResponses<double> lag = lag_responses<double>(deck, derived, lags, nullptr, inversions, &reference);
   const PairConvolution changes = stress_changes(deck);
   std::vector<InversionError> out;
+  PairConvolution::Workspace work;
   for (std::size_t m = 0; m < orders.size(); ++m) {
     if (lags < 1) {
-      out.push_back(carried_error<double>(orders[m], deck, derived, changes, {}, {}));
+      out.push_back(carried_error<double>(orders[m], deck, derived, changes, {}, {}, work));
       continue;
     }
-    out.push_back(carried_error<double>(orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m]));
+    out.push_back(carried_error<double>(orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m], work));
   }
   return out;
 }

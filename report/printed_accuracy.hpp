@@ -49,6 +49,6 @@ std::vector<int> searched_orders();
 // given: the values an order prints are taken as the exact values (results
 // less error) plus that order's error. The fewest values off wins, then the
 // smallest error against the half unit.
-NsAdvice advise_ns(const CheckedSimulation& simulation, const InversionError& error);
+NsAdvice advise_ns(CheckedSimulation& simulation, const InversionError& error, PairConvolution::Workspace& work);
 
 }  // namespace kesta
