@@ -14,6 +14,7 @@ CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, c
   const int lags = deck.NT > 1 ? deck.NT - 1 : 0;  // no steps at all for NT <= 0
   {
     std::vector<Inversion> checked;
+    checked.reserve(searched.size());
     for (int NS : searched) checked.push_back(prepare_inversion(NS));
     const ContourResponses reference = contour_responses(deck, derived, lags);
     LagResponses<float> lag = lag_responses<float>(deck, derived, lags, &inversion, checked, &reference);

@@ -55,11 +55,13 @@ template InversionError carried_error(int, const Deck&, const Derived&, const Pa
 std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
   const int lags = std::max(deck.NT, 0) - 1;
   std::vector<Inversion> inversions;
+  inversions.reserve(orders.size());
   for (int NS : orders) inversions.push_back(prepare_inversion(NS));
   const ContourResponses reference = contour_responses(deck, derived, std::max(lags, 0));
   const LagResponses<double> lag = lag_responses<double>(deck, derived, lags, nullptr, inversions, &reference);
   const PairConvolution changes = stress_changes(deck);
   std::vector<InversionError> out;
+  out.reserve(orders.size());
   PairConvolution::Workspace work;
   for (std::size_t m = 0; m < orders.size(); ++m) {
     if (lags < 1) {

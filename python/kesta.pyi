@@ -6,6 +6,8 @@ from typing import Any, Optional, Union
 import numpy as np
 import numpy.typing as npt
 
+__version__: str  # the version of the library and programs it was built with
+
 _Series = npt.NDArray[np.float64]
 _Numbers = Union[npt.ArrayLike, _Series]
 
