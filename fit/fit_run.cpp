@@ -5,6 +5,7 @@
 
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
+#include "fit/case/inversion_check.hpp"
 #include "fit/input/fit_error.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "fit/output/json_report.hpp"
@@ -46,7 +47,15 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
     return kBadInput;
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  const FitSummary summary = summarize(fit_case, fit, model.simulations(), elapsed.count());
+  InversionCheck inversion;
+  try {
+    inversion = check_inversion(fit_case, model, fit.estimate, fit.residual);
+  } catch (const std::exception& e) {
+    err << "kesta-fit: " << fit_case.file.shown_name
+        << ": the inversion error cannot be estimated at the estimate: " << one_line(e.what()) << '\n';
+    return kBadInput;
+  }
+  const FitSummary summary = summarize(fit_case, fit, inversion, model.simulations(), elapsed.count());
 
   try {
     write_output_files(summary.files, write_deck(model.deck_with(fit.estimate)), residuals_csv(fit_case, fit),

@@ -81,6 +81,23 @@ void check_deck_at(const FitCase& c, const ParameterSpec& spec, std::string_view
   }
 }
 
+// The fit file's ns replaces the deck's NS before anything is computed.
+void choose_ns(FitCase& c) {
+  if (c.file.ns_choice == NsChoice::Deck) return;
+  if (c.file.ns_choice == NsChoice::Given) {
+    c.deck.NS = c.file.ns;
+    if (const auto problem = first_problem(c.deck))
+      throw FitInputError(c.file.shown_name, c.file.ns_line, "ns = " + std::to_string(c.file.ns) + ": " + *problem);
+    return;
+  }
+  try {
+    c.ns_advice = recommend_ns(c.deck);
+  } catch (const std::exception& e) {
+    throw FitInputError(c.file.shown_name, c.file.ns_line, std::string("ns = \"auto\": ") + e.what());
+  }
+  c.deck.NS = c.ns_advice.NS;
+}
+
 FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
   const ParameterInfo& info = *spec.info;
   if (const auto reason = unused_reason(info, c.deck)) throw FitInputError(c.file.shown_name, spec.line, *reason);
@@ -112,6 +129,7 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
   c.file = std::move(file);
   c.deck = std::move(deck);
   c.sets = std::move(sets);
+  choose_ns(c);
   for (const ParameterSpec& spec : c.file.parameters) {
     c.parameters.push_back(spec.info);
     c.free.push_back(free_parameter(c, spec));

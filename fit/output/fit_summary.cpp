@@ -18,7 +18,7 @@ std::string more_data(const FitCase& c) {
   return "Records over a longer time or at other wells";
 }
 
-std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& fit) {
+std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& fit, const InversionCheck& inversion) {
   std::vector<SetSummary> out;
   std::size_t k = 0;
   for (const ObservationSet& set : c.sets) {
@@ -32,12 +32,34 @@ std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& f
     const double n = static_cast<double>(set.rows.size());
     s.rmse = std::sqrt(squares / n);
     s.mean_residual = sum / n;
+    s.inversion_rms = inversion.rms[out.size()];
     out.push_back(s);
   }
   return out;
 }
 
-std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit) {
+std::string inversion_warning(const FitSummary& s, const InversionCheck& inversion) {
+  std::string sets;
+  for (std::size_t i = 0; i < s.sets.size(); ++i) {
+    if (inversion.small[i]) continue;
+    sets += (sets.empty() ? "" : "; ") + s.sets[i].name + " " + six_digits(inversion.rms[i]) + " against an RMSE of " +
+            six_digits(inversion.rmse[i]);
+  }
+  std::string text =
+      "The inversion's own error at NS = " + std::to_string(inversion.NS) +
+      " is not small against the misfit (RMS of the weighted inversion error at the observations: " + sets +
+      "): it moves the estimates as much as the data do.";
+  if (inversion.better && inversion.better->NS != inversion.NS)
+    text +=
+        " NS = " + std::to_string(inversion.better->NS) +
+        " has the smallest estimated error for the fitted deck: write ns = " + std::to_string(inversion.better->NS) +
+        " or ns = \"auto\" in the fit file.";
+  else
+    text += " No NS does better for this deck: the records are matched more closely than the model can be computed.";
+  return text;
+}
+
+std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit, const InversionCheck& inversion) {
   std::vector<std::string> out;
   if (!s.converged)
     out.push_back("The solver stopped before it converged: " + s.stop_reason +
@@ -49,6 +71,7 @@ std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit
   }
   if (!fit.covariance_problem.empty()) out.push_back("No standard errors: " + fit.covariance_problem + ".");
   for (const Finding& f : s.findings) out.push_back(f.text);
+  if (!inversion.all_small()) out.push_back(inversion_warning(s, inversion));
   return out;
 }
 
@@ -61,13 +84,14 @@ OutputNames output_names(const std::string& fit_file) {
   return {base + ".fitted.dat", base + ".residuals.csv", base + ".svg"};
 }
 
-FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, long evaluations, double seconds) {
+FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const InversionCheck& inversion, long evaluations,
+                     double seconds) {
   FitSummary s;
   s.fit_file = c.file.shown_name;
   s.estimates = parameter_estimates(c.free, fit);
   s.correlation = correlation_matrix(fit);
   s.findings = identifiability_findings(c.free, fit, more_data(c));
-  s.sets = set_summaries(c, fit);
+  s.sets = set_summaries(c, fit, inversion);
   s.observations = c.observation_count();
   s.rmse = std::sqrt(fit.ssr / static_cast<double>(s.observations));
   s.degrees_of_freedom = fit.degrees_of_freedom;
@@ -77,7 +101,10 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, long evaluati
   s.seconds = seconds;
   s.converged = fit.converged;
   s.stop_reason = fit.stop_reason;
-  s.warnings = caveats(s, fit);
+  s.ns = inversion.NS;
+  s.ns_choice = c.file.ns_choice;
+  s.inversion_small = inversion.all_small();
+  s.warnings = caveats(s, fit, inversion);
   s.files = output_names(c.file.shown_name);
   return s;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fit/case/fit_case.hpp"
+#include "fit/case/inversion_check.hpp"
 #include "fit/estimation/estimates.hpp"
 #include "fit/estimation/identifiability.hpp"
 #include "fit/estimation/least_squares.hpp"
@@ -19,6 +20,7 @@ struct SetSummary {
   std::size_t count = 0;
   double rmse = 0.0;  // of the weighted residuals
   double mean_residual = 0.0;
+  double inversion_rms = 0.0;  // of the weighted inversion error at the observations
 };
 
 struct OutputNames {
@@ -40,6 +42,9 @@ struct FitSummary {
   double seconds = 0.0;
   bool converged = false;
   std::string stop_reason;
+  int ns = 0;  // the fitted deck's number of Stehfest terms
+  NsChoice ns_choice = NsChoice::Deck;
+  bool inversion_small = true;        // at every set, against kInversionShare of its RMSE
   std::vector<std::string> warnings;  // the findings' words and every other caveat
   OutputNames files;
 };
@@ -48,6 +53,7 @@ struct FitSummary {
 // <fit> being the fit file without its extension.
 OutputNames output_names(const std::string& fit_file);
 
-FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, long evaluations, double seconds);
+FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
+                     long evaluations, double seconds);
 
 }  // namespace kesta::fit

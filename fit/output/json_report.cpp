@@ -45,6 +45,15 @@ Json findings(const FitSummary& s) {
   return out;
 }
 
+std::string_view ns_source(NsChoice choice) {
+  switch (choice) {
+    case NsChoice::Deck: return "deck";
+    case NsChoice::Given: return "fit file";
+    case NsChoice::Auto: return "auto";
+  }
+  return "";
+}
+
 }  // namespace
 
 void write_json_report(const FitSummary& s, std::ostream& out) {
@@ -66,6 +75,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     entry["count"] = set.count;
     entry["rmse"] = set.rmse;
     entry["mean_residual"] = set.mean_residual;
+    entry["inversion_error_rms"] = set.inversion_rms;
     sets.push_back(entry);
   }
   Json matrix = Json::array();
@@ -83,6 +93,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"degrees_of_freedom", s.degrees_of_freedom},
       {"correlation", {{"parameters", names}, {"matrix", matrix}}},
       {"identifiability", findings(s)},
+      {"ns", {{"value", s.ns}, {"source", ns_source(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
       {"iterations", s.iterations},
       {"evaluations", s.evaluations},
       {"parameter_sets", s.parameter_sets},

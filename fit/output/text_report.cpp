@@ -98,6 +98,16 @@ void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_
   }
 }
 
+std::string ns_source(NsChoice choice) {
+  switch (choice) {
+    case NsChoice::Deck: return "the deck's";
+    case NsChoice::Given: return "from the fit file";
+    case NsChoice::Auto:
+      return "chosen by ns = \"auto\" as the order with the smallest estimated error for the starting deck";
+  }
+  return "";
+}
+
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
@@ -115,7 +125,13 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   char timing[160];
   (void)std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
                       s.iterations, s.evaluations, s.parameter_sets, s.seconds);
-  out << "\nSolver: Levenberg-Marquardt with bounds; " << timing << '\n';
+  out << '\n';
+  write_wrapped(out,
+                "Inversion: NS = " + std::to_string(s.ns) + ", " + ns_source(s.ns_choice) + "; its error is " +
+                    (s.inversion_small ? "small against the residuals of every set."
+                                       : "not small against the residuals (see Warnings)."),
+                "", "  ");
+  out << "Solver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   out << "Written: " << s.files.fitted_deck << ", " << s.files.residuals << ", " << s.files.picture << '\n';
 }

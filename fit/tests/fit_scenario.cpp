@@ -113,9 +113,9 @@ std::string file_text(const std::filesystem::path& path) {
 }
 
 void write_fit_folder(const TempFolder& folder, const Deck& start, const std::vector<ObservationSet>& sets,
-                      const std::string& parameters_toml) {
+                      const std::string& parameters_toml, const std::string& top_toml) {
   folder.write("deck.dat", write_deck(start));
-  std::string toml = "deck = \"deck.dat\"\n";
+  std::string toml = "deck = \"deck.dat\"\n" + top_toml;
   for (const ObservationSet& set : sets) {
     folder.write(set.name, csv_text(set.rows));
     toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(kind_name(set.kind)) + "\"\n";

@@ -57,8 +57,8 @@ std::string csv_text(const std::vector<CsvObservation>& rows);
 std::string file_text(const std::filesystem::path& path);
 
 // Writes deck.dat, one CSV per record (set names as given) and fit.toml whose
-// [parameters] section is parameters_toml.
+// [parameters] section is parameters_toml; top_toml goes before the tables.
 void write_fit_folder(const TempFolder& folder, const Deck& start, const std::vector<ObservationSet>& sets,
-                      const std::string& parameters_toml);
+                      const std::string& parameters_toml, const std::string& top_toml = "");
 
 }  // namespace kesta::fit::testing

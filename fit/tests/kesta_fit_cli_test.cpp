@@ -147,6 +147,73 @@ TEST(KestaFitProgram, ExampleRecoversItsKnownAquifer) {
   EXPECT_TRUE(report["warnings"].empty()) << report["warnings"];
 }
 
+// The inversion check: a deck of few terms fitted to records computed exactly
+// (NS = 16 stands in for exact: its error is about 1e-6 of the stage, NS = 6's
+// about 3e-3) is warned about, with the order that would do better; the same
+// records fitted at a good order, or with noise far above NS = 6's error, are not.
+TEST(KestaFitProgram, InversionErrorAgainstTheResidualsIsWarnedAbout) {
+  Deck finite = testing::flood_deck();
+  finite.IXL = 1;
+  finite.XLL = 200.0;
+  finite.IXA = 0;
+  const struct {
+    const char* name;
+    int fitted_ns;
+    double noise;
+    std::string top;
+    bool warned;
+  } cases[] = {
+      {"NS = 6, exact records", 6, 0.0, "", true},
+      {"NS = 16, noisy records", 16, 0.005, "", false},
+      {"NS = 6 made 14 by the fit file", 6, 0.005, "ns = 14\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder folder;
+    Deck truth = finite;
+    truth.NS = 16;
+    Deck start = finite;
+    start.NS = c.fitted_ns;
+    testing::write_fit_folder(
+        folder, start, testing::records(truth, {{Kind::Head, 60.0, 2, c.noise}, {Kind::Head, 150.0, 2, c.noise}}, 5),
+        "AK = { initial = 8.0, min = 0.1, max = 1000.0 }\n", c.top);
+    const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const nlohmann::json report = nlohmann::json::parse(o.out);
+    EXPECT_EQ(report["ns"]["inversion_error_small"].get<bool>(), !c.warned);
+    std::string warnings = report["warnings"].dump();
+    EXPECT_EQ(warnings.find("inversion's own error") != std::string::npos, c.warned) << warnings;
+    if (c.warned) {
+      EXPECT_NE(warnings.find("ns = \\\"auto\\\""), std::string::npos) << warnings;
+    }
+    for (const nlohmann::json& set : report["observation_sets"]) {
+      const double ratio = set["inversion_error_rms"].get<double>() / set["rmse"].get<double>();
+      EXPECT_EQ(ratio > 0.1, c.warned) << ratio;
+    }
+  }
+}
+
+// ns = "auto" runs the deck at the order recommend_ns gives the starting deck,
+// says so, and writes it into the fitted deck.
+TEST(KestaFitProgram, NsAutoChoosesAndReportsTheOrder) {
+  const TempFolder folder;
+  Deck start = testing::flood_deck();
+  start.NS = 6;
+  const int chosen = recommend_ns(start).NS;
+  ASSERT_NE(chosen, 6);
+  testing::write_fit_folder(folder, start, testing::records(testing::flood_deck(), kPlans, 15), kThree,
+                            "ns = \"auto\"\n");
+  const Outcome json = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  EXPECT_EQ(report["ns"]["value"].get<int>(), chosen);
+  EXPECT_EQ(report["ns"]["source"], "auto");
+  EXPECT_EQ(read_deck(folder.path("fit.fitted.dat")).NS, chosen);
+  const Outcome text = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --quiet");
+  EXPECT_NE(text.out.find("Inversion: NS = " + std::to_string(chosen) + ", chosen by ns = \"auto\""), std::string::npos)
+      << text.out;
+}
+
 // Bad input: one line on standard error, status 2, nothing on standard output
 // and no file written.
 TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
