@@ -10,9 +10,14 @@
 
 namespace kesta::fit {
 
+// The default relative step of the central differences: 2 % (see the .cpp).
+inline constexpr double kRelativeStep = 0.02;
+
 class CentralDifferenceCost : public ceres::CostFunction {
  public:
-  CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model);
+  // relative_step: of a logarithm, or of max(|value|, 1) for a linear parameter.
+  CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model,
+                        double relative_step = kRelativeStep);
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override;
 
@@ -37,6 +42,7 @@ class CentralDifferenceCost : public ceres::CostFunction {
   std::vector<FreeParameter> parameters_;
   Observed observed_;
   BatchModel model_;
+  double relative_step_;
   // Ceres evaluates an accepted point a second time for its Jacobian; the
   // cache saves that second run of the model.
   mutable Cache cache_;

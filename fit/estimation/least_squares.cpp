@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "fit/estimation/central_difference_cost.hpp"
+#include "fit/estimation/step_choice.hpp"
 
 namespace kesta::fit {
 
@@ -101,7 +102,9 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
   fit.internal.resize(p);
   for (std::size_t i = 0; i < p; ++i) fit.internal[i] = to_internal(parameters[i].scale, parameters[i].initial);
 
-  auto* cost = new CentralDifferenceCost(parameters, observed, model);
+  const StepChoice step = choose_step(parameters, fit.internal, observed, model);
+  fit.relative_step = step.relative_step;
+  auto* cost = new CentralDifferenceCost(parameters, observed, model, step.relative_step);
   ceres::Problem problem;  // owns the cost function
   problem.AddResidualBlock(cost, nullptr, fit.internal.data());
   for (std::size_t i = 0; i < p; ++i) {

@@ -30,6 +30,7 @@ struct LeastSquaresFit {
   Eigen::MatrixXd covariance;
   std::string covariance_problem;  // why it is empty
 
+  double relative_step = 0.0;  // of the central differences, chosen against the inversion's noise
   int iterations = 0;
   long parameter_sets = 0;
   bool converged = false;
