@@ -1,5 +1,6 @@
 #include "fit/case/fit_case.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -65,6 +66,8 @@ ObservationSet read_set(const ObservationSpec& spec, const FitFile& file, const 
   }
   set.rows = read_observation_csv(spec.path, spec.path.string());
   check_times(set.rows, spec.path.string(), deck);
+  if (std::none_of(set.rows.begin(), set.rows.end(), [](const CsvObservation& r) { return r.weight > 0.0; }))
+    throw FitInputError(spec.path.string(), 0, "every weight is zero: the record would count for nothing");
   return set;
 }
 
@@ -135,11 +138,31 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
     c.free.push_back(free_parameter(c, spec));
   }
   for (const ObservationSet& set : c.sets) {
+    std::vector<std::size_t> counted;
+    const std::size_t first = c.observed.value.size();
     for (const CsvObservation& row : set.rows) {
+      if (row.weight > 0.0) counted.push_back(c.observed.value.size());
       c.observed.value.push_back(row.value);
       c.observed.weight.push_back(row.weight);
     }
+    std::stable_sort(counted.begin(), counted.end(),
+                     [&](std::size_t a, std::size_t b) { return set.rows[a - first].time < set.rows[b - first].time; });
+    c.observed.sets.push_back(std::move(counted));
   }
+  if (c.file.starts > 1) {
+    for (const FreeParameter& p : c.free)
+      if (!std::isfinite(p.min) || !std::isfinite(p.max))
+        throw FitInputError(c.file.shown_name, c.file.starts_line,
+                            "starts = " + std::to_string(c.file.starts) + ": parameters." + p.name +
+                                " needs both min and max; the starts are spread over the bounds");
+  }
+  // Checked before solving: the solver would run, and only the covariance fail.
+  const std::size_t n = c.observed.counted();
+  if (n <= c.free.size())
+    throw FitInputError(
+        c.file.shown_name, 0,
+        std::to_string(n) + " observations with a positive weight for " + std::to_string(c.free.size()) +
+            " parameters: a fit needs more observations than parameters; add records or fix parameters");
   return c;
 }
 

@@ -23,7 +23,7 @@ InversionCheck check_inversion(const FitCase& c, const DeckModel& model, const s
       errors += weighted * weighted;
       residuals += residual[k] * residual[k];
     }
-    const double n = static_cast<double>(set.rows.size());
+    const double n = static_cast<double>(c.observed.sets[check.rms.size()].size());
     check.rms.push_back(std::sqrt(errors / n));
     check.rmse.push_back(std::sqrt(residuals / n));
     check.small.push_back(check.rms.back() <= kInversionShare * check.rmse.back());

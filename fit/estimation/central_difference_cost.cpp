@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fit/estimation/ar1_noise.hpp"
+
 namespace kesta::fit {
 
 namespace {
@@ -77,6 +79,10 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
   }
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed_.weight[k] * (cache_.simulated[k] - observed_.value[k]);
   if (want_jacobian) std::copy(cache_.jacobian.begin(), cache_.jacobian.end(), jacobians[0]);
+  if (!phi_.empty()) {
+    whiten(observed_.sets, phi_, residuals, 1);
+    if (want_jacobian) whiten(observed_.sets, phi_, jacobians[0], p);
+  }
   return true;
 }
 

@@ -21,12 +21,19 @@ class CentralDifferenceCost : public ceres::CostFunction {
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override;
 
+  // Residuals and Jacobian rows go out through the AR(1) transform with one
+  // phi per observation set; empty: as they are (independent noise).
+  void set_ar1(std::vector<double> phi) { phi_ = std::move(phi); }
+
   // Deck values of a point in solver coordinates.
   std::vector<double> natural(const double* internal) const;
   // Parameter sets handed to the model so far.
   long parameter_sets() const { return parameter_sets_; }
   // The simulated values at the last point evaluated.
   const std::vector<double>& last_simulated() const { return cache_.simulated; }
+  // The Jacobian of the untransformed residuals at that point, row-major n x p
+  // (empty until a Jacobian was asked for there).
+  const std::vector<double>& last_jacobian() const { return cache_.jacobian; }
 
  private:
   struct Cache {
@@ -43,6 +50,7 @@ class CentralDifferenceCost : public ceres::CostFunction {
   Observed observed_;
   BatchModel model_;
   double relative_step_;
+  std::vector<double> phi_;
   // Ceres evaluates an accepted point a second time for its Jacobian; the
   // cache saves that second run of the model.
   mutable Cache cache_;

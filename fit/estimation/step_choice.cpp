@@ -24,10 +24,9 @@ StepChoice choose_step(const std::vector<FreeParameter>& parameters, const std::
     for (const double k : {-2.0, -1.0, 0.0, 1.0, 2.0}) {
       std::vector<double> natural(p);
       for (std::size_t a = 0; a < p; ++a) {
-        const double shift = a == i ? k * kNoiseProbe * (parameters[a].scale == Scale::Log
-                                                             ? 1.0
-                                                             : std::max(std::abs(internal[a]), 1.0))
-                                    : 0.0;
+        const double shift =
+            a == i ? k * kNoiseProbe * (parameters[a].scale == Scale::Log ? 1.0 : std::max(std::abs(internal[a]), 1.0))
+                   : 0.0;
         natural[a] = to_natural(parameters[a].scale, internal[a] + shift);
       }
       sets.push_back(std::move(natural));

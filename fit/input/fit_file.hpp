@@ -45,6 +45,9 @@ struct FitFile {
   NsChoice ns_choice = NsChoice::Deck;
   int ns = 0;  // with NsChoice::Given
   int ns_line = 0;
+  bool ar1 = true;  // noise = "ar1" (default) or "independent"
+  int starts = 1;   // starting points; more than one spreads them over the bounds
+  int starts_line = 0;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,

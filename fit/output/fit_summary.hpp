@@ -10,6 +10,8 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/estimation/identifiability.hpp"
 #include "fit/estimation/least_squares.hpp"
+#include "fit/estimation/multistart.hpp"
+#include "fit/estimation/residual_diagnostics.hpp"
 
 namespace kesta::fit {
 
@@ -21,6 +23,22 @@ struct SetSummary {
   double rmse = 0.0;  // of the weighted residuals
   double mean_residual = 0.0;
   double inversion_rms = 0.0;  // of the weighted inversion error at the observations
+  ResidualDiagnostics diagnostics;
+  std::optional<double> phi;  // the AR(1) coefficient, with that noise model
+};
+
+// One line of the model check list.
+struct ModelCheck {
+  std::string name;  // "converged", "no estimate at a bound", ...
+  bool pass = true;
+  std::string detail;  // why it fails, or empty
+};
+
+// What the starts found, when there were several.
+struct StartsSummary {
+  int count = 1;
+  unsigned seed = kStartsSeed;
+  std::vector<Minimum> minima;  // best first
 };
 
 struct OutputNames {
@@ -44,7 +62,12 @@ struct FitSummary {
   std::string stop_reason;
   int ns = 0;  // the fitted deck's number of Stehfest terms
   NsChoice ns_choice = NsChoice::Deck;
-  bool inversion_small = true;        // at every set, against kInversionShare of its RMSE
+  bool inversion_small = true;  // at every set, against kInversionShare of its RMSE
+  bool ar1 = false;             // the standard errors allow for AR(1) noise per set
+  int noise_rounds = 0;
+  double relative_step = 0.0;  // of the central differences
+  StartsSummary starts;
+  std::vector<ModelCheck> checks;
   std::vector<std::string> warnings;  // the findings' words and every other caveat
   OutputNames files;
 };
@@ -54,6 +77,6 @@ struct FitSummary {
 OutputNames output_names(const std::string& fit_file);
 
 FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
-                     long evaluations, double seconds);
+                     const StartsSummary& starts, long evaluations, double seconds);
 
 }  // namespace kesta::fit

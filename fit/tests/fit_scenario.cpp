@@ -62,6 +62,7 @@ std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordP
 FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const ParameterPlan& parameters) {
   FitFile file;
   file.shown_name = "memory.toml";
+  file.ar1 = false;  // the residuals as independent, unless a test asks for the noise model
   for (const ParameterInfo& info : estimable_parameters()) {
     const auto it = parameters.find(std::string(info.name));
     if (it == parameters.end()) continue;
@@ -75,7 +76,7 @@ FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const P
 LeastSquaresFit run_case(const FitCase& c) {
   const DeckModel model(c);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-  return fit_least_squares(c.free, c.observed, batch, {});
+  return fit_least_squares(c.free, c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
 }
 
 TempFolder::TempFolder() {

@@ -32,10 +32,11 @@ struct Bounds {
 };
 using ParameterPlan = std::map<std::string, Bounds>;
 
-// A fit case in memory: the start deck, the records, the parameters.
+// A fit case in memory: the start deck, the records, the parameters; the
+// residuals taken as independent (file.ar1 false).
 FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const ParameterPlan& parameters);
 
-// Runs the fit of a case through the deck model, quietly.
+// Runs the fit of a case through the deck model, quietly, with the case's noise model.
 LeastSquaresFit run_case(const FitCase& fit_case);
 
 // A folder under the system's temporary folder, removed with everything in it.

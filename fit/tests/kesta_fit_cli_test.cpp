@@ -144,7 +144,12 @@ TEST(KestaFitProgram, ExampleRecoversItsKnownAquifer) {
     const nlohmann::json& p = report["parameters"][k.name];
     EXPECT_LT(std::abs(p["estimate"].get<double>() - k.value), 3.0 * p["std_error"].get<double>()) << k.name;
   }
-  EXPECT_TRUE(report["warnings"].empty()) << report["warnings"];
+  // The gauging record's 20 residuals run in long stretches of one sign
+  // (lag-1 0.48): the one check that fails, and said in words.
+  for (const nlohmann::json& check : report["checks"])
+    EXPECT_EQ(check["pass"].get<bool>(), check["check"] != "residuals not strongly autocorrelated") << check;
+  ASSERT_EQ(report["warnings"].size(), 1u) << report["warnings"];
+  EXPECT_NE(report["warnings"][0].get<std::string>().find("gauging.csv"), std::string::npos);
 }
 
 // The inversion check: a deck of few terms fitted to records computed exactly
