@@ -106,7 +106,7 @@ void compute_covariance(ceres::Problem& problem, double* block, double ssr, Leas
 Eigen::MatrixXd plain_covariance(const Eigen::MatrixXd& j, int dropped, double ssr, int dof) {
   if (dof <= 0 || j.cols() == 0) return {};
   const Eigen::JacobiSVD<Eigen::MatrixXd> svd(j, Eigen::ComputeThinV);
-  const Eigen::VectorXd s = svd.singularValues();
+  const Eigen::VectorXd& s = svd.singularValues();
   Eigen::VectorXd inverse = Eigen::VectorXd::Zero(s.size());
   for (Eigen::Index i = 0; i < s.size() - dropped; ++i)
     if (s(i) > 0.0) inverse(i) = 1.0 / (s(i) * s(i));

@@ -23,6 +23,7 @@ std::vector<std::vector<double>> latin_hypercube_starts(const std::vector<FreePa
                                                         unsigned seed) {
   std::vector<std::vector<double>> starts;
   std::vector<double> initial;
+  initial.reserve(parameters.size());
   for (const FreeParameter& p : parameters) initial.push_back(p.initial);
   starts.push_back(initial);
   const auto strata = static_cast<std::size_t>(std::max(count - 1, 0));
@@ -44,6 +45,7 @@ std::vector<std::vector<double>> latin_hypercube_starts(const std::vector<FreePa
   }
   for (std::size_t k = 0; k < strata; ++k) {
     std::vector<double> start;
+    start.reserve(columns.size());
     for (const std::vector<double>& column : columns) start.push_back(column[k]);
     starts.push_back(std::move(start));
   }
