@@ -101,9 +101,13 @@ void write_diagnostics(const FitSummary& s, std::ostream& out, std::size_t width
 
 void write_starts(const FitSummary& s, std::ostream& out, std::size_t name_width) {
   if (s.starts.count <= 1) return;
-  out << "\nStarts: " << s.starts.count << " (the initial values and a Latin hypercube over the bounds, seed "
-      << s.starts.seed << "); " << s.starts.minima.size()
-      << (s.starts.minima.size() == 1 ? " distinct minimum\n" : " distinct minima\n");
+  out << '\n';
+  write_wrapped(out,
+                "Starts: " + std::to_string(s.starts.count) +
+                    " (the initial values and a Latin hypercube over the bounds, seed " +
+                    std::to_string(s.starts.seed) + "); " + std::to_string(s.starts.minima.size()) +
+                    (s.starts.minima.size() == 1 ? " distinct minimum" : " distinct minima"),
+                "", "  ");
   std::string header = padded("Sum of squares", 15) + padded("Starts", 7);
   for (const Estimate& e : s.estimates) header += padded(e.name, std::max(name_width, std::size_t{12}));
   out << without_trailing_blanks(header) << '\n';
