@@ -16,7 +16,6 @@ namespace kesta {
 // derivative of the step response by ln AK at fixed t, and minus that by ln AS.
 // A leaky aquifer's GAMMA1 and SIGMA1 hold both: its parameter derivatives
 // need those terms as well.
-StepResponse step_response_log_slope(double TD, const Deck& deck, const Derived& derived,
-                                     const Inversion& inversion);
+StepResponse step_response_log_slope(double TD, const Deck& deck, const Derived& derived, const Inversion& inversion);
 
 }  // namespace kesta
