@@ -35,7 +35,7 @@ State state(int NS, int IAQ, int IXL, double XAAD) {
 // Half space, x = XD - 1: TD·d erfc(x / 2√TD)/dTD = z exp(-z²)/√π with
 // z = x / 2√TD, and TD·d(-1/√(πTD))/dTD = 1/(2√(πTD)).
 TEST(StepResponseLogSlope, HalfSpaceMatchesTheDerivativeOfTheClosedForm) {
-  // The slope's own truncation error, measured for TD from 0.05 to 3300 (head
+  // The slope's own inversion error, measured for TD from 0.05 to 3300 (head
   // absolute; seepage times √TD, which it keeps nearly constant): NS = 8
   // 2.4e-3 and 2.0e-3, NS = 12 2.9e-4 and 2.0e-5, NS = 16 4.0e-5 and 2.0e-6.
   const struct {
