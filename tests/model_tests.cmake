@@ -2,6 +2,7 @@
 add_executable(kesta_model_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/stehfest_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/step_response_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/response_derivative_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/dimensionless_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/superposition_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/results_report_test.cpp

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -298,6 +299,48 @@ TEST(KestaFitProgram, StartsThatConvergeToOneMinimumReportOne) {
               0.5 * report["parameters"]["AK"]["std_error"].get<double>());
   const Outcome text = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --quiet");
   EXPECT_NE(text.out.find("Starts: 4 (the initial values and a Latin hypercube"), std::string::npos) << text.out;
+}
+
+// A tidal stage, sin(1.25 t) with t in days, seen at a well 4 half widths from
+// the bank: the head lags by k = 4 sqrt(1.25 AS XZERO^2 / (2 AK)) radians and
+// shrinks by exp(-k), k = 1 at the true AK = 0.1. A smaller AK that lags one
+// cycle more fits too, if badly: the sum of squares, about
+// S - 2 C exp(-k) cos(k - 1), has a second minimum at k - 1 = 7 pi / 4 (AK
+// near 0.0024), behind a ridge at k - 1 = 3 pi / 4 (AK near 0.0089). The lower
+// bound sits just above the next ridge (k - 1 = 11 pi / 4, AK near 0.0011), so
+// no start ends on it.
+TEST(KestaFitProgram, StartsOnBothSidesOfACycleSkipFindTwoMinima) {
+  Deck tide = testing::flood_deck();
+  tide.IXA = 0;
+  tide.AK = 0.1;
+  tide.DELT = 0.25;
+  tide.NT = 201;  // ten periods of 5 days
+  tide.TIME.clear();
+  tide.STAGE.clear();
+  tide.RECH.clear();
+  for (int k = 0; k < tide.NT; ++k) {
+    const double t = k * tide.DELT;
+    tide.TIME.push_back(t);
+    tide.STAGE.push_back(std::sin(1.25 * t));
+    tide.RECH.push_back(0.0);
+  }
+  const TempFolder folder;
+  testing::write_fit_folder(folder, tide, testing::records(tide, {{Kind::Head, 50.0, 1, 0.0}}, 1),
+                            "AK = { initial = 0.1, min = 0.0012, max = 10.0 }\n", "starts = 8\n");
+  const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const nlohmann::json report = nlohmann::json::parse(o.out);
+  const nlohmann::json& minima = report["starts"]["minima"];
+  ASSERT_EQ(minima.size(), 2u) << report["starts"];
+  EXPECT_NEAR(minima[0]["estimate"]["AK"].get<double>(), 0.1, 1e-6);
+  const double skipped = minima[1]["estimate"]["AK"].get<double>();
+  EXPECT_GT(skipped, 0.002);
+  EXPECT_LT(skipped, 0.003);
+  EXPECT_GT(minima[1]["sum_of_squares"].get<double>(), 1.0);  // the heads' own sum of squares is 13.6
+  EXPECT_EQ(minima[0]["starts"].get<int>() + minima[1]["starts"].get<int>(), 8);
+  EXPECT_NEAR(report["parameters"]["AK"]["estimate"].get<double>(), 0.1, 1e-6);  // the best is the estimate
+  EXPECT_NE(report["warnings"].dump().find("8 starts found 2 distinct minima"), std::string::npos)
+      << report["warnings"];
 }
 
 // Bad input: one line on standard error, status 2, nothing on standard output
