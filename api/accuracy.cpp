@@ -3,11 +3,10 @@
 #include <stdexcept>
 
 #include "kesta/kesta.hpp"
+#include "model/checked_simulation.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
-#include "model/inversion_error.hpp"
-#include "model/superposition.hpp"
 #include "report/printed_accuracy.hpp"
 
 namespace kesta {
@@ -24,13 +23,19 @@ Derived checked(const Deck& deck) {
 
 }  // namespace
 
-InversionError inversion_error(const Deck& deck) { return inversion_errors(deck, checked(deck), {deck.NS}).front(); }
+InversionError inversion_error(const Deck& deck) {
+  const Derived parameters = checked(deck);
+  PairConvolution::Workspace work;
+  return CheckedSimulation(deck, parameters, prepare_inversion(deck.NS), {}).take_error(work);
+}
 
 NsAdvice recommend_ns(const Deck& deck) {
   const Derived parameters = checked(deck);
-  const Results results = superpose(deck, parameters, prepare_inversion(deck.NS));
-  if (auto found = first_non_finite_result(results)) throw std::invalid_argument(found->message());
-  return advise_ns(deck, parameters, results, inversion_errors(deck, parameters, {deck.NS}).front());
+  CheckedSimulation simulation(deck, parameters, prepare_inversion(deck.NS), searched_orders());
+  if (auto found = first_non_finite_result(simulation.results())) throw std::invalid_argument(found->message());
+  PairConvolution::Workspace work;
+  const InversionError error = simulation.take_error(work);
+  return advise_ns(simulation, error, work);
 }
 
 }  // namespace kesta

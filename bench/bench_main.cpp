@@ -8,7 +8,9 @@
 #include "direct_superposition.hpp"
 #include "io/output_unit.hpp"
 #include "io/record_editing.hpp"
+#include "model/checked_simulation.hpp"
 #include "model/dimensionless.hpp"
+#include "model/fft.hpp"
 #include "model/inversion_error.hpp"
 #include "model/lag_sums.hpp"
 #include "model/stehfest.hpp"
@@ -16,6 +18,7 @@
 #include "model/superposition.hpp"
 #include "model_fixture.hpp"
 #include "report/dimensionless_block.hpp"
+#include "report/printed_accuracy.hpp"
 #include "report/results_report.hpp"
 
 namespace kesta {
@@ -154,6 +157,36 @@ void BM_NsSearch(benchmark::State& bench) {
 BENCHMARK(BM_Simulation)->KESTA_ACCURACY_ARGS;
 BENCHMARK(BM_InversionError)->KESTA_ACCURACY_ARGS;
 BENCHMARK(BM_NsSearch)->KESTA_ACCURACY_ARGS;
+
+// What a complete run computes: the simulation with every searched order's lag
+// errors from the same transforms, then the deck's error and the NS search.
+void BM_CheckedRun(benchmark::State& bench) {
+  Deck deck;
+  testing::fill_deck(deck, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const testing::ModelRun m = testing::prepare_model(deck);
+  for (auto _ : bench) {
+    CheckedSimulation simulation(m.deck, m.derived, m.inversion, searched_orders());
+    PairConvolution::Workspace work;
+    const InversionError error = simulation.take_error(work);
+    benchmark::DoNotOptimize(advise_ns(simulation, error, work).NS);
+  }
+}
+BENCHMARK(BM_CheckedRun)->ArgName("NT")->Arg(1000)->Arg(99999)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The transform of the error estimates at the length NT = 99,999 needs; arg:
+// 1 for the widest vector path, 0 for the baseline.
+void BM_Fft(benchmark::State& bench) {
+  const std::size_t n = std::size_t{1} << 18;
+  const Fft fft(n, bench.range(0) ? VectorPath::Best : VectorPath::Baseline);
+  std::vector<double> re(n, 0.0), im(n, 0.0);
+  for (std::size_t i = 0; i < n / 2; ++i) re[i] = std::sin(0.001 * static_cast<double>(i));
+  for (auto _ : bench) {
+    fft.forward(re.data(), im.data());
+    fft.inverse(re.data(), im.data());
+    benchmark::DoNotOptimize(re.data());
+  }
+}
+BENCHMARK(BM_Fft)->ArgName("widest")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_EditReal(benchmark::State& state) {
   double x = 1234.5678;

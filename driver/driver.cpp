@@ -1,18 +1,21 @@
 #include "driver/driver.hpp"
 
 #include <cstdio>
+#include <exception>
 #include <string>
+#include <thread>
 
 #include "driver/file_dialogue.hpp"
 #include "driver/input_phase.hpp"
+#include "model/checked_simulation.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
-#include "model/inversion_error.hpp"
-#include "model/superposition.hpp"
+#include "model/parallel_for.hpp"
 #include "report/accuracy_warning.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/not_finite_report.hpp"
+#include "report/printed_accuracy.hpp"
 #include "report/results_report.hpp"
 
 namespace kesta {
@@ -26,11 +29,36 @@ Outcome write_failure(const FileChannels& files) {
 
 // The console warning when the inversion's error reaches the printed digits,
 // with the NS that does better; "" when every digit holds.
-std::string inversion_warning(const Deck& deck, const Derived& derived, const Results& results) {
-  const InversionError error = inversion_errors(deck, derived, {deck.NS}).front();
-  const PrintedAccuracy accuracy = check_printed(results, error);
+std::string inversion_warning(CheckedSimulation& simulation) {
+  PairConvolution::Workspace work;
+  const InversionError error = simulation.take_error(work);
+  const PrintedAccuracy accuracy = check_printed(simulation.results(), error);
   if (accuracy.all_digits_correct()) return "";
-  return accuracy_warning(results, accuracy, advise_ns(deck, derived, results, error));
+  return accuracy_warning(simulation.results(), accuracy, advise_ns(simulation, error, work));
+}
+
+constexpr std::size_t CHECK_BESIDE_FROM = 2048;
+
+// Writes the results table while the inversion's error is estimated on
+// another thread: both only read the results.
+void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, std::string& warning) {
+  auto check = [&] {
+    try {
+      warning = inversion_warning(simulation);
+    } catch (const std::exception& e) {
+      // The results stand without the check; say that it is missing.
+      warning = std::string("kesta: warning: the inversion's error was not estimated: ") + e.what() + "\n";
+    }
+  };
+  OutputUnit* plot = files.plot.is_open() ? &files.plot : nullptr;
+  // A short table is written in less time than a thread takes to start.
+  if (worker_count() < 2 || simulation.results().head.size() < CHECK_BESIDE_FROM) {
+    write_results_table(simulation.results(), files.report, plot);
+    check();
+    return;
+  }
+  std::jthread checker(check);
+  write_results_table(simulation.results(), files.report, plot);
 }
 
 Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, std::string& warning) {
@@ -51,11 +79,10 @@ Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, s
   console.out.write({Slash, X(3), Lit("Calculating aquifer responses ..."), Slash});
   if (auto stop = write_failure(files)) return stop;
 
-  const Results results = superpose(deck, derived, inversion);
-  if (auto found = first_non_finite_result(results)) return stop_not_finite(files.report, *found);
-  write_results_table(results, files.report, files.plot.is_open() ? &files.plot : nullptr);
+  CheckedSimulation simulation(deck, derived, inversion, searched_orders());
+  if (auto found = first_non_finite_result(simulation.results())) return stop_not_finite(files.report, *found);
+  write_table_and_check(simulation, files, warning);
   if (auto stop = write_failure(files)) return stop;
-  warning = inversion_warning(deck, derived, results);
   return std::nullopt;
 }
 

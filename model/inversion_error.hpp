@@ -2,13 +2,24 @@
 // The error of the Gaver-Stehfest inversion in the head and seepage of every
 // time step: the step responses of each order, less the contour inversion's,
 // superposed over the stress changes as the results are.
+#include <span>
 #include <vector>
 
 #include "kesta/accuracy.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/fft_convolution.hpp"
 
 namespace kesta {
+
+// The deck's head and seepage stress changes from step to step, transformed
+// once for every order's error.
+PairConvolution stress_changes(const Deck& deck);
+
+// The per-step error of one order from its lag errors (entry j - 1 for lag j).
+template <typename T>
+InversionError carried_error(int NS, const Deck& deck, const Derived& derived, const PairConvolution& changes,
+                             std::span<const T> lag_H, std::span<const T> lag_Q, PairConvolution::Workspace& work);
 
 // One entry per order asked for (each from 1 to NSMAX), in that order. The
 // Stehfest step responses are bit for bit those of the superposition; the

@@ -3,12 +3,9 @@
 // all earlier intervals times the step response at the lag since each of them.
 #include <span>
 
-namespace kesta {
+#include "model/vector_path.hpp"
 
-// Which instruction set adds the lanes; every path gives the same bits. Best is
-// the widest the processor has, chosen when the program runs; a path the
-// processor lacks falls back to the next narrower one.
-enum class VectorPath { Best, Avx512, Avx2, Baseline };
+namespace kesta {
 
 // out[i] = Σ rate[i - j + 1] · response[j] over j = 1..i, summed in increasing j
 // from 0.0, for i = 1..n (index 0 of every span is unused). Several output steps

@@ -1,10 +1,7 @@
 #include "model/superposition.hpp"
 
-#include <vector>
-
+#include "model/lag_responses.hpp"
 #include "model/lag_sums.hpp"
-#include "model/parallel_for.hpp"
-#include "model/step_response.hpp"
 #include "model/stresses.hpp"
 
 namespace kesta {
@@ -12,13 +9,27 @@ namespace {
 
 using Series = std::vector<double>;
 
-// Below this many lags more threads cost more than they save.
-constexpr int PARALLEL_MIN_LAGS = 256;
-constexpr int LAGS_PER_CHUNK = 64;
+struct Rates {
+  Series HRATE, QRATE;
+};
+
+// The change of stress over interval m, per unit time, acts as a step at its start.
+Rates stress_rates(const Deck& deck) {
+  const auto n = static_cast<std::size_t>(deck.NT);
+  Series HSTRESS(n + 1, 0.0), QSTRESS(n + 1, 0.0);
+  set_stresses(deck, HSTRESS, QSTRESS);
+  Rates r{Series(n + 1, 0.0), Series(n + 1, 0.0)};
+  for (int k = 2; k <= deck.NT; ++k) {
+    r.HRATE[k - 1] = (HSTRESS[k] - HSTRESS[k - 1]) / deck.DELT;
+    r.QRATE[k - 1] = (QSTRESS[k] - QSTRESS[k - 1]) / deck.DELT;
+  }
+  return r;
+}
 
 }  // namespace
 
-Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion) {
+Results superpose_responses(const Deck& deck, const Derived& derived, const std::vector<double>& RH,
+                            const std::vector<double>& RQ) {
   const int NT = deck.NT;
   Results results;
   if (NT <= 0) return results;
@@ -31,48 +42,33 @@ Results superpose(const Deck& deck, const Derived& derived, const Inversion& inv
   results.bank_volume.assign(n, 0.0);
   for (int k = 1; k <= NT; ++k)
     results.time[static_cast<std::size_t>(k - 1)] = static_cast<double>(k - 1) * deck.DELT + deck.TINIT;
-
-  Series HSTRESS(n + 1, 0.0), QSTRESS(n + 1, 0.0), HRATE(n + 1, 0.0), QRATE(n + 1, 0.0);
-  set_stresses(deck, HSTRESS, QSTRESS);
-
-  // The change of stress over interval m, per unit time, acts as a step at its start.
-  for (int k = 2; k <= NT; ++k) {
-    HRATE[k - 1] = (HSTRESS[k] - HSTRESS[k - 1]) / deck.DELT;
-    QRATE[k - 1] = (QSTRESS[k] - QSTRESS[k - 1]) / deck.DELT;
-  }
-
-  // The step response depends on the lag alone: once per lag, reused by every step.
   const int lags = NT - 1;
   if (lags < 1) return results;
-  const auto size = static_cast<std::size_t>(lags) + 1;
-  Series RH(size, 0.0);
-  Series RQ(size, 0.0);
-  const double XZERO2 = deck.XZERO * deck.XZERO;
-  const double storage_scale = deck.AS * XZERO2;
-  parallel_for(lags, PARALLEL_MIN_LAGS, LAGS_PER_CHUNK, [&](int index) {
-    const int j = index + 1;
-    const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
-    const StepResponse response = step_response(TD, deck, derived, inversion);
-    RH[j] = response.RH;
-    RQ[j] = response.RQ;
-  });
 
-  Series SH(size, 0.0);
-  Series SQ(size, 0.0);
-  lag_sums(HRATE, RH, lags, SH);
-  lag_sums(QRATE, RQ, lags, SQ);
-
-  // Entry i of the results is time step i + 1.
+  // The step response depends on the lag alone: each step sums the rates
+  // before it times the response at the lag since each. The sums land in the
+  // head and seepage series, entry i for step i + 1, and are scaled there.
+  {
+    const Rates rates = stress_rates(deck);
+    lag_sums(rates.HRATE, RH, lags, results.head);
+    lag_sums(rates.QRATE, RQ, lags, results.seepage);
+  }
   for (int i = 1; i <= lags; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    results.head[k] = SH[i] * deck.DELT + results.head[k];
-    results.seepage[k] = (SQ[i] * (deck.AK / derived.XZEROD)) * deck.DELT;
+    results.head[k] = results.head[k] * deck.DELT + deck.HINIT;
+    results.seepage[k] = (results.seepage[k] * (deck.AK / derived.XZEROD)) * deck.DELT;
     results.total_seepage[k] = (2.0 * results.seepage[k]) * deck.XSTREAM;
     // Seepage that leaves the aquifer for the stream empties bank storage.
     results.bank_storage[k] = results.bank_storage[k - 1] - results.seepage[k] * deck.DELT;
     results.bank_volume[k] = deck.XSTREAM * (2.0 * results.bank_storage[k]);
   }
   return results;
+}
+
+Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion) {
+  const int lags = deck.NT > 1 ? deck.NT - 1 : 0;  // no steps at all for NT <= 0
+  const LagResponses<float> r = lag_responses<float>(deck, derived, lags, &inversion, {}, nullptr);
+  return superpose_responses(deck, derived, r.RH, r.RQ);
 }
 
 }  // namespace kesta

@@ -46,6 +46,58 @@ PyResults simulate(const PyDeck& deck) {
   return from_results(std::move(results));
 }
 
+// The inversion's error as numpy arrays over the C++ vectors' own storage.
+struct PyInversionError {
+  int NS = 0;
+  py::array_t<double> head, seepage;
+};
+
+PyInversionError inversion_error(const PyDeck& deck) {
+  const kesta::Deck values = to_deck(deck);
+  kesta::InversionError error;
+  {
+    py::gil_scoped_release unlocked;
+    error = kesta::inversion_error(values);
+  }
+  return {error.NS, adopt(std::move(error.head)), adopt(std::move(error.seepage))};
+}
+
+kesta::NsAdvice recommend(const PyDeck& deck) {
+  const kesta::Deck values = to_deck(deck);
+  py::gil_scoped_release unlocked;
+  return kesta::recommend_ns(values);
+}
+
+void bind_accuracy(py::module_& m) {
+  py::class_<PyInversionError>(m, "InversionError",
+                               "The Stehfest inversion's own error at every time step: printed value minus "
+                               "exactly inverted value (entry 0, the initial state, is 0).")
+      .def_readonly("NS", &PyInversionError::NS, "The number of Stehfest terms these errors belong to.")
+      .def_readonly("head", &PyInversionError::head, "Error of the head at the observation well (L), float64.")
+      .def_readonly("seepage", &PyInversionError::seepage,
+                    "Error of the seepage per unit length of stream (L^2/T), float64.")
+      .def("__repr__", [](const PyInversionError& e) {
+        return "<kesta.InversionError NS=" + std::to_string(e.NS) + " of " + std::to_string(e.head.size()) + " steps>";
+      });
+  py::class_<kesta::NsAdvice>(m, "NsAdvice", "The order that prints a deck's head and seepage nearest to correct.")
+      .def_readonly("NS", &kesta::NsAdvice::NS, "The advised number of Stehfest terms, 6 to 18.")
+      .def_readonly("values_off", &kesta::NsAdvice::values_off,
+                    "Printed head and seepage values that still err by more than half a unit of their "
+                    "last digit at that NS (0: none).")
+      .def("__repr__", [](const kesta::NsAdvice& a) {
+        return "<kesta.NsAdvice NS=" + std::to_string(a.NS) + " values_off=" + std::to_string(a.values_off) + ">";
+      });
+  m.def("inversion_error", &inversion_error, py::arg("deck"),
+        "The Stehfest inversion's own error in the head and seepage of every step at the "
+        "deck's NS (an InversionError of float64 arrays), estimated against an independent "
+        "contour inversion. Costs about one simulation; raises ValueError as simulate does. "
+        "Runs without the GIL.");
+  m.def("recommend_ns", &recommend, py::arg("deck"),
+        "The NS from 6 to 18 whose printed head and seepage are off least (an NsAdvice); "
+        "ties go to the order with the most margin. Costs a few simulations; raises "
+        "ValueError as simulate does. Runs without the GIL.");
+}
+
 void bind_derived(py::module_& m) {
   py::class_<kesta::Derived>(m, "Derived", "The dimensionless parameters of a deck, as the report prints them.")
       .def_readonly("XD", &kesta::Derived::XD, "Distance to the well over the stream half width, X / XZERO.")
@@ -63,6 +115,7 @@ void bind_derived(py::module_& m) {
 
 void bind_functions(py::module_& m) {
   bind_derived(m);
+  bind_accuracy(m);
   m.def("read_deck", &read, py::arg("path"),
         "Reads a deck file as the program does. Raises DeckError (with .line) for a file "
         "that cannot be opened or a line that cannot be read.");

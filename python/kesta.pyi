@@ -6,6 +6,8 @@ from typing import Any, Optional, Union
 import numpy as np
 import numpy.typing as npt
 
+__version__: str  # the version of the library and programs it was built with
+
 _Series = npt.NDArray[np.float64]
 _Numbers = Union[npt.ArrayLike, _Series]
 
@@ -94,6 +96,24 @@ class Derived:
     @property
     def SIGMAP(self) -> float: ...
 
+class InversionError:
+    """The Stehfest inversion's own error at every step (printed minus exact)."""
+
+    @property
+    def NS(self) -> int: ...
+    @property
+    def head(self) -> _Series: ...
+    @property
+    def seepage(self) -> _Series: ...
+
+class NsAdvice:
+    """The order that prints a deck's head and seepage nearest to correct."""
+
+    @property
+    def NS(self) -> int: ...
+    @property
+    def values_off(self) -> int: ...
+
 def read_deck(path: Union[str, os.PathLike[str]]) -> Deck:
     """Reads a deck file as the program does; raises DeckError."""
 
@@ -111,6 +131,12 @@ def derived(deck: Deck) -> Derived:
 
 def simulate(deck: Deck) -> Results:
     """Simulates the deck without the GIL; raises ValueError for a rejected deck."""
+
+def inversion_error(deck: Deck) -> InversionError:
+    """The inversion's error at the deck's NS; raises ValueError as simulate does."""
+
+def recommend_ns(deck: Deck) -> NsAdvice:
+    """The NS from 6 to 18 that prints the deck best; raises ValueError as simulate does."""
 
 def fit(path: Union[str, os.PathLike[str]]) -> dict[str, Any]:
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints."""

@@ -8,6 +8,7 @@ PYBIND11_MODULE(kesta, m) {
       "aquifer, and bank storage, for a series of stream-stage changes.\n\n"
       "read_deck / parse_deck give a Deck whose values are attributes under the deck's "
       "names; simulate(deck) gives Results of numpy arrays.";
+  m.attr("__version__") = KESTA_VERSION;
   kesta::python::bind_errors(m);
   kesta::python::bind_deck(m);
   kesta::python::bind_results(m);

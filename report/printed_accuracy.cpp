@@ -1,23 +1,25 @@
 #include "report/printed_accuracy.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-
-#include "model/inversion_error.hpp"
 
 namespace kesta {
 namespace {
 
-ColumnCheck check_column(const std::vector<double>& printed, const std::vector<double>& error, int digits) {
+// value(k) is the value printed at step k, error[k] its error.
+template <typename Value>
+ColumnCheck check_column(std::size_t steps, Value value, const std::vector<double>& error, int digits) {
   ColumnCheck c;
-  for (std::size_t k = 1; k < printed.size(); ++k) {
+  for (std::size_t k = 1; k < steps; ++k) {
+    const double printed = value(k);
     const double size = std::fabs(error[k]);
-    const double half = half_unit(printed[k], digits);
+    const double half = half_unit(printed, digits);
     c.worst = std::max(c.worst, size / half);
     if (!(size > half)) continue;
     ++c.off;
     const int step = static_cast<int>(k);
-    if (std::fabs(printed[k] - error[k]) < size) {
+    if (std::fabs(printed - error[k]) < size) {
       ++c.noise;
       if (c.first_noise < 0) c.first_noise = step;
       c.last_noise = step;
@@ -34,24 +36,48 @@ ColumnCheck check_column(const std::vector<double>& printed, const std::vector<d
   return c;
 }
 
-// The values an order with the given error prints, from the exact values.
-std::vector<double> printed_by(const std::vector<double>& printed, const std::vector<double>& error,
-                               const std::vector<double>& other_error) {
-  std::vector<double> values(printed.size());
-  for (std::size_t k = 0; k < printed.size(); ++k) values[k] = (printed[k] - error[k]) + other_error[k];
-  return values;
+ColumnCheck check_column(const std::vector<double>& printed, const std::vector<double>& error, int digits) {
+  return check_column(
+      printed.size(), [&](std::size_t k) { return printed[k]; }, error, digits);
+}
+
+// The column another order prints: the exact values (those printed less their
+// error) plus that order's error, taken step by step rather than stored.
+ColumnCheck check_other_order(const std::vector<double>& printed, const std::vector<double>& error,
+                              const std::vector<double>& other_error, int digits) {
+  return check_column(
+      printed.size(), [&](std::size_t k) { return (printed[k] - error[k]) + other_error[k]; }, other_error, digits);
+}
+
+// 10^k as std::pow gives it, from a table: the check asks for several per
+// printed value and searched order, and pow itself costs more than the rest.
+double power_of_ten(int k) {
+  constexpr int REACH = 400;  // beyond any exponent a double has
+  static const std::array<double, 2 * REACH + 1> table = [] {
+    std::array<double, 2 * REACH + 1> t{};
+    for (int i = -REACH; i <= REACH; ++i) t[static_cast<std::size_t>(i + REACH)] = std::pow(10.0, i);
+    return t;
+  }();
+  if (k < -REACH || k > REACH) return std::pow(10.0, k);
+  return table[static_cast<std::size_t>(k + REACH)];
 }
 
 }  // namespace
 
 double half_unit(double value, int digits) {
   const double size = std::fabs(value);
-  if (size == 0.0 || !std::isfinite(size)) return 0.5 * std::pow(10.0, -digits);
-  int e = static_cast<int>(std::floor(std::log10(size))) + 1;
-  // log10 may land a hair off at a power of ten, and rounding may carry over.
-  if (size < std::pow(10.0, e - 1)) --e;
-  if (size >= std::pow(10.0, e) * (1.0 - 0.5 * std::pow(10.0, -digits))) ++e;
-  return 0.5 * std::pow(10.0, e - digits);
+  if (size == 0.0 || !std::isfinite(size)) return 0.5 * power_of_ten(-digits);
+  // The decade from the binary exponent (log10 of 2 is 0.30103), put right by
+  // the table: 10^(e-1) <= size < 10^e. Cheaper than log10, and exact at the
+  // powers of ten, where log10 may land a hair off.
+  int binary = 0;
+  (void)std::frexp(size, &binary);
+  int e = static_cast<int>(std::floor(static_cast<double>(binary) * 0.30102999566398120)) + 1;
+  while (size < power_of_ten(e - 1)) --e;
+  while (size >= power_of_ten(e)) ++e;
+  // Rounding to the printed digits may carry into the next decade.
+  if (size >= power_of_ten(e) * (1.0 - 0.5 * power_of_ten(-digits))) ++e;
+  return 0.5 * power_of_ten(e - digits);
 }
 
 PrintedAccuracy check_printed(const Results& results, const InversionError& error) {
@@ -63,19 +89,23 @@ PrintedAccuracy check_printed(const Results& results, const InversionError& erro
   return a;
 }
 
-NsAdvice advise_ns(const Deck& deck, const Derived& derived, const Results& results, const InversionError& error) {
+std::vector<int> searched_orders() {
   std::vector<int> orders;
   // An odd order's last weight is zero: it gives the next lower even order's bits.
   for (int NS = NS_SEARCH_FIRST; NS <= NS_SEARCH_LAST; NS += 2) orders.push_back(NS);
+  return orders;
+}
+
+NsAdvice advise_ns(CheckedSimulation& simulation, const InversionError& error, PairConvolution::Workspace& work) {
+  const Results& results = simulation.results();
   NsAdvice best;
   double best_worst = 0.0;
-  for (const InversionError& candidate : inversion_errors(deck, derived, orders)) {
-    Results values;
-    values.head = printed_by(results.head, error.head, candidate.head);
-    values.seepage = printed_by(results.seepage, error.seepage, candidate.seepage);
-    const PrintedAccuracy a = check_printed(values, candidate);
-    const int off = a.head.off + a.seepage.off;
-    const double worst = std::max(a.head.worst, a.seepage.worst);
+  for (std::size_t m = 0; m < simulation.searched().size(); ++m) {
+    const InversionError candidate = simulation.take_searched_error(m, work);
+    const ColumnCheck head = check_other_order(results.head, error.head, candidate.head, HEAD_DIGITS);
+    const ColumnCheck seepage = check_other_order(results.seepage, error.seepage, candidate.seepage, SEEPAGE_DIGITS);
+    const int off = head.off + seepage.off;
+    const double worst = std::max(head.worst, seepage.worst);
     if (best.NS == 0 || off < best.values_off || (off == best.values_off && worst < best_worst)) {
       best = {candidate.NS, off};
       best_worst = worst;

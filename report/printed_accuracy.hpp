@@ -4,9 +4,8 @@
 #include <vector>
 
 #include "kesta/accuracy.hpp"
-#include "kesta/deck.hpp"
-#include "kesta/derived.hpp"
 #include "kesta/results.hpp"
+#include "model/checked_simulation.hpp"
 
 namespace kesta {
 
@@ -41,10 +40,15 @@ struct PrintedAccuracy {
 
 PrintedAccuracy check_printed(const Results& results, const InversionError& error);
 
-// Tries every even order from NS_SEARCH_FIRST to NS_SEARCH_LAST on the deck whose
-// results and error at its own NS are given: the values an order prints are
-// taken as the exact values (results less error) plus that order's error. The
-// fewest values off wins, then the smallest error against the half unit.
-NsAdvice advise_ns(const Deck& deck, const Derived& derived, const Results& results, const InversionError& error);
+// The orders searched for a better NS: every even one from NS_SEARCH_FIRST to
+// NS_SEARCH_LAST (an odd order's last weight is zero, so it prints the next
+// lower even order's values).
+std::vector<int> searched_orders();
+
+// Tries every searched order of a simulation whose error at its own NS is
+// given: the values an order prints are taken as the exact values (results
+// less error) plus that order's error. The fewest values off wins, then the
+// smallest error against the half unit.
+NsAdvice advise_ns(CheckedSimulation& simulation, const InversionError& error, PairConvolution::Workspace& work);
 
 }  // namespace kesta

@@ -1,6 +1,8 @@
 // The inversion warning of complete runs: it appears where the Stehfest error
 // reaches the printed digits, names the NS that prints them correctly, and
 // that NS runs without it; the report, plot file and exit status stay as they are.
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include "run_kesta.hpp"
@@ -84,6 +86,22 @@ TEST_P(InversionWarning, AppearsAndTheAdvisedNsPrintsWithoutIt) {
 
 INSTANTIATE_TEST_SUITE_P(Decks, InversionWarning, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A long record is checked on a thread of its own while the table is written;
+// the warning, report and plot file are the same bytes on one thread or more.
+TEST(InversionWarning, SameBytesOnOneThreadOrMore) {
+  const std::string deck = example_with("daily-stage-record", 20, 3000);
+  setenv("OMP_NUM_THREADS", "1", 1);
+  const Outputs alone = run_deck(deck);
+  setenv("OMP_NUM_THREADS", "2", 1);
+  const Outputs shared = run_deck(deck);
+  unsetenv("OMP_NUM_THREADS");
+  EXPECT_EQ(alone.result.status, 0);
+  EXPECT_NE(alone.result.err, "");  // twenty terms over 3000 days reach the printed digits
+  EXPECT_EQ(shared.result.err, alone.result.err);
+  EXPECT_EQ(shared.report, alone.report);
+  EXPECT_EQ(shared.plot, alone.plot);
+}
 
 }  // namespace
 }  // namespace kesta::testing

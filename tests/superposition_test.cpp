@@ -81,7 +81,7 @@ std::vector<FieldDeck> every_configuration() {
 INSTANTIATE_TEST_SUITE_P(EveryConfiguration, AgainstDirectLoop, ::testing::ValuesIn(every_configuration()),
                          [](const auto& info) { return deck_name(info.param); });
 
-// Long enough for the lag blocks to share both cores, with leftover steps of
+// Long enough for the lag blocks to share the cores, with leftover steps of
 // every size below a block.
 INSTANTIATE_TEST_SUITE_P(LongDecks, AgainstDirectLoop,
                          ::testing::Values(FieldDeck{3, 1, 1, 2, 3001, 8}, FieldDeck{1, 0, 1, 0, 2049, 6},

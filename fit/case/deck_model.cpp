@@ -91,6 +91,23 @@ std::vector<std::vector<double>> DeckModel::evaluate(const std::vector<std::vect
   return out;
 }
 
+std::vector<double> DeckModel::inversion_errors(const std::vector<double>& values) const {
+  std::vector<InversionError> errors;
+  for (const double distance : distances_) {
+    Deck deck = deck_with(values);
+    deck.X = distance;
+    errors.push_back(inversion_error(deck));
+  }
+  std::vector<double> out;
+  out.reserve(lookups_.size());
+  for (const Lookup& l : lookups_) {
+    const InversionError& e = errors[l.distance];
+    const std::vector<double>& y = l.kind == Kind::Head ? e.head : e.seepage;
+    out.push_back((1.0 - l.fraction) * y[l.step] + l.fraction * y[l.step + 1]);
+  }
+  return out;
+}
+
 std::vector<Curve> DeckModel::curves(const std::vector<double>& values) const {
   const std::vector<Results> results = run({values});
   std::vector<Curve> out;

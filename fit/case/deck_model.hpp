@@ -2,6 +2,7 @@
 // The deck as the solver's model: a parameter set written into the deck, one
 // run of the library's simulate per well distance, and the computed series
 // interpolated to the observation times.
+#include <atomic>
 #include <vector>
 
 #include "fit/case/fit_case.hpp"
@@ -29,6 +30,11 @@ class DeckModel {
   // The starting deck with these values written in (X stays the deck's own).
   Deck deck_with(const std::vector<double>& values) const;
 
+  // The Stehfest inversion's own error (printed minus exactly inverted value)
+  // at every observation, read from the series as the observations are.
+  // Throws as the library's inversion_error does.
+  std::vector<double> inversion_errors(const std::vector<double>& values) const;
+
   // Every observation set's computed series at these values.
   std::vector<Curve> curves(const std::vector<double>& values) const;
 
@@ -50,7 +56,7 @@ class DeckModel {
   std::vector<std::size_t> set_distance_;  // index into distances_ per observation set
   std::vector<Kind> set_kind_;
   std::vector<Lookup> lookups_;
-  mutable long simulations_ = 0;
+  mutable std::atomic<long> simulations_ = 0;
 };
 
 }  // namespace kesta::fit

@@ -1,5 +1,6 @@
 #include "fit/case/fit_case.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -65,6 +66,8 @@ ObservationSet read_set(const ObservationSpec& spec, const FitFile& file, const 
   }
   set.rows = read_observation_csv(spec.path, spec.path.string());
   check_times(set.rows, spec.path.string(), deck);
+  if (std::none_of(set.rows.begin(), set.rows.end(), [](const CsvObservation& r) { return r.weight > 0.0; }))
+    throw FitInputError(spec.path.string(), 0, "every weight is zero: the record would count for nothing");
   return set;
 }
 
@@ -79,6 +82,23 @@ void check_deck_at(const FitCase& c, const ParameterSpec& spec, std::string_view
                           "parameters." + std::string(spec.info->name) + " " + std::string(key) + " = " +
                               shortest(value) + " makes the deck invalid: " + *problem);
   }
+}
+
+// The fit file's ns replaces the deck's NS before anything is computed.
+void choose_ns(FitCase& c) {
+  if (c.file.ns_choice == NsChoice::Deck) return;
+  if (c.file.ns_choice == NsChoice::Given) {
+    c.deck.NS = c.file.ns;
+    if (const auto problem = first_problem(c.deck))
+      throw FitInputError(c.file.shown_name, c.file.ns_line, "ns = " + std::to_string(c.file.ns) + ": " + *problem);
+    return;
+  }
+  try {
+    c.ns_advice = recommend_ns(c.deck);
+  } catch (const std::exception& e) {
+    throw FitInputError(c.file.shown_name, c.file.ns_line, std::string("ns = \"auto\": ") + e.what());
+  }
+  c.deck.NS = c.ns_advice.NS;
 }
 
 FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
@@ -112,16 +132,37 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
   c.file = std::move(file);
   c.deck = std::move(deck);
   c.sets = std::move(sets);
+  choose_ns(c);
   for (const ParameterSpec& spec : c.file.parameters) {
     c.parameters.push_back(spec.info);
     c.free.push_back(free_parameter(c, spec));
   }
   for (const ObservationSet& set : c.sets) {
+    std::vector<std::size_t> counted;
+    const std::size_t first = c.observed.value.size();
     for (const CsvObservation& row : set.rows) {
+      if (row.weight > 0.0) counted.push_back(c.observed.value.size());
       c.observed.value.push_back(row.value);
       c.observed.weight.push_back(row.weight);
     }
+    std::stable_sort(counted.begin(), counted.end(),
+                     [&](std::size_t a, std::size_t b) { return set.rows[a - first].time < set.rows[b - first].time; });
+    c.observed.sets.push_back(std::move(counted));
   }
+  if (c.file.starts > 1) {
+    for (const FreeParameter& p : c.free)
+      if (!std::isfinite(p.min) || !std::isfinite(p.max))
+        throw FitInputError(c.file.shown_name, c.file.starts_line,
+                            "starts = " + std::to_string(c.file.starts) + ": parameters." + p.name +
+                                " needs both min and max; the starts are spread over the bounds");
+  }
+  // Checked before solving: the solver would run, and only the covariance fail.
+  const std::size_t n = c.observed.counted();
+  if (n <= c.free.size())
+    throw FitInputError(
+        c.file.shown_name, 0,
+        std::to_string(n) + " observations with a positive weight for " + std::to_string(c.free.size()) +
+            " parameters: a fit needs more observations than parameters; add records or fix parameters");
   return c;
 }
 

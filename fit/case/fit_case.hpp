@@ -21,7 +21,10 @@ struct ObservationSet {
 
 struct FitCase {
   FitFile file;
-  Deck deck;  // as read: the starting values and the stress series
+  Deck deck;  // as read, NS as the fit file chooses: the starting values and the stress series
+  // With ns = "auto": the order chosen for the starting deck, and how many
+  // printed values still err at it.
+  NsAdvice ns_advice;
   std::vector<ObservationSet> sets;
   std::vector<const ParameterInfo*> parameters;  // the free ones, in table order
   std::vector<FreeParameter> free;

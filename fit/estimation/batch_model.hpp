@@ -26,7 +26,16 @@ struct FreeParameter {
 
 struct Observed {
   std::vector<double> value;
-  std::vector<double> weight;  // residual = weight * (simulated - observed)
+  std::vector<double> weight;  // residual = weight * (simulated - observed); 0: not counted
+  // Per observation set, the indices of its counted observations in time
+  // order: the neighbours whose errors an AR(1) noise model correlates.
+  std::vector<std::vector<std::size_t>> sets;
+
+  std::size_t counted() const {
+    std::size_t n = 0;
+    for (const auto& s : sets) n += s.size();
+    return sets.empty() ? value.size() : n;
+  }
 };
 
 }  // namespace kesta::fit

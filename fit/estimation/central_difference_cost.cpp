@@ -3,23 +3,28 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fit/estimation/ar1_noise.hpp"
+
 namespace kesta::fit {
 
 namespace {
 
-// Relative step of the central differences: 2 %. Its truncation error, about
+// kRelativeStep, 2 %: its truncation error, about
 // 1e-4 of a derivative, slows no step of the solver and moves no standard error
 // noticeably. A small step would instead magnify the model's rounding (up to
 // 1e-9 of a head with NS = 16, 1e-6 with NS = 20) into the derivatives, and
 // parameters that the data see only together (AK and AS through AK/AS) would
 // no longer show as exactly parallel columns: steps of the same size in both
 // give differences that cancel exactly, whatever their size.
-constexpr double kRelativeStep = 0.02;
 
 }  // namespace
 
-CentralDifferenceCost::CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model)
-    : parameters_(std::move(parameters)), observed_(std::move(observed)), model_(std::move(model)) {
+CentralDifferenceCost::CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model,
+                                             double relative_step)
+    : parameters_(std::move(parameters)),
+      observed_(std::move(observed)),
+      model_(std::move(model)),
+      relative_step_(relative_step) {
   set_num_residuals(static_cast<int>(observed_.value.size()));
   mutable_parameter_block_sizes()->push_back(static_cast<int>(parameters_.size()));
 }
@@ -32,8 +37,8 @@ std::vector<double> CentralDifferenceCost::natural(const double* internal) const
 
 double CentralDifferenceCost::step(std::size_t i, double x) const {
   // A logarithm's step is already relative.
-  if (parameters_[i].scale == Scale::Log) return kRelativeStep;
-  return kRelativeStep * std::max(std::abs(x), 1.0);
+  if (parameters_[i].scale == Scale::Log) return relative_step_;
+  return relative_step_ * std::max(std::abs(x), 1.0);
 }
 
 bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* residuals, double** jacobians) const {
@@ -74,6 +79,10 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
   }
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed_.weight[k] * (cache_.simulated[k] - observed_.value[k]);
   if (want_jacobian) std::copy(cache_.jacobian.begin(), cache_.jacobian.end(), jacobians[0]);
+  if (!phi_.empty()) {
+    whiten(observed_.sets, phi_, residuals, 1);
+    if (want_jacobian) whiten(observed_.sets, phi_, jacobians[0], p);
+  }
   return true;
 }
 

@@ -10,11 +10,20 @@
 
 namespace kesta::fit {
 
+// The default relative step of the central differences: 2 % (see the .cpp).
+inline constexpr double kRelativeStep = 0.02;
+
 class CentralDifferenceCost : public ceres::CostFunction {
  public:
-  CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model);
+  // relative_step: of a logarithm, or of max(|value|, 1) for a linear parameter.
+  CentralDifferenceCost(std::vector<FreeParameter> parameters, Observed observed, BatchModel model,
+                        double relative_step = kRelativeStep);
 
   bool Evaluate(double const* const* parameters, double* residuals, double** jacobians) const override;
+
+  // Residuals and Jacobian rows go out through the AR(1) transform with one
+  // phi per observation set; empty: as they are (independent noise).
+  void set_ar1(std::vector<double> phi) { phi_ = std::move(phi); }
 
   // Deck values of a point in solver coordinates.
   std::vector<double> natural(const double* internal) const;
@@ -22,6 +31,9 @@ class CentralDifferenceCost : public ceres::CostFunction {
   long parameter_sets() const { return parameter_sets_; }
   // The simulated values at the last point evaluated.
   const std::vector<double>& last_simulated() const { return cache_.simulated; }
+  // The Jacobian of the untransformed residuals at that point, row-major n x p
+  // (empty until a Jacobian was asked for there).
+  const std::vector<double>& last_jacobian() const { return cache_.jacobian; }
 
  private:
   struct Cache {
@@ -37,6 +49,8 @@ class CentralDifferenceCost : public ceres::CostFunction {
   std::vector<FreeParameter> parameters_;
   Observed observed_;
   BatchModel model_;
+  double relative_step_;
+  std::vector<double> phi_;
   // Ceres evaluates an accepted point a second time for its Jacobian; the
   // cache saves that second run of the model.
   mutable Cache cache_;

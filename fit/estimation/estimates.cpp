@@ -8,36 +8,46 @@ namespace kesta::fit {
 
 namespace {
 
-// An estimate this close to a bound (in solver coordinates) sits on it.
-constexpr double kOnBound = 1e-8;
-
-bool on(double x, double bound) {
-  return std::isfinite(bound) && std::abs(x - bound) <= kOnBound * std::max(1.0, std::abs(bound));
-}
-
 bool determined(const LeastSquaresFit& fit, std::size_t i) {
   return fit.covariance.size() > 0 && !fit.null_space.undetermined[i];
 }
 
 }  // namespace
 
+bool on_bound(double x, double bound) {
+  return std::isfinite(bound) && std::abs(x - bound) <= kOnBound * std::max(1.0, std::abs(bound));
+}
+
 double t95(const LeastSquaresFit& fit) { return student_t_quantile(0.95, std::max(fit.degrees_of_freedom, 1)); }
 
 std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit) {
   const double t = t95(fit);
+  const double plain_t = student_t_quantile(0.95, std::max(fit.plain_degrees_of_freedom, 1));
   std::vector<Estimate> out;
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     const FreeParameter& p = parameters[i];
-    Estimate e{p.name, p.scale, p.initial, fit.estimate[i], std::nullopt, std::nullopt, ""};
+    Estimate e;
+    e.name = p.name;
+    e.scale = p.scale;
+    e.initial = p.initial;
+    e.value = fit.estimate[i];
     const double x = fit.internal[i];
-    if (on(x, to_internal(p.scale, p.min))) e.at_bound = "min";
-    if (on(x, to_internal(p.scale, p.max))) e.at_bound = "max";
-    if (determined(fit, i)) {
+    if (on_bound(x, to_internal(p.scale, p.min))) e.at_bound = "min";
+    if (on_bound(x, to_internal(p.scale, p.max))) e.at_bound = "max";
+    // The covariance treats a parameter held on its bound as free: its
+    // spread would describe values the bound forbids.
+    if (determined(fit, i) && e.at_bound.empty()) {
       const auto k = static_cast<Eigen::Index>(i);
-      const double sd = std::sqrt(fit.covariance(k, k));
-      // Through the logarithm: d(value) = value * d(ln value).
-      e.std_error = p.scale == Scale::Log ? e.value * sd : sd;
-      e.ci95 = {to_natural(p.scale, x - t * sd), to_natural(p.scale, x + t * sd)};
+      const auto error = [&](const Eigen::MatrixXd& covariance, double factor, std::optional<double>& sd_out,
+                             std::optional<std::pair<double, double>>& ci_out) {
+        if (covariance.size() == 0) return;
+        const double sd = std::sqrt(covariance(k, k));
+        // Through the logarithm: d(value) = value * d(ln value).
+        sd_out = p.scale == Scale::Log ? e.value * sd : sd;
+        ci_out = {to_natural(p.scale, x - factor * sd), to_natural(p.scale, x + factor * sd)};
+      };
+      error(fit.covariance, t, e.std_error, e.ci95);
+      error(fit.plain_covariance, plain_t, e.plain_std_error, e.plain_ci95);
     }
     out.push_back(e);
   }

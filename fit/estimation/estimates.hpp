@@ -20,11 +20,23 @@ struct Estimate {
   std::optional<double> std_error;
   // For a log-scaled parameter symmetric in the logarithm, so never below zero.
   std::optional<std::pair<double, double>> ci95;
-  std::string at_bound;  // "min", "max" or empty
+  // As if the residuals were independent (the same as above without a noise model).
+  std::optional<double> plain_std_error;
+  std::optional<std::pair<double, double>> plain_ci95;
+  // "min", "max" or empty. An estimate at its bound has no meaningful
+  // standard error or interval: both are left out.
+  std::string at_bound;
 };
+
+// An estimate this close to a bound, relative on its solver scale
+// (|x - bound| <= kOnBound * max(1, |bound|)), sits on it.
+inline constexpr double kOnBound = 1e-6;
 
 // The t factor of the 95 % intervals for the fit's degrees of freedom.
 double t95(const LeastSquaresFit& fit);
+
+// An estimate whose scaled distance to a bound is at most kOnBound.
+bool on_bound(double internal, double bound_internal);
 
 std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit);
 

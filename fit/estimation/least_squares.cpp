@@ -2,12 +2,17 @@
 
 #include <ceres/ceres.h>
 
+#include <Eigen/SVD>
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
 
+#include "fit/estimation/ar1_noise.hpp"
 #include "fit/estimation/central_difference_cost.hpp"
+#include "fit/estimation/step_choice.hpp"
 
 namespace kesta::fit {
 
@@ -64,7 +69,12 @@ Eigen::MatrixXd jacobian_at(const CentralDifferenceCost& cost, std::vector<doubl
   return j;
 }
 
-void compute_covariance(ceres::Problem& problem, double* block, LeastSquaresFit& fit) {
+// Rounds of solving for the parameters at a fixed phi and estimating phi
+// from the residuals; phi settles within a few.
+constexpr int kMostNoiseRounds = 6;
+constexpr double kPhiSettled = 0.005;
+
+void compute_covariance(ceres::Problem& problem, double* block, double ssr, LeastSquaresFit& fit) {
   const int p = static_cast<int>(fit.internal.size());
   if (fit.degrees_of_freedom <= 0) {
     fit.covariance_problem = "there are no more observations than determined parameters";
@@ -83,12 +93,36 @@ void compute_covariance(ceres::Problem& problem, double* block, LeastSquaresFit&
   }
   std::vector<double> c(static_cast<std::size_t>(p * p));
   covariance.GetCovarianceBlock(block, block, c.data());
-  const double variance = fit.ssr / fit.degrees_of_freedom;
+  const double variance = ssr / fit.degrees_of_freedom;
   fit.covariance.resize(p, p);
   for (int a = 0; a < p; ++a)
     for (int b = 0; b < p; ++b)
       fit.covariance(a, b) =
           variance * c[static_cast<std::size_t>(a) * static_cast<std::size_t>(p) + static_cast<std::size_t>(b)];
+}
+
+// SSR / dof times the pseudo-inverse of JᵀJ, the directions the data cannot
+// see dropped.
+Eigen::MatrixXd plain_covariance(const Eigen::MatrixXd& j, int dropped, double ssr, int dof) {
+  if (dof <= 0 || j.cols() == 0) return {};
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(j, Eigen::ComputeThinV);
+  const Eigen::VectorXd& s = svd.singularValues();
+  Eigen::VectorXd inverse = Eigen::VectorXd::Zero(s.size());
+  for (Eigen::Index i = 0; i < s.size() - dropped; ++i)
+    if (s(i) > 0.0) inverse(i) = 1.0 / (s(i) * s(i));
+  return (ssr / dof) * (svd.matrixV() * inverse.asDiagonal() * svd.matrixV().transpose());
+}
+
+std::vector<double> residuals_at(const CentralDifferenceCost& cost, const Observed& observed,
+                                 const std::vector<double>& point) {
+  const std::size_t n = observed.value.size();
+  std::vector<double> residuals(n);
+  const double* blocks[] = {point.data()};
+  if (!cost.Evaluate(blocks, residuals.data(), nullptr))
+    throw std::runtime_error("the model cannot be computed at the estimate");
+  const std::vector<double>& simulated = cost.last_simulated();
+  for (std::size_t k = 0; k < n; ++k) residuals[k] = observed.weight[k] * (simulated[k] - observed.value[k]);
+  return residuals;
 }
 
 }  // namespace
@@ -101,7 +135,9 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
   fit.internal.resize(p);
   for (std::size_t i = 0; i < p; ++i) fit.internal[i] = to_internal(parameters[i].scale, parameters[i].initial);
 
-  auto* cost = new CentralDifferenceCost(parameters, observed, model);
+  const StepChoice step = choose_step(parameters, fit.internal, observed, model);
+  fit.relative_step = step.relative_step;
+  auto* cost = new CentralDifferenceCost(parameters, observed, model, step.relative_step);
   ceres::Problem problem;  // owns the cost function
   problem.AddResidualBlock(cost, nullptr, fit.internal.data());
   for (std::size_t i = 0; i < p; ++i) {
@@ -127,22 +163,54 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
   }
   ceres::Solver::Summary summary;
   ceres::Solve(solver, &problem, &summary);
-
   fit.iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
+  fit.noise_rounds = 1;
+  // AR(1): phi from the residuals, the parameters again for that phi, until
+  // phi settles; each solve starts where the last ended.
+  if (options.ar1 && !observed.sets.empty()) {
+    fit.phi.assign(observed.sets.size(), 0.0);
+    while (fit.noise_rounds < kMostNoiseRounds) {
+      const std::vector<double> phi = estimate_phi(observed.sets, residuals_at(*cost, observed, fit.internal));
+      double change = 0.0;
+      for (std::size_t s = 0; s < phi.size(); ++s) change = std::max(change, std::abs(phi[s] - fit.phi[s]));
+      fit.phi = phi;
+      if (change < kPhiSettled && fit.noise_rounds > 1) break;
+      cost->set_ar1(fit.phi);
+      ceres::Solve(solver, &problem, &summary);
+      fit.iterations += summary.num_successful_steps + summary.num_unsuccessful_steps;
+      ++fit.noise_rounds;
+    }
+  }
+
   fit.converged = summary.termination_type == ceres::CONVERGENCE;
   fit.stop_reason = summary.message;
   fit.estimate = cost->natural(fit.internal.data());
-  fit.jacobian = jacobian_at(*cost, fit.internal, n);
+  fit.jacobian = jacobian_at(*cost, fit.internal, n);  // transformed with AR(1)
+  const std::vector<double>& raw = cost->last_jacobian();
+  Eigen::MatrixXd plain_jacobian(n, p);
+  for (std::size_t k = 0; k < n; ++k)
+    for (std::size_t i = 0; i < p; ++i)
+      plain_jacobian(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(i)) = raw[k * p + i];
   fit.simulated = cost->last_simulated();
   fit.residual.resize(n);
   for (std::size_t k = 0; k < n; ++k) {
     fit.residual[k] = observed.weight[k] * (fit.simulated[k] - observed.value[k]);
     fit.ssr += fit.residual[k] * fit.residual[k];
   }
+  double transformed_ssr = fit.ssr;
+  if (!fit.phi.empty()) {
+    std::vector<double> u = fit.residual;
+    whiten(observed.sets, fit.phi, u.data(), 1);
+    transformed_ssr = 0.0;
+    for (const double v : u) transformed_ssr += v * v;
+  }
   fit.null_space = null_space(fit.jacobian);
   const int determined = static_cast<int>(p) - fit.null_space.rank_deficiency();
-  fit.degrees_of_freedom = static_cast<int>(n) - determined;
-  compute_covariance(problem, fit.internal.data(), fit);
+  fit.plain_degrees_of_freedom = static_cast<int>(observed.counted()) - determined;
+  fit.degrees_of_freedom = fit.plain_degrees_of_freedom - static_cast<int>(fit.phi.size());
+  compute_covariance(problem, fit.internal.data(), transformed_ssr, fit);
+  fit.plain_covariance =
+      plain_covariance(plain_jacobian, fit.null_space.rank_deficiency(), fit.ssr, fit.plain_degrees_of_freedom);
   fit.parameter_sets = cost->parameter_sets();
   return fit;
 }

@@ -16,6 +16,7 @@ namespace kesta::fit {
 namespace {
 
 constexpr int kMaxIterationsLimit = 10000;
+constexpr int kMostStarts = 1000;
 
 int line_of(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
 int line_of(const toml::key& key) { return static_cast<int>(key.source().begin.line); }
@@ -146,6 +147,42 @@ int read_solver(const toml::table& table, const std::string& file) {
   return static_cast<int>(n);
 }
 
+// ns = "auto" or a whole number; whether the deck runs at that order is
+// checked against the deck later.
+void read_ns(const TableReader& top, FitFile& fit) {
+  const toml::node* node = top.find("ns");
+  if (!node) return;
+  fit.ns_line = line_of(*node);
+  if (node->is_string()) {
+    if (*node->value<std::string>() != "auto") top.fail(*node, "ns", "expected \"auto\" or a whole number such as 12");
+    fit.ns_choice = NsChoice::Auto;
+    return;
+  }
+  if (!node->is_integer()) top.fail(*node, "ns", "expected \"auto\" or a whole number such as 12");
+  const std::int64_t n = *node->value<std::int64_t>();
+  if (n < 2 || n > NSMAX) top.fail(*node, "ns", "expected 2 to " + std::to_string(NSMAX));
+  fit.ns_choice = NsChoice::Given;
+  fit.ns = static_cast<int>(n);
+}
+
+void read_noise_and_starts(const TableReader& top, FitFile& fit) {
+  if (const std::optional<std::string> noise = top.string("noise")) {
+    if (*noise == "ar1")
+      fit.ar1 = true;
+    else if (*noise == "independent")
+      fit.ar1 = false;
+    else
+      top.fail(*top.find("noise"), "noise", "expected \"ar1\" or \"independent\", not \"" + *noise + "\"");
+  }
+  const toml::node* node = top.find("starts");
+  if (!node) return;
+  fit.starts_line = line_of(*node);
+  if (!node->is_integer()) top.fail(*node, "starts", "expected a whole number");
+  const std::int64_t n = *node->value<std::int64_t>();
+  if (n < 1 || n > kMostStarts) top.fail(*node, "starts", "expected 1 to " + std::to_string(kMostStarts));
+  fit.starts = static_cast<int>(n);
+}
+
 }  // namespace
 
 std::string_view kind_name(Kind kind) { return kind == Kind::Head ? "head" : "seepage"; }
@@ -160,14 +197,16 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   FitFile fit;
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
-  top.allow_only({"deck", "observations", "parameters", "solver"},
-                 "a fit file has deck, [[observations]], [parameters] and [solver]");
+  top.allow_only({"deck", "ns", "noise", "starts", "observations", "parameters", "solver"},
+                 "a fit file has deck, ns, noise, starts, [[observations]], [parameters] and [solver]");
 
   const std::optional<std::string> deck = top.string("deck");
   if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
   fit.deck = *deck;
   fit.deck_path = folder / *deck;
   fit.deck_line = top.line("deck");
+  read_ns(top, fit);
+  read_noise_and_starts(top, fit);
 
   const toml::node* observations = top.find("observations");
   if (!observations) throw FitInputError(shown_name, 0, "missing [[observations]]: nothing to fit to");

@@ -30,6 +30,10 @@ struct ParameterSpec {
   int line = 0;
 };
 
+// Where the deck's NS comes from: the deck itself, the fit file's number, or
+// the order with the smallest estimated inversion error for the starting deck.
+enum class NsChoice { Deck, Given, Auto };
+
 struct FitFile {
   std::string shown_name;  // the fit file as named on the command line
   std::string deck;        // as written
@@ -38,6 +42,12 @@ struct FitFile {
   std::vector<ObservationSpec> observations;
   std::vector<ParameterSpec> parameters;  // in the order of estimable_parameters()
   int max_iterations = 100;
+  NsChoice ns_choice = NsChoice::Deck;
+  int ns = 0;  // with NsChoice::Given
+  int ns_line = 0;
+  bool ar1 = true;  // noise = "ar1" (default) or "independent"
+  int starts = 1;   // starting points; more than one spreads them over the bounds
+  int starts_line = 0;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,

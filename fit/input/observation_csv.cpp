@@ -66,9 +66,8 @@ CsvObservation parse_line(std::string_view line, int line_number, const std::str
   }
   if (fields.size() < 2)
     throw FitInputError(file, line_number, "column 2 (value): missing; expected time,value[,weight]");
-  // A weight of zero would count a line that adds nothing to the fit.
-  if (values[2] <= 0.0)
-    throw FitInputError(file, line_number, column_label(2) + ": must be positive; leave the line out to drop it");
+  // A weight of zero keeps a line in the residual file without counting it.
+  if (values[2] < 0.0) throw FitInputError(file, line_number, column_label(2) + ": must be zero or positive");
   return {values[0], values[1], values[2], line_number};
 }
 

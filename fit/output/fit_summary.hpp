@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "fit/case/fit_case.hpp"
+#include "fit/case/inversion_check.hpp"
 #include "fit/estimation/estimates.hpp"
 #include "fit/estimation/identifiability.hpp"
 #include "fit/estimation/least_squares.hpp"
+#include "fit/estimation/multistart.hpp"
+#include "fit/estimation/residual_diagnostics.hpp"
 
 namespace kesta::fit {
 
@@ -19,6 +22,23 @@ struct SetSummary {
   std::size_t count = 0;
   double rmse = 0.0;  // of the weighted residuals
   double mean_residual = 0.0;
+  double inversion_rms = 0.0;  // of the weighted inversion error at the observations
+  ResidualDiagnostics diagnostics;
+  std::optional<double> phi;  // the AR(1) coefficient, with that noise model
+};
+
+// One line of the model check list.
+struct ModelCheck {
+  std::string name;  // "converged", "no estimate at a bound", ...
+  bool pass = true;
+  std::string detail;  // why it fails, or empty
+};
+
+// What the starts found, when there were several.
+struct StartsSummary {
+  int count = 1;
+  unsigned seed = kStartsSeed;
+  std::vector<Minimum> minima;  // best first
 };
 
 struct OutputNames {
@@ -40,6 +60,14 @@ struct FitSummary {
   double seconds = 0.0;
   bool converged = false;
   std::string stop_reason;
+  int ns = 0;  // the fitted deck's number of Stehfest terms
+  NsChoice ns_choice = NsChoice::Deck;
+  bool inversion_small = true;  // at every set, against kInversionShare of its RMSE
+  bool ar1 = false;             // the standard errors allow for AR(1) noise per set
+  int noise_rounds = 0;
+  double relative_step = 0.0;  // of the central differences
+  StartsSummary starts;
+  std::vector<ModelCheck> checks;
   std::vector<std::string> warnings;  // the findings' words and every other caveat
   OutputNames files;
 };
@@ -48,6 +76,7 @@ struct FitSummary {
 // <fit> being the fit file without its extension.
 OutputNames output_names(const std::string& fit_file);
 
-FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, long evaluations, double seconds);
+FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
+                     const StartsSummary& starts, long evaluations, double seconds);
 
 }  // namespace kesta::fit

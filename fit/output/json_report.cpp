@@ -45,6 +45,32 @@ Json findings(const FitSummary& s) {
   return out;
 }
 
+std::string_view ns_source(NsChoice choice) {
+  switch (choice) {
+    case NsChoice::Deck: return "deck";
+    case NsChoice::Given: return "fit file";
+    case NsChoice::Auto: return "auto";
+  }
+  return "";
+}
+
+Json starts(const FitSummary& s) {
+  Json minima = Json::array();
+  for (const Minimum& m : s.starts.minima) {
+    Json estimate = Json::object();
+    for (std::size_t i = 0; i < m.estimate.size(); ++i) estimate[s.estimates[i].name] = m.estimate[i];
+    minima.push_back(
+        {{"sum_of_squares", m.ssr}, {"starts", m.starts}, {"converged", m.converged}, {"estimate", estimate}});
+  }
+  return {{"count", s.starts.count}, {"seed", s.starts.seed}, {"minima", minima}};
+}
+
+Json checks(const FitSummary& s) {
+  Json out = Json::array();
+  for (const ModelCheck& c : s.checks) out.push_back({{"check", c.name}, {"pass", c.pass}, {"detail", c.detail}});
+  return out;
+}
+
 }  // namespace
 
 void write_json_report(const FitSummary& s, std::ostream& out) {
@@ -56,6 +82,8 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
                           {"estimate", e.value},
                           {"std_error", optional_number(e.std_error)},
                           {"ci95", interval(e.ci95)},
+                          {"plain_std_error", optional_number(e.plain_std_error)},
+                          {"plain_ci95", interval(e.plain_ci95)},
                           {"at_bound", e.at_bound.empty() ? Json(nullptr) : Json(e.at_bound)}};
     names.push_back(e.name);
   }
@@ -66,6 +94,12 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     entry["count"] = set.count;
     entry["rmse"] = set.rmse;
     entry["mean_residual"] = set.mean_residual;
+    entry["inversion_error_rms"] = set.inversion_rms;
+    const ResidualDiagnostics& d = set.diagnostics;
+    entry["lag1_autocorrelation"] = d.lag1;
+    entry["durbin_watson"] = d.durbin_watson;
+    entry["runs_test"] = {{"runs", d.runs}, {"expected", d.runs_expected}, {"z", d.runs_z}, {"p", d.runs_p}};
+    entry["ar1_phi"] = optional_number(set.phi);
     sets.push_back(entry);
   }
   Json matrix = Json::array();
@@ -83,6 +117,11 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"degrees_of_freedom", s.degrees_of_freedom},
       {"correlation", {{"parameters", names}, {"matrix", matrix}}},
       {"identifiability", findings(s)},
+      {"noise", {{"model", s.ar1 ? "ar1" : "independent"}, {"rounds", s.noise_rounds}}},
+      {"derivative_step", s.relative_step},
+      {"starts", starts(s)},
+      {"checks", checks(s)},
+      {"ns", {{"value", s.ns}, {"source", ns_source(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
       {"iterations", s.iterations},
       {"evaluations", s.evaluations},
       {"parameter_sets", s.parameter_sets},

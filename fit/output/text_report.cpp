@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kLineWidth = 78;
 constexpr int kValueWidth = 13;
 constexpr std::string_view kUndetermined = "undetermined";
+constexpr std::string_view kNotMeaningful = "not meaningful";
 
 std::string without_trailing_blanks(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -48,12 +49,11 @@ void write_parameters(const FitSummary& s, std::ostream& out, std::size_t name_w
   bool any_log = false;
   for (const Estimate& e : s.estimates) {
     any_log = any_log || e.scale == Scale::Log;
-    const std::string interval =
-        e.ci95 ? six_digits(e.ci95->first) + " to " + six_digits(e.ci95->second) : std::string(kUndetermined);
+    const std::string missing(e.at_bound.empty() ? kUndetermined : kNotMeaningful);
+    const std::string interval = e.ci95 ? six_digits(e.ci95->first) + " to " + six_digits(e.ci95->second) : missing;
     std::string line = padded(e.name + (e.scale == Scale::Log ? " *" : ""), name_width + 2) +
                        padded(six_digits(e.initial), kValueWidth) + padded(six_digits(e.value), kValueWidth) +
-                       padded(e.std_error ? six_digits(*e.std_error) : std::string(kUndetermined), kValueWidth) +
-                       interval;
+                       padded(e.std_error ? six_digits(*e.std_error) : missing, kValueWidth) + interval;
     if (!e.at_bound.empty()) line += "  (at " + e.at_bound + ")";
     out << line << '\n';
   }
@@ -62,6 +62,67 @@ void write_parameters(const FitSummary& s, std::ostream& out, std::size_t name_w
                   "* positive, estimated on a log scale: its standard error holds for small changes, its 95 % "
                   "interval is symmetric in the logarithm.",
                   "", "  ");
+}
+
+// The standard errors as if the residuals were independent, beside the ones
+// that allow for AR(1) noise.
+void write_plain(const FitSummary& s, std::ostream& out, std::size_t name_width) {
+  if (!s.ar1) return;
+  out << "\nAs if the residuals were independent (plain):\n"
+      << padded("Parameter", name_width + 2) << padded("Std error", kValueWidth) << "95 % interval\n";
+  for (const Estimate& e : s.estimates) {
+    const std::string missing(e.at_bound.empty() ? kUndetermined : kNotMeaningful);
+    out << padded(e.name + (e.scale == Scale::Log ? " *" : ""), name_width + 2)
+        << padded(e.plain_std_error ? six_digits(*e.plain_std_error) : missing, kValueWidth)
+        << (e.plain_ci95 ? six_digits(e.plain_ci95->first) + " to " + six_digits(e.plain_ci95->second) : missing)
+        << '\n';
+  }
+}
+
+std::string fixed(double v, const char* format) {
+  char text[32];
+  (void)std::snprintf(text, sizeof text, format, v);
+  return text;
+}
+
+void write_diagnostics(const FitSummary& s, std::ostream& out, std::size_t width) {
+  out << '\n'
+      << padded("Residuals", width) << padded("Lag-1", 7) << padded("Durbin-Watson", 14) << padded("Runs", 6)
+      << padded("Expected", 9) << padded("Runs p", 8) << (s.ar1 ? "AR(1) phi" : "") << '\n';
+  for (const SetSummary& set : s.sets) {
+    const ResidualDiagnostics& d = set.diagnostics;
+    out << without_trailing_blanks(padded(set.name, width) + padded(fixed(d.lag1, "%+.2f"), 7) +
+                                   padded(fixed(d.durbin_watson, "%.2f"), 14) + padded(std::to_string(d.runs), 6) +
+                                   padded(fixed(d.runs_expected, "%.1f"), 9) + padded(fixed(d.runs_p, "%.3f"), 8) +
+                                   (set.phi ? fixed(*set.phi, "%+.2f") : ""))
+        << '\n';
+  }
+}
+
+void write_starts(const FitSummary& s, std::ostream& out, std::size_t name_width) {
+  if (s.starts.count <= 1) return;
+  out << '\n';
+  write_wrapped(out,
+                "Starts: " + std::to_string(s.starts.count) +
+                    " (the initial values and a Latin hypercube over the bounds, seed " +
+                    std::to_string(s.starts.seed) + "); " + std::to_string(s.starts.minima.size()) +
+                    (s.starts.minima.size() == 1 ? " distinct minimum" : " distinct minima"),
+                "", "  ");
+  std::string header = padded("Sum of squares", 15) + padded("Starts", 7);
+  for (const Estimate& e : s.estimates) header += padded(e.name, std::max(name_width, std::size_t{12}));
+  out << without_trailing_blanks(header) << '\n';
+  for (const Minimum& m : s.starts.minima) {
+    std::string row = padded(six_digits(m.ssr), 15) + padded(std::to_string(m.starts), 7);
+    for (const double v : m.estimate) row += padded(six_digits(v), std::max(name_width, std::size_t{12}));
+    out << without_trailing_blanks(row) << (m.converged ? "" : "  (not converged)") << '\n';
+  }
+}
+
+void write_checks(const FitSummary& s, std::ostream& out) {
+  out << "\nModel checks\n";
+  for (const ModelCheck& c : s.checks)
+    write_wrapped(out, std::string(c.pass ? "pass  " : "FAIL  ") + c.name + (c.detail.empty() ? "" : ": " + c.detail),
+                  "  ", "        ");
 }
 
 void write_sets(const FitSummary& s, std::ostream& out) {
@@ -98,6 +159,16 @@ void write_correlation(const FitSummary& s, std::ostream& out, std::size_t name_
   }
 }
 
+std::string ns_source(NsChoice choice) {
+  switch (choice) {
+    case NsChoice::Deck: return "the deck's";
+    case NsChoice::Given: return "from the fit file";
+    case NsChoice::Auto:
+      return "chosen by ns = \"auto\" as the order with the smallest estimated error for the starting deck";
+  }
+  return "";
+}
+
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
@@ -106,8 +177,14 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   out << "kesta-fit " << s.fit_file << ": " << s.estimates.size() << " parameters from " << s.observations
       << " observations in " << s.sets.size() << (s.sets.size() == 1 ? " set" : " sets") << "\n\n";
   write_parameters(s, out, name_width);
+  write_plain(s, out, name_width);
   write_sets(s, out);
+  std::size_t set_width = std::string("Observation set").size();
+  for (const SetSummary& set : s.sets) set_width = std::max(set_width, set.name.size());
+  write_diagnostics(s, out, set_width);
   write_correlation(s, out, name_width);
+  write_starts(s, out, name_width);
+  write_checks(s, out);
   if (!s.warnings.empty()) {
     out << "\nWarnings\n";
     for (const std::string& w : s.warnings) write_wrapped(out, w, "- ", "  ");
@@ -115,7 +192,13 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   char timing[160];
   (void)std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
                       s.iterations, s.evaluations, s.parameter_sets, s.seconds);
-  out << "\nSolver: Levenberg-Marquardt with bounds; " << timing << '\n';
+  out << '\n';
+  write_wrapped(out,
+                "Inversion: NS = " + std::to_string(s.ns) + ", " + ns_source(s.ns_choice) + "; its error is " +
+                    (s.inversion_small ? "small against the residuals of every set."
+                                       : "not small against the residuals (see Warnings)."),
+                "", "  ");
+  out << "Solver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   out << "Written: " << s.files.fitted_deck << ", " << s.files.residuals << ", " << s.files.picture << '\n';
 }

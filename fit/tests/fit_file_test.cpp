@@ -45,6 +45,14 @@ TEST(FitFile, ReadsEveryKey) {
   EXPECT_EQ(f.parameters[2].info->name, "HINIT");
   EXPECT_EQ(f.parameters[2].initial, -2.0);
   EXPECT_EQ(f.max_iterations, 40);
+  // Not given: AR(1) noise, one start, the deck's NS.
+  EXPECT_TRUE(f.ar1);
+  EXPECT_EQ(f.starts, 1);
+  EXPECT_EQ(f.ns_choice, NsChoice::Deck);
+  const FitFile g = parse_fit_file("noise = \"independent\"\nstarts = 12\n" + std::string(kValid), "fit.toml", ".");
+  EXPECT_FALSE(g.ar1);
+  EXPECT_EQ(g.starts, 12);
+  EXPECT_EQ(g.starts_line, 2);
 }
 
 // Each error names the key and its line; line 0 when the key is missing.
@@ -86,6 +94,14 @@ TEST(FitFile, FaultsNameKeyAndLine) {
       {deck + obs + par + "[solver]\nmax_iterations = 0\n", 8, "solver max_iterations: expected 1 to"},
       {deck + obs + par + "[solver]\nmax_iterations = 2.5\n", 8, "solver max_iterations: expected a whole number"},
       {deck + obs + par + "[solver]\ntolerance = 1\n", 8, "unknown key 'tolerance' solver"},
+      {deck + "ns = \"best\"\n" + obs + par, 2, "ns: expected \"auto\" or a whole number"},
+      {deck + "ns = 12.0\n" + obs + par, 2, "ns: expected \"auto\" or a whole number"},
+      {deck + "ns = 1\n" + obs + par, 2, "ns: expected 2 to 20"},
+      {deck + "ns = 22\n" + obs + par, 2, "ns: expected 2 to 20"},
+      {deck + "starts = 0\n" + obs + par, 2, "starts: expected 1 to 1000"},
+      {deck + "starts = 2.5\n" + obs + par, 2, "starts: expected a whole number"},
+      {deck + "noise = 5\n" + obs + par, 2, "noise: expected a string"},
+      {deck + "noise = \"white\"\n" + obs + par, 2, "noise: expected \"ar1\" or \"independent\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -97,6 +113,20 @@ TEST(FitFile, FaultsNameKeyAndLine) {
       EXPECT_EQ(e.line(), c.line) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST(FitFile, NsIsTheDecksAutoOrANumber) {
+  const std::string rest = "[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n[parameters]\nAK = {}\n";
+  const struct {
+    const char* line;
+    NsChoice choice;
+    int ns;
+  } cases[] = {{"", NsChoice::Deck, 0}, {"ns = \"auto\"\n", NsChoice::Auto, 0}, {"ns = 14\n", NsChoice::Given, 14}};
+  for (const auto& c : cases) {
+    const FitFile f = parse_fit_file("deck = \"d.dat\"\n" + std::string(c.line) + rest, "fit.toml", ".");
+    EXPECT_EQ(f.ns_choice, c.choice) << c.line;
+    EXPECT_EQ(f.ns, c.ns) << c.line;
   }
 }
 

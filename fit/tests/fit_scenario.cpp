@@ -62,6 +62,7 @@ std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordP
 FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const ParameterPlan& parameters) {
   FitFile file;
   file.shown_name = "memory.toml";
+  file.ar1 = false;  // the residuals as independent, unless a test asks for the noise model
   for (const ParameterInfo& info : estimable_parameters()) {
     const auto it = parameters.find(std::string(info.name));
     if (it == parameters.end()) continue;
@@ -75,7 +76,7 @@ FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const P
 LeastSquaresFit run_case(const FitCase& c) {
   const DeckModel model(c);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-  return fit_least_squares(c.free, c.observed, batch, {});
+  return fit_least_squares(c.free, c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
 }
 
 TempFolder::TempFolder() {
@@ -113,9 +114,9 @@ std::string file_text(const std::filesystem::path& path) {
 }
 
 void write_fit_folder(const TempFolder& folder, const Deck& start, const std::vector<ObservationSet>& sets,
-                      const std::string& parameters_toml) {
+                      const std::string& parameters_toml, const std::string& top_toml) {
   folder.write("deck.dat", write_deck(start));
-  std::string toml = "deck = \"deck.dat\"\n";
+  std::string toml = "deck = \"deck.dat\"\n" + top_toml;
   for (const ObservationSet& set : sets) {
     folder.write(set.name, csv_text(set.rows));
     toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(kind_name(set.kind)) + "\"\n";

@@ -32,10 +32,11 @@ struct Bounds {
 };
 using ParameterPlan = std::map<std::string, Bounds>;
 
-// A fit case in memory: the start deck, the records, the parameters.
+// A fit case in memory: the start deck, the records, the parameters; the
+// residuals taken as independent (file.ar1 false).
 FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const ParameterPlan& parameters);
 
-// Runs the fit of a case through the deck model, quietly.
+// Runs the fit of a case through the deck model, quietly, with the case's noise model.
 LeastSquaresFit run_case(const FitCase& fit_case);
 
 // A folder under the system's temporary folder, removed with everything in it.
@@ -57,8 +58,8 @@ std::string csv_text(const std::vector<CsvObservation>& rows);
 std::string file_text(const std::filesystem::path& path);
 
 // Writes deck.dat, one CSV per record (set names as given) and fit.toml whose
-// [parameters] section is parameters_toml.
+// [parameters] section is parameters_toml; top_toml goes before the tables.
 void write_fit_folder(const TempFolder& folder, const Deck& start, const std::vector<ObservationSet>& sets,
-                      const std::string& parameters_toml);
+                      const std::string& parameters_toml, const std::string& top_toml = "");
 
 }  // namespace kesta::fit::testing

@@ -56,6 +56,21 @@ TEST(LeastSquares, EstimateStopsAtBound) {
   const std::vector<Estimate> table = parameter_estimates(parameters, fit);
   EXPECT_EQ(table[1].at_bound, "max");
   EXPECT_EQ(table[0].at_bound, "");
+  // Held on its bound, its spread means nothing; the others keep theirs.
+  EXPECT_FALSE(table[1].std_error);
+  EXPECT_FALSE(table[1].ci95);
+  EXPECT_FALSE(table[1].plain_std_error);
+  EXPECT_TRUE(table[0].std_error);
+}
+
+// At its bound within 1e-6 of max(1, |bound|) on the solver's scale, and not beyond.
+TEST(LeastSquares, OnBoundWithinOneMillionth) {
+  const struct {
+    double x, bound;
+    bool on;
+  } cases[] = {{3.0, 3.0, true},     {3.0 - 2.9e-6, 3.0, true},  {3.0 - 3.1e-6, 3.0, false}, {0.5e-6, 0.0, true},
+               {1.5e-6, 0.0, false}, {-100.00009, -100.0, true}, {-100.0002, -100.0, false}, {1.0, HUGE_VAL, false}};
+  for (const auto& c : cases) EXPECT_EQ(on_bound(c.x, c.bound), c.on) << c.x << " " << c.bound;
 }
 
 // Standard errors against the spread of the estimates over many noisy records:

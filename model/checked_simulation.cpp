@@ -1,0 +1,65 @@
+#include "model/checked_simulation.hpp"
+
+#include "model/contour_inversion.hpp"
+#include "model/inversion.hpp"
+#include "model/inversion_error.hpp"
+#include "model/lag_responses.hpp"
+#include "model/superposition.hpp"
+
+namespace kesta {
+
+CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, const Inversion& inversion,
+                                     const std::vector<int>& searched)
+    : deck_(deck), derived_(derived), NS_(inversion.NS), searched_(searched) {
+  const int lags = deck.NT > 1 ? deck.NT - 1 : 0;  // no steps at all for NT <= 0
+  {
+    std::vector<Inversion> checked;
+    checked.reserve(searched.size());
+    for (int NS : searched) checked.push_back(prepare_inversion(NS));
+    const ContourResponses reference = contour_responses(deck, derived, lags);
+    LagResponses<float> lag = lag_responses<float>(deck, derived, lags, &inversion, checked, &reference);
+    if (lags >= 1) {
+      own_H_.resize(static_cast<std::size_t>(lags));
+      own_Q_.resize(static_cast<std::size_t>(lags));
+      for (int j = 1; j <= lags; ++j) {
+        const auto at = static_cast<std::size_t>(j);
+        own_H_[at - 1] = lag.RH[at] - reference.RH[at];
+        own_Q_[at - 1] = lag.RQ[at] - reference.RQ[at];
+      }
+    }
+    results_ = superpose_responses(deck, derived, lag.RH, lag.RQ);
+    searched_H_ = std::move(lag.error_H);
+    searched_Q_ = std::move(lag.error_Q);
+  }
+  // Transformed only once the simulation's own series are gone: the peak of
+  // memory stays that of the simulation.
+  changes_.emplace(stress_changes(deck));
+}
+
+namespace {
+
+template <typename T>
+void release(std::vector<T>& series) {
+  std::vector<T>().swap(series);
+}
+
+}  // namespace
+
+InversionError CheckedSimulation::take_error(PairConvolution::Workspace& work) {
+  InversionError error = carried_error<double>(NS_, deck_, derived_, *changes_, own_H_, own_Q_, work);
+  release(own_H_);
+  release(own_Q_);
+  return error;
+}
+
+InversionError CheckedSimulation::take_searched_error(std::size_t m, PairConvolution::Workspace& work) {
+  if (searched_H_.size() <= m)  // a deck of one step has no lags
+    return carried_error<float>(searched_[m], deck_, derived_, *changes_, {}, {}, work);
+  InversionError error =
+      carried_error<float>(searched_[m], deck_, derived_, *changes_, searched_H_[m], searched_Q_[m], work);
+  release(searched_H_[m]);
+  release(searched_Q_[m]);
+  return error;
+}
+
+}  // namespace kesta

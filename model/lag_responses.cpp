@@ -1,0 +1,82 @@
+#include "model/lag_responses.hpp"
+
+#include <algorithm>
+
+#include "model/laplace_transforms.hpp"
+#include "model/parallel_for.hpp"
+
+namespace kesta {
+namespace {
+
+// Below this many lags one thread does the work faster than two: starting the
+// second costs more than it saves, and a small run leaves the other core to
+// whatever else runs.
+constexpr int PARALLEL_MIN_LAGS = 2048;
+constexpr int LAGS_PER_CHUNK = 64;
+
+// The Stehfest sum of one order over transforms already evaluated, in the
+// order step_response sums it, so the simulation's bits do not change.
+struct Sums {
+  double RH, RQ;
+};
+Sums stehfest_sum(const Inversion& inv, const Transforms<double>* F, double TD) {
+  const int terms = std::min(inv.NS, NSMAX);
+  double SUMH = 0.0;
+  double SUMQ = 0.0;
+  for (int i = 1; i <= terms; ++i) {
+    SUMH = SUMH + F[i].head * inv.V[i];
+    SUMQ = SUMQ + inv.V[i] * F[i].seepage;
+  }
+  return {SUMH * inv.LN2 / TD, SUMQ * inv.LN2 / TD};
+}
+
+}  // namespace
+
+template <typename T>
+LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags, const Inversion* simulation,
+                              const std::vector<Inversion>& checked, const ContourResponses* reference) {
+  LagResponses<T> r;
+  if (lags < 1 || (!simulation && checked.empty())) return r;
+  const auto size = static_cast<std::size_t>(lags);
+  if (simulation) {
+    r.RH.assign(size + 1, 0.0);
+    r.RQ.assign(size + 1, 0.0);
+  }
+  r.error_H.assign(checked.size(), std::vector<T>(size, T(0)));
+  r.error_Q.assign(checked.size(), std::vector<T>(size, T(0)));
+
+  int terms = simulation ? std::min(simulation->NS, NSMAX) : 0;
+  for (const Inversion& inv : checked) terms = std::max(terms, std::min(inv.NS, NSMAX));
+  // Every order takes ln 2 and the exponent cap from the simulation's inversion.
+  const Inversion& first = simulation ? *simulation : checked.front();
+  const double XZERO2 = deck.XZERO * deck.XZERO;
+  const double storage_scale = deck.AS * XZERO2;
+  parallel_for(lags, PARALLEL_MIN_LAGS, LAGS_PER_CHUNK, [&](int index) {
+    const int j = index + 1;
+    const auto at = static_cast<std::size_t>(j);
+    const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
+    Transforms<double> F[NSMAX + 1];
+    for (int i = 1; i <= terms; ++i) {
+      const double p = (static_cast<double>(i) * first.LN2) / TD;
+      F[i] = laplace_transforms(p, deck, derived, first.EXPMAX);
+    }
+    if (simulation) {
+      const Sums s = stehfest_sum(*simulation, F, TD);
+      r.RH[at] = s.RH;
+      r.RQ[at] = s.RQ;
+    }
+    for (std::size_t m = 0; m < checked.size(); ++m) {
+      const Sums s = stehfest_sum(checked[m], F, TD);
+      r.error_H[m][at - 1] = static_cast<T>(s.RH - reference->RH[at]);
+      r.error_Q[m][at - 1] = static_cast<T>(s.RQ - reference->RQ[at]);
+    }
+  });
+  return r;
+}
+
+template LagResponses<float> lag_responses(const Deck&, const Derived&, int, const Inversion*,
+                                           const std::vector<Inversion>&, const ContourResponses*);
+template LagResponses<double> lag_responses(const Deck&, const Derived&, int, const Inversion*,
+                                            const std::vector<Inversion>&, const ContourResponses*);
+
+}  // namespace kesta
