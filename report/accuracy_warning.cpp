@@ -1,5 +1,6 @@
 #include "report/accuracy_warning.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kesta {
@@ -7,17 +8,22 @@ namespace {
 
 constexpr const char* PREFIX = "kesta: warning: ";
 
+// What snprintf wrote into a buffer of `size` bytes: cut to the buffer when
+// it ran short, nothing when it failed.
+std::string written(const char* text, int length, std::size_t size) {
+  if (length < 0) return "";
+  return std::string(text, std::min(static_cast<std::size_t>(length), size - 1));
+}
+
 // One or two numbers in a printf pattern of the caller's.
 std::string format(const char* pattern, double a) {
   char text[64];
-  std::snprintf(text, sizeof text, pattern, a);
-  return text;
+  return written(text, std::snprintf(text, sizeof text, pattern, a), sizeof text);
 }
 
 std::string format(const char* pattern, double a, double b) {
   char text[96];
-  std::snprintf(text, sizeof text, pattern, a, b);
-  return text;
+  return written(text, std::snprintf(text, sizeof text, pattern, a, b), sizeof text);
 }
 
 std::string time_range(const Results& r, int first, int last) {

@@ -55,11 +55,12 @@ double power_of_ten(int k) {
   constexpr int REACH = 400;  // beyond any exponent a double has
   static const std::array<double, 2 * REACH + 1> table = [] {
     std::array<double, 2 * REACH + 1> t{};
-    for (int i = -REACH; i <= REACH; ++i) t[static_cast<std::size_t>(i + REACH)] = std::pow(10.0, i);
+    for (std::size_t at = 0; at < t.size(); ++at) t[at] = std::pow(10.0, static_cast<int>(at) - REACH);
     return t;
   }();
   if (k < -REACH || k > REACH) return std::pow(10.0, k);
-  return table[static_cast<std::size_t>(k + REACH)];
+  const int at = k + REACH;
+  return table[static_cast<std::size_t>(at)];
 }
 
 }  // namespace
