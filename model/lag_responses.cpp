@@ -1,6 +1,8 @@
 #include "model/lag_responses.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "model/laplace_transforms.hpp"
 #include "model/parallel_for.hpp"
@@ -30,6 +32,12 @@ Sums stehfest_sum(const Inversion& inv, const Transforms<double>* F, double TD) 
   return {SUMH * inv.LN2 / TD, SUMQ * inv.LN2 / TD};
 }
 
+// The p and the transforms of every term at one lag.
+struct Terms {
+  double p[NSMAX + 1];
+  Transforms<double> F[NSMAX + 1];
+};
+
 }  // namespace
 
 template <typename T>
@@ -51,24 +59,45 @@ LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags
   const Inversion& first = simulation ? *simulation : checked.front();
   const double XZERO2 = deck.XZERO * deck.XZERO;
   const double storage_scale = deck.AS * XZERO2;
-  parallel_for(lags, PARALLEL_MIN_LAGS, LAGS_PER_CHUNK, [&](int index) {
-    const int j = index + 1;
+  // The lags of one chain m, 2m, 4m, ... (m odd) in turn, each with the terms
+  // of the one before it at hand.
+  auto one_lag = [&](int j, const Terms* before, Terms& now) {
     const auto at = static_cast<std::size_t>(j);
     const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
-    Transforms<double> F[NSMAX + 1];
     for (int i = 1; i <= terms; ++i) {
       const double p = (static_cast<double>(i) * first.LN2) / TD;
-      F[i] = laplace_transforms(p, deck, derived, first.EXPMAX);
+      now.p[i] = p;
+      // Term i of lag j falls at the p of term i/2 of lag j/2 when doubling
+      // the numerator and the time step is exact, as it is but for numbers
+      // near the ends of the double range: the transforms are a function of
+      // p alone, so the same bits of p give the same transforms.
+      if (before != nullptr && i % 2 == 0 &&
+          std::bit_cast<std::uint64_t>(p) == std::bit_cast<std::uint64_t>(before->p[i / 2]))
+        now.F[i] = before->F[i / 2];
+      else
+        now.F[i] = laplace_transforms(p, deck, derived, first.EXPMAX);
     }
     if (simulation) {
-      const Sums s = stehfest_sum(*simulation, F, TD);
+      const Sums s = stehfest_sum(*simulation, now.F, TD);
       r.RH[at] = s.RH;
       r.RQ[at] = s.RQ;
     }
     for (std::size_t m = 0; m < checked.size(); ++m) {
-      const Sums s = stehfest_sum(checked[m], F, TD);
+      const Sums s = stehfest_sum(checked[m], now.F, TD);
       r.error_H[m][at - 1] = static_cast<T>(s.RH - reference->RH[at]);
       r.error_Q[m][at - 1] = static_cast<T>(s.RQ - reference->RQ[at]);
+    }
+  };
+  const int chains = (lags + 1) / 2;
+  parallel_for(chains, PARALLEL_MIN_LAGS / 2, LAGS_PER_CHUNK, [&](int c) {
+    Terms terms_a, terms_b;
+    const Terms* before = nullptr;
+    Terms* now = &terms_a;
+    for (int j = 2 * c + 1;; j *= 2) {
+      one_lag(j, before, *now);
+      if (j > lags / 2) break;
+      before = now;
+      now = now == &terms_a ? &terms_b : &terms_a;
     }
   });
   return r;
