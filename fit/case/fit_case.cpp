@@ -50,36 +50,36 @@ void check_times(const std::vector<CsvObservation>& rows, const std::string& sho
   }
 }
 
-ObservationSet read_set(const ObservationSpec& spec, const FitFile& file, const Deck& deck) {
+ObservationSet read_set(const ObservationEntry& entry, const FitFile& file, const Deck& deck) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(spec.path, ec))
-    throw FitInputError(file.shown_name, spec.line, "file: '" + spec.file + "' is not a readable file");
-  ObservationSet set{spec.file, spec.kind, spec.distance.value_or(deck.X), {}};
-  if (spec.kind == Kind::Head) {
+  if (!std::filesystem::is_regular_file(entry.path, ec))
+    throw FitInputError(file.shown_name, entry.line, "file: '" + entry.file + "' is not a readable file");
+  ObservationSet set{entry.file, entry.kind, entry.distance.value_or(deck.X), {}};
+  if (entry.kind == Kind::Head) {
     Deck at_well = deck;
     at_well.X = set.distance;
     if (const auto problem = first_problem(at_well)) {
-      const int line = spec.distance ? spec.distance_line : spec.line;
+      const int line = entry.distance ? entry.distance_line : entry.line;
       throw FitInputError(file.shown_name, line,
                           "distance " + shortest(set.distance) + " does not suit the deck: " + *problem);
     }
   }
-  set.rows = read_observation_csv(spec.path, spec.path.string());
-  check_times(set.rows, spec.path.string(), deck);
+  set.rows = read_observation_csv(entry.path, entry.path.string());
+  check_times(set.rows, entry.path.string(), deck);
   if (std::none_of(set.rows.begin(), set.rows.end(), [](const CsvObservation& r) { return r.weight > 0.0; }))
-    throw FitInputError(spec.path.string(), 0, "every weight is zero: the record would count for nothing");
+    throw FitInputError(entry.path.string(), 0, "every weight is zero: the record would count for nothing");
   return set;
 }
 
 // The deck must stay valid over the whole box of bounds, at every well.
-void check_deck_at(const FitCase& c, const ParameterSpec& spec, std::string_view key, double value) {
+void check_deck_at(const FitCase& c, const ParameterEntry& entry, std::string_view key, double value) {
   Deck deck = c.deck;
-  deck.*(spec.info->field) = value;
+  deck.*(entry.info->field) = value;
   for (const ObservationSet& set : c.sets) {
     deck.X = set.distance;
     if (const auto problem = first_problem(deck))
-      throw FitInputError(c.file.shown_name, spec.line,
-                          "parameters." + std::string(spec.info->name) + " " + std::string(key) + " = " +
+      throw FitInputError(c.file.shown_name, entry.line,
+                          "parameters." + std::string(entry.info->name) + " " + std::string(key) + " = " +
                               shortest(value) + " makes the deck invalid: " + *problem);
   }
 }
@@ -101,20 +101,20 @@ void choose_ns(FitCase& c) {
   c.deck.NS = c.ns_advice.NS;
 }
 
-FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
-  const ParameterInfo& info = *spec.info;
-  if (const auto reason = unused_reason(info, c.deck)) throw FitInputError(c.file.shown_name, spec.line, *reason);
-  FreeParameter p{std::string(info.name), info.scale, spec.initial.value_or(c.deck.*(info.field))};
-  if (spec.min) p.min = *spec.min;
-  if (spec.max) p.max = *spec.max;
+FreeParameter free_parameter(const FitCase& c, const ParameterEntry& entry) {
+  const ParameterInfo& info = *entry.info;
+  if (const auto reason = unused_reason(info, c.deck)) throw FitInputError(c.file.shown_name, entry.line, *reason);
+  FreeParameter p{std::string(info.name), info.scale, entry.initial.value_or(c.deck.*(info.field))};
+  if (entry.min) p.min = *entry.min;
+  if (entry.max) p.max = *entry.max;
   const std::string name = "parameters." + std::string(info.name);
-  if (!spec.initial && (p.initial < p.min || p.initial > p.max))
+  if (!entry.initial && (p.initial < p.min || p.initial > p.max))
     throw FitInputError(
-        c.file.shown_name, spec.line,
+        c.file.shown_name, entry.line,
         name + ": the deck's value " + shortest(p.initial) + " lies outside the bounds min ... max; give an initial");
-  check_deck_at(c, spec, "initial", p.initial);
-  if (spec.min) check_deck_at(c, spec, "min", *spec.min);
-  if (spec.max) check_deck_at(c, spec, "max", *spec.max);
+  check_deck_at(c, entry, "initial", p.initial);
+  if (entry.min) check_deck_at(c, entry, "min", *entry.min);
+  if (entry.max) check_deck_at(c, entry, "max", *entry.max);
   return p;
 }
 
@@ -123,7 +123,7 @@ FreeParameter free_parameter(const FitCase& c, const ParameterSpec& spec) {
 FitCase load_fit_case(FitFile file) {
   Deck deck = read_checked_deck(file);
   std::vector<ObservationSet> sets;
-  for (const ObservationSpec& spec : file.observations) sets.push_back(read_set(spec, file, deck));
+  for (const ObservationEntry& entry : file.observations) sets.push_back(read_set(entry, file, deck));
   return assemble_fit_case(std::move(file), std::move(deck), std::move(sets));
 }
 
@@ -133,9 +133,9 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
   c.deck = std::move(deck);
   c.sets = std::move(sets);
   choose_ns(c);
-  for (const ParameterSpec& spec : c.file.parameters) {
-    c.parameters.push_back(spec.info);
-    c.free.push_back(free_parameter(c, spec));
+  for (const ParameterEntry& entry : c.file.parameters) {
+    c.parameters.push_back(entry.info);
+    c.free.push_back(free_parameter(c, entry));
   }
   for (const ObservationSet& set : c.sets) {
     std::vector<std::size_t> counted;

@@ -75,39 +75,39 @@ class TableReader {
   const std::string& file_;
 };
 
-ObservationSpec read_observation(const toml::node& node, std::size_t index, const std::string& file,
-                                 const std::filesystem::path& folder) {
+ObservationEntry read_observation(const toml::node& node, std::size_t index, const std::string& file,
+                                  const std::filesystem::path& folder) {
   const std::string where = "observations[" + std::to_string(index + 1) + "]";
   const toml::table* table = node.as_table();
   if (!table) throw FitInputError(file, line_of(node), where + ": expected a table of file, kind and distance");
   const TableReader reader(*table, where, file);
   reader.allow_only({"file", "kind", "distance"}, "an observation set has file, kind and distance");
 
-  ObservationSpec spec;
+  ObservationEntry entry;
   const std::optional<std::string> name = reader.string("file");
   if (!name || name->empty()) throw FitInputError(file, line_of(*table), where + ": missing key 'file'");
-  spec.file = *name;
-  spec.path = folder / *name;
-  spec.line = reader.line("file");
+  entry.file = *name;
+  entry.path = folder / *name;
+  entry.line = reader.line("file");
 
   const std::optional<std::string> kind = reader.string("kind");
   if (!kind) throw FitInputError(file, line_of(*table), where + ": missing key 'kind' (\"head\" or \"seepage\")");
   if (*kind == "head")
-    spec.kind = Kind::Head;
+    entry.kind = Kind::Head;
   else if (*kind == "seepage")
-    spec.kind = Kind::Seepage;
+    entry.kind = Kind::Seepage;
   else
     reader.fail(*reader.find("kind"), "kind", "expected \"head\" or \"seepage\", not \"" + *kind + "\"");
 
-  spec.distance = reader.number("distance");
-  spec.distance_line = reader.line("distance");
+  entry.distance = reader.number("distance");
+  entry.distance_line = reader.line("distance");
   // Seepage is the flow through the streambank: a well distance would be ignored silently.
-  if (spec.distance && spec.kind == Kind::Seepage)
+  if (entry.distance && entry.kind == Kind::Seepage)
     reader.fail(*reader.find("distance"), "distance", "not used for seepage, which is measured at the streambank");
-  return spec;
+  return entry;
 }
 
-ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const std::string& file) {
+ParameterEntry read_parameter(const toml::key& key, const toml::node& node, const std::string& file) {
   const ParameterInfo* info = find_parameter(key.str());
   if (!info)
     throw FitInputError(
@@ -119,9 +119,9 @@ ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const
   const TableReader reader(*table, where, file);
   reader.allow_only({"initial", "min", "max"}, "a parameter has initial, min and max");
 
-  ParameterSpec spec{info, reader.number("initial"), reader.number("min"), reader.number("max"), line_of(key)};
-  if (spec.min && spec.max && !(*spec.min < *spec.max))
-    reader.fail(*reader.find("min"), "min", "must be below max (" + shortest(*spec.max) + ")");
+  ParameterEntry entry{info, reader.number("initial"), reader.number("min"), reader.number("max"), line_of(key)};
+  if (entry.min && entry.max && !(*entry.min < *entry.max))
+    reader.fail(*reader.find("min"), "min", "must be below max (" + shortest(*entry.max) + ")");
   if (info->scale == Scale::Log) {
     for (std::string_view k : {"initial", "min", "max"}) {
       const std::optional<double> v = reader.number(k);
@@ -130,9 +130,9 @@ ParameterSpec read_parameter(const toml::key& key, const toml::node& node, const
                     "must be positive: " + std::string(info->name) + " is estimated on a log scale");
     }
   }
-  if (spec.initial && ((spec.min && *spec.initial < *spec.min) || (spec.max && *spec.initial > *spec.max)))
+  if (entry.initial && ((entry.min && *entry.initial < *entry.min) || (entry.max && *entry.initial > *entry.max)))
     reader.fail(*reader.find("initial"), "initial", "lies outside the bounds min ... max");
-  return spec;
+  return entry;
 }
 
 int read_solver(const toml::table& table, const std::string& file) {
@@ -220,10 +220,10 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   if (!parameters) throw FitInputError(shown_name, 0, "missing [parameters]: nothing to estimate");
   const toml::table* table = parameters->as_table();
   if (!table) top.fail(*parameters, "parameters", "expected a table [parameters]");
-  std::map<std::string_view, ParameterSpec> by_name;
+  std::map<std::string_view, ParameterEntry> by_name;
   for (const auto& [key, node] : *table) {
-    ParameterSpec spec = read_parameter(key, node, shown_name);
-    by_name.emplace(spec.info->name, spec);
+    ParameterEntry entry = read_parameter(key, node, shown_name);
+    by_name.emplace(entry.info->name, entry);
   }
   if (by_name.empty()) top.fail(*parameters, "parameters", "no parameter to estimate");
   for (const ParameterInfo& p : estimable_parameters())

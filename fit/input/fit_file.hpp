@@ -15,7 +15,7 @@ enum class Kind { Head, Seepage };
 
 std::string_view kind_name(Kind kind);
 
-struct ObservationSpec {
+struct ObservationEntry {
   std::string file;            // as written in the fit file
   std::filesystem::path path;  // relative to the fit file's folder
   Kind kind = Kind::Head;
@@ -24,7 +24,7 @@ struct ObservationSpec {
   int distance_line = 0;
 };
 
-struct ParameterSpec {
+struct ParameterEntry {
   const ParameterInfo* info = nullptr;
   std::optional<double> initial, min, max;  // nothing: the deck's value, no bound
   int line = 0;
@@ -39,8 +39,8 @@ struct FitFile {
   std::string deck;        // as written
   std::filesystem::path deck_path;
   int deck_line = 0;
-  std::vector<ObservationSpec> observations;
-  std::vector<ParameterSpec> parameters;  // in the order of estimable_parameters()
+  std::vector<ObservationEntry> observations;
+  std::vector<ParameterEntry> parameters;  // in the order of estimable_parameters()
   int max_iterations = 100;
   NsChoice ns_choice = NsChoice::Deck;
   int ns = 0;  // with NsChoice::Given
