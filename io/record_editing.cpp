@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "io/decimal_digits.hpp"
+
 namespace kesta {
 namespace {
 
@@ -47,17 +49,23 @@ void put_real(char* field, double value, int w, int d, char letter) {
   if (std::isinf(value)) return put_right_justified(field, value < 0 ? "-Infinity" : "Infinity", w);
 
   const bool negative = value < 0.0;  // a negative zero prints as zero
-  // Scientific form with d significant digits: "D.DDDe+XX". to_chars rounds the
-  // exact binary value to nearest, ties to even, and carries into the exponent.
-  // Room for the d digits, the point and the longest exponent "e+308", so the
-  // conversion cannot run short of space whatever d is.
+  // The d significant digits of the exact binary value, rounded to nearest, ties
+  // to even, with the carry into the exponent. Integer arithmetic gives them for
+  // the values a report holds; to_chars' scientific form "D.DDDe+XX" rounds the
+  // same way for the rest. Room for the d digits, the point and the longest
+  // exponent "e+308", so the conversion cannot run short of space whatever d is.
   std::string heap;
   char small[64];
   const auto room = static_cast<std::size_t>(d) + kFieldExtra;
   char* sci = room <= sizeof small ? small : (heap.resize(room), heap.data());
   char* digits_end = sci;
   int exponent = 0;
-  if (value != 0.0) {
+  const auto fast = value != 0.0 ? leading_digits(std::fabs(value), d) : std::nullopt;
+  if (fast) {
+    put_digits(sci, fast->digits, d);
+    digits_end = sci + d;
+    exponent = fast->exponent;
+  } else if (value != 0.0) {
     const auto res = std::to_chars(sci, sci + room, std::fabs(value), std::chars_format::scientific, d - 1);
     char* e = static_cast<char*>(std::memchr(sci, 'e', static_cast<std::size_t>(res.ptr - sci)));
     // Drop the point: the d digits stand together.
