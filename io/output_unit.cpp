@@ -12,7 +12,6 @@
 namespace kesta {
 
 namespace {
-constexpr std::size_t kFlushSize = 1 << 16;
 
 // An open failure with the system's reason on a second line.
 Stop open_failure(int err, int unit, std::string_view name) {

@@ -45,6 +45,15 @@ class OutputUnit {
   void write_record(std::string_view record);
   // Records already built, each with its carriage return and line feed.
   void write_records(std::string_view records);
+  // Records built in place: `build` appends them, each with its carriage return
+  // and line feed, to the string it is given. A long table then reaches the
+  // file without a copy of its own.
+  template <typename Build>
+  void write_built(Build&& build) {
+    if (buffer_.capacity() < kFlushSize + kRecordRoom) buffer_.reserve(kFlushSize + kRecordRoom);
+    build(buffer_);
+    if (console_ || buffer_.size() >= kFlushSize) flush();
+  }
 
   // The Stop for a write that failed, if any.
   Outcome status() const;
@@ -55,6 +64,12 @@ class OutputUnit {
   void discard();
 
  private:
+  // Output goes to the file in pieces of about this size; a piece is small
+  // enough to stay in the cache and its pages are touched once for the run.
+  static constexpr std::size_t kFlushSize = std::size_t{1} << 15;
+  // Room beyond a full piece for the record that fills it.
+  static constexpr std::size_t kRecordRoom = 1024;
+
   void flush();
   void cut_former_contents();
   // Writes where the file stands; a regular file loses its former contents when

@@ -1,9 +1,12 @@
 #include "report/results_report.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "io/record_editing.hpp"
 #include "model/parallel_for.hpp"
 
 namespace kesta {
@@ -11,21 +14,43 @@ namespace {
 
 // Rows are edited in chunks on every core, then written in step order. A
 // table shorter than PARALLEL_MIN_ROWS is edited faster than threads start, and
-// leaves the other cores to whatever else runs.
+// leaves the other cores to whatever else runs: its rows go straight into the
+// files' buffers.
 constexpr int ROWS_PER_BATCH = 4096;
 constexpr int PARALLEL_MIN_ROWS = 2048;
 constexpr int ROWS_PER_CHUNK = 128;
-constexpr std::size_t ROW_BYTES = 82;  // the widest row with its CR LF
 
-void append_report_row(std::string& out, const Results& r, std::size_t k) {
-  append_records(out, {X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4)},
-                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]}, "\r\n");
+// A row: time, head, seepage, total seepage, bank storage and bank volume, each
+// after its blanks, in the report's D and the plot file's E editing.
+struct Column {
+  int blanks, w, d;
+};
+constexpr std::array<Column, 6> COLUMNS = {{{1, 13, 6}, {2, 11, 5}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}}};
+constexpr std::size_t row_bytes() {
+  std::size_t n = 2;  // CR LF
+  for (const Column& c : COLUMNS) n += static_cast<std::size_t>(c.blanks + c.w);
+  return n;
+}
+constexpr std::size_t ROW_BYTES = row_bytes();
+
+void append_row(std::string& out, const Results& r, std::size_t k, char letter) {
+  const std::array<double, COLUMNS.size()> values = {r.time[k],          r.head[k],         r.seepage[k],
+                                                     r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]};
+  const std::size_t at = out.size();
+  out.resize(at + ROW_BYTES);
+  char* p = out.data() + at;
+  for (std::size_t c = 0; c < COLUMNS.size(); ++c) {
+    std::memset(p, ' ', static_cast<std::size_t>(COLUMNS[c].blanks));
+    p += COLUMNS[c].blanks;
+    put_real(p, values[c], COLUMNS[c].w, COLUMNS[c].d, letter);
+    p += COLUMNS[c].w;
+  }
+  *p++ = '\r';
+  *p = '\n';
 }
 
-void append_plot_row(std::string& out, const Results& r, std::size_t k) {
-  append_records(out, {X(1), E(13, 6), X(2), E(11, 5), X(2), E(10, 4), X(2), E(10, 4), X(2), E(10, 4), X(2), E(10, 4)},
-                 {r.time[k], r.head[k], r.seepage[k], r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]}, "\r\n");
-}
+void append_report_row(std::string& out, const Results& r, std::size_t k) { append_row(out, r, k, 'D'); }
+void append_plot_row(std::string& out, const Results& r, std::size_t k) { append_row(out, r, k, 'E'); }
 
 }  // namespace
 
@@ -85,18 +110,29 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
                  Lit("BANKV")});
 
   const int NT = static_cast<int>(results.time.size());
-  // Each chunk's rows, report and plot apart, as they go to the files.
+  if (NT < PARALLEL_MIN_ROWS || worker_count() < 2) {
+    for (int k = 0; k < NT; ++k) {
+      const auto at = static_cast<std::size_t>(k);
+      report.write_built([&](std::string& out) { append_report_row(out, results, at); });
+      if (plot != nullptr) plot->write_built([&](std::string& out) { append_plot_row(out, results, at); });
+    }
+    return;
+  }
+  // Each chunk's rows, report and plot apart, as they go to the files; the
+  // strings keep their room from batch to batch.
   std::vector<std::string> report_chunks, plot_chunks;
   for (int first = 0; first < NT; first += ROWS_PER_BATCH) {
     const int count = std::min(ROWS_PER_BATCH, NT - first);
     const int chunks = (count + ROWS_PER_CHUNK - 1) / ROWS_PER_CHUNK;
-    report_chunks.assign(static_cast<std::size_t>(chunks), {});
-    plot_chunks.assign(static_cast<std::size_t>(chunks), {});
+    report_chunks.resize(static_cast<std::size_t>(chunks));
+    plot_chunks.resize(static_cast<std::size_t>(chunks));
     parallel_for(chunks, PARALLEL_MIN_ROWS / ROWS_PER_CHUNK, 1, [&](int c) {
       const int begin = first + c * ROWS_PER_CHUNK;
       const int end = std::min(begin + ROWS_PER_CHUNK, first + count);
       std::string& report_rows = report_chunks[static_cast<std::size_t>(c)];
       std::string& plot_rows = plot_chunks[static_cast<std::size_t>(c)];
+      report_rows.clear();
+      plot_rows.clear();
       report_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
       if (plot != nullptr) plot_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
       for (int k = begin; k < end; ++k) {
