@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/large_pages.hpp"
 #include "model/vector_path.hpp"
 
 namespace kesta {
@@ -39,7 +40,7 @@ class Fft {
   // Each stage's roots, cos and sin of 2πk/len for k < len/2, stage after
   // stage from len = 8 at offset len/2 - 4, so the butterflies read them in
   // order; each from its own angle so no error piles up from root to root.
-  std::vector<double> cos_, sin_;
+  LargeVector<double> cos_, sin_;
 };
 
 }  // namespace kesta

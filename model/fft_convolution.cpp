@@ -63,8 +63,8 @@ void PairConvolution::convolve(std::span<const T> b_head, std::span<const T> b_s
     return;
   }
   const std::size_t size = fft_->size();
-  std::vector<double>& re = work.re;
-  std::vector<double>& im = work.im;
+  LargeVector<double>& re = work.re;
+  LargeVector<double>& im = work.im;
   re.assign(size, 0.0);
   im.assign(size, 0.0);
   std::copy(b_head.begin(), b_head.begin() + static_cast<std::ptrdiff_t>(n_), re.begin());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/fft.hpp"
+#include "model/large_pages.hpp"
 
 namespace kesta {
 
@@ -21,7 +22,7 @@ class PairConvolution {
   // pages for every call would cost more than the transforms. Calls with
   // workspaces of their own may run on several threads at once.
   struct Workspace {
-    std::vector<double> re, im;
+    LargeVector<double> re, im;
   };
   template <typename T>
   void convolve(std::span<const T> b_head, std::span<const T> b_seepage, std::vector<double>& head,
@@ -33,7 +34,7 @@ class PairConvolution {
   std::vector<double> a_head_, a_seepage_;
   // Long ones: the transform of a_head + i·a_seepage, zero-padded to twice n.
   std::optional<Fft> fft_;
-  std::vector<double> spectrum_re_, spectrum_im_;
+  LargeVector<double> spectrum_re_, spectrum_im_;
 };
 
 // out[i] = Σ a[i - j] · b[j] over j = 0..i, for i = 0..n-1 (n = a.size() = b.size()).

@@ -1,0 +1,42 @@
+#include "model/large_pages.hpp"
+
+#include <sys/mman.h>
+#include <cstdint>
+#include <new>
+
+namespace kesta {
+namespace {
+
+constexpr std::size_t LARGE_PAGE = std::size_t{2} << 20;
+
+std::size_t whole_pages(std::size_t bytes) { return (bytes + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE; }
+
+// At least one large page, and no more than an eighth of it left empty.
+bool takes_large_pages(std::size_t bytes) { return bytes >= LARGE_PAGE / 2 && whole_pages(bytes) - bytes <= bytes / 8; }
+
+}  // namespace
+
+void* allocate_large(std::size_t bytes) {
+  if (!takes_large_pages(bytes)) return ::operator new(bytes);
+  const std::size_t span = whole_pages(bytes);
+  // Mapped with a large page to spare, then cut to a boundary of one.
+  void* mapped = ::mmap(nullptr, span + LARGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const auto first = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t start = (first + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
+  if (start > first) (void)::munmap(mapped, start - first);
+  const std::uintptr_t end = first + span + LARGE_PAGE;
+  if (end > start + span) (void)::munmap(reinterpret_cast<void*>(start + span), end - (start + span));
+  // Without large pages (or with them switched off) the memory is the same,
+  // only slower to touch: the advice may fail.
+  (void)::madvise(reinterpret_cast<void*>(start), span, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(start);
+}
+
+void deallocate_large(void* p, std::size_t bytes) noexcept {
+  if (p == nullptr) return;
+  if (!takes_large_pages(bytes)) return ::operator delete(p);
+  (void)::munmap(p, whole_pages(bytes));
+}
+
+}  // namespace kesta
