@@ -58,7 +58,7 @@ void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, s
     return;
   }
   std::jthread checker(check);
-  write_results_table(simulation.results(), files.report, plot);
+  write_results_table(simulation.results(), files.report, plot, 1);
 }
 
 Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, std::string& warning) {

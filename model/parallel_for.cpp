@@ -21,9 +21,10 @@ int worker_count() {
   return std::max(cores, 1);
 }
 
-void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body) {
+void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body, int most_threads) {
   chunk = std::max(chunk, 1);
-  const int workers = count >= parallel_from ? std::min(worker_count(), (count + chunk - 1) / chunk) : 1;
+  int workers = count >= parallel_from ? std::min(worker_count(), (count + chunk - 1) / chunk) : 1;
+  if (most_threads >= 1) workers = std::min(workers, most_threads);
   std::atomic<int> next{0};
   auto work = [&] {
     for (int first = next.fetch_add(chunk); first < count; first = next.fetch_add(chunk))

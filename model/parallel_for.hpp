@@ -12,7 +12,8 @@ namespace kesta {
 int worker_count();
 
 // Calls body(i) for i in [0, count), taking chunks of `chunk` iterations in turn
-// from a shared counter; on one thread when count is below `parallel_from`.
-void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body);
+// from a shared counter; on one thread when count is below `parallel_from`, and
+// on at most `most_threads` when other work holds the remaining cores.
+void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body, int most_threads = 0);
 
 }  // namespace kesta

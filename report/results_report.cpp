@@ -58,7 +58,7 @@ void write_results_heading(OutputUnit& report) {
   report.write({Slash, Slash, Slash, X(38), Lit("RESULTS"), Slash, X(38), Lit("-------"), Slash});
 }
 
-void write_results_table(const Results& results, OutputUnit& report, OutputUnit* plot) {
+void write_results_table(const Results& results, OutputUnit& report, OutputUnit* plot, int busy_cores) {
   report.write({Slash,
                 X(43),
                 Lit("TOTAL"),
@@ -110,7 +110,8 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
                  Lit("BANKV")});
 
   const int NT = static_cast<int>(results.time.size());
-  if (NT < PARALLEL_MIN_ROWS || worker_count() < 2) {
+  const int threads = std::max(worker_count() - std::max(busy_cores, 0), 1);
+  if (NT < PARALLEL_MIN_ROWS || threads < 2) {
     for (int k = 0; k < NT; ++k) {
       const auto at = static_cast<std::size_t>(k);
       report.write_built([&](std::string& out) { append_report_row(out, results, at); });
@@ -126,20 +127,23 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
     const int chunks = (count + ROWS_PER_CHUNK - 1) / ROWS_PER_CHUNK;
     report_chunks.resize(static_cast<std::size_t>(chunks));
     plot_chunks.resize(static_cast<std::size_t>(chunks));
-    parallel_for(chunks, PARALLEL_MIN_ROWS / ROWS_PER_CHUNK, 1, [&](int c) {
-      const int begin = first + c * ROWS_PER_CHUNK;
-      const int end = std::min(begin + ROWS_PER_CHUNK, first + count);
-      std::string& report_rows = report_chunks[static_cast<std::size_t>(c)];
-      std::string& plot_rows = plot_chunks[static_cast<std::size_t>(c)];
-      report_rows.clear();
-      plot_rows.clear();
-      report_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
-      if (plot != nullptr) plot_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
-      for (int k = begin; k < end; ++k) {
-        append_report_row(report_rows, results, static_cast<std::size_t>(k));
-        if (plot != nullptr) append_plot_row(plot_rows, results, static_cast<std::size_t>(k));
-      }
-    });
+    parallel_for(
+        chunks, PARALLEL_MIN_ROWS / ROWS_PER_CHUNK, 1,
+        [&](int c) {
+          const int begin = first + c * ROWS_PER_CHUNK;
+          const int end = std::min(begin + ROWS_PER_CHUNK, first + count);
+          std::string& report_rows = report_chunks[static_cast<std::size_t>(c)];
+          std::string& plot_rows = plot_chunks[static_cast<std::size_t>(c)];
+          report_rows.clear();
+          plot_rows.clear();
+          report_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
+          if (plot != nullptr) plot_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
+          for (int k = begin; k < end; ++k) {
+            append_report_row(report_rows, results, static_cast<std::size_t>(k));
+            if (plot != nullptr) append_plot_row(plot_rows, results, static_cast<std::size_t>(k));
+          }
+        },
+        threads);
     // The report and the plot file are separate files: each gets its rows in step order.
     for (int c = 0; c < chunks; ++c) {
       report.write_records(report_chunks[static_cast<std::size_t>(c)]);

@@ -9,7 +9,8 @@ namespace kesta {
 void write_results_heading(OutputUnit& report);
 
 // Column headings, then one row per time step in the report and, when a plot
-// file is open, its header and one row per time step there.
-void write_results_table(const Results& results, OutputUnit& report, OutputUnit* plot);
+// file is open, its header and one row per time step there. Rows are edited on
+// every core but `busy_cores`, which other work of the run holds meanwhile.
+void write_results_table(const Results& results, OutputUnit& report, OutputUnit* plot, int busy_cores = 0);
 
 }  // namespace kesta
