@@ -4,9 +4,11 @@
 #include <array>
 #include <complex>
 #include <numbers>
+#include <vector>
 
 #include "model/inversion.hpp"
 #include "model/laplace_transforms.hpp"
+#include "model/parallel_for.hpp"
 
 namespace kesta {
 namespace {
@@ -27,6 +29,8 @@ constexpr double H_SCALE = 3.5;
 // The exponentials exp(z·t) advance from lag to lag by one product; taken
 // afresh this often, their rounding stays below 1e-13 of the largest term.
 constexpr int FRESH_EVERY = 256;
+// Below this many lags one thread is faster than starting another.
+constexpr int PARALLEL_MIN_LAGS = 2048;
 
 struct Contour {
   std::array<Complex, NODES + 1> z;  // the nodes
@@ -68,43 +72,69 @@ ContourResponses contour_responses(const Deck& deck, const Derived& derived, int
   r.RH.assign(static_cast<std::size_t>(lags) + 1, 0.0);
   r.RQ.assign(static_cast<std::size_t>(lags) + 1, 0.0);
   const double step = lag_time(deck, 1);
-  // Real and imaginary parts apart, so the products need no checks for
-  // infinities and the nodes share vector lanes.
-  std::array<double, NODES + 1> advance_re{}, advance_im{}, E_re{}, E_im{};
+
+  // The windows of lags first..last, each within WINDOW of its first one's time,
+  // with their contours and the exponentials' advance over one time step.
+  struct Window {
+    int first, last;
+    Contour c;
+    std::array<double, NODES + 1> advance_re, advance_im;
+  };
+  std::vector<Window> windows;
   for (int first = 1; first <= lags;) {
-    // Lags first..last lie within WINDOW of the first one's time.
-    const int last = std::min(lags, static_cast<int>(WINDOW * first));
-    const Contour c = contour_for(lag_time(deck, first), deck, derived);
+    Window w{first,
+             std::min(lags, static_cast<int>(WINDOW * first)),
+             contour_for(lag_time(deck, first), deck, derived),
+             {},
+             {}};
     for (int k = 0; k <= NODES; ++k) {
-      const Complex advance = std::exp(c.z[k] * step);
-      advance_re[k] = advance.real();
-      advance_im[k] = advance.imag();
+      const Complex advance = std::exp(w.c.z[k] * step);
+      w.advance_re[k] = advance.real();
+      w.advance_im[k] = advance.imag();
     }
-    for (int j = first; j <= last; ++j) {
-      if ((j - first) % FRESH_EVERY == 0) {
-        const double t = lag_time(deck, j);
+    first = w.last + 1;
+    windows.push_back(w);
+  }
+  // Each run of FRESH_EVERY lags starts from fresh exponentials, so the runs are
+  // independent: any thread may take any of them and the bits stay the same.
+  struct Run {
+    std::size_t window;
+    int first, last;
+  };
+  std::vector<Run> runs;
+  for (std::size_t w = 0; w < windows.size(); ++w)
+    for (int first = windows[w].first; first <= windows[w].last; first += FRESH_EVERY)
+      runs.push_back({w, first, std::min(windows[w].last, first + FRESH_EVERY - 1)});
+
+  parallel_for(static_cast<int>(runs.size()), PARALLEL_MIN_LAGS / FRESH_EVERY, 1, [&](int at) {
+    const Run& run = runs[static_cast<std::size_t>(at)];
+    const Window& w = windows[run.window];
+    // Real and imaginary parts apart, so the products need no checks for
+    // infinities and the nodes share vector lanes.
+    std::array<double, NODES + 1> E_re{}, E_im{};
+    const double t = lag_time(deck, run.first);
+    for (int k = 0; k <= NODES; ++k) {
+      const Complex E = std::exp(w.c.z[k] * t);
+      E_re[k] = E.real();
+      E_im[k] = E.imag();
+    }
+    for (int j = run.first; j <= run.last; ++j) {
+      if (j > run.first) {
         for (int k = 0; k <= NODES; ++k) {
-          const Complex E = std::exp(c.z[k] * t);
-          E_re[k] = E.real();
-          E_im[k] = E.imag();
-        }
-      } else {
-        for (int k = 0; k <= NODES; ++k) {
-          const double re = E_re[k] * advance_re[k] - E_im[k] * advance_im[k];
-          E_im[k] = E_re[k] * advance_im[k] + E_im[k] * advance_re[k];
+          const double re = E_re[k] * w.advance_re[k] - E_im[k] * w.advance_im[k];
+          E_im[k] = E_re[k] * w.advance_im[k] + E_im[k] * w.advance_re[k];
           E_re[k] = re;
         }
       }
       double head = 0.0, seepage = 0.0;
       for (int k = 0; k <= NODES; ++k) {
-        head += E_re[k] * c.H_re[k] - E_im[k] * c.H_im[k];
-        seepage += E_re[k] * c.Q_re[k] - E_im[k] * c.Q_im[k];
+        head += E_re[k] * w.c.H_re[k] - E_im[k] * w.c.H_im[k];
+        seepage += E_re[k] * w.c.Q_re[k] - E_im[k] * w.c.Q_im[k];
       }
       r.RH[static_cast<std::size_t>(j)] = head;
       r.RQ[static_cast<std::size_t>(j)] = seepage;
     }
-    first = last + 1;
-  }
+  });
   return r;
 }
 
