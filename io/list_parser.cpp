@@ -15,10 +15,38 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return is_blank(c) || c == ',' || c == '/'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// The common case read in place: [-] digits [. digits] [(E|e) [sign] digits],
+// text from_chars reads as it stands, within the range of a double. Nothing
+// for any other text, which then takes the general way.
+std::optional<double> plain_number(std::string_view token) {
+  std::size_t i = 0;
+  if (i < token.size() && token[i] == '-') ++i;
+  std::size_t mantissa_digits = 0;
+  while (i < token.size() && is_digit(token[i])) ++i, ++mantissa_digits;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    while (i < token.size() && is_digit(token[i])) ++i, ++mantissa_digits;
+  }
+  if (mantissa_digits == 0) return std::nullopt;
+  if (i < token.size() && (token[i] == 'E' || token[i] == 'e')) {
+    ++i;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+    std::size_t exponent_digits = 0;
+    while (i < token.size() && is_digit(token[i])) ++i, ++exponent_digits;
+    if (exponent_digits == 0) return std::nullopt;
+  }
+  if (i != token.size()) return std::nullopt;
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+  if (error != std::errc() || end != token.data() + token.size() || std::isinf(value)) return std::nullopt;
+  return value;
+}
+
 // A number of the form [sign] digits [. digits] [(E|e|D|d) [sign] digits], with at
 // least one mantissa digit, converted to the nearest double. Nothing for any
 // other text, and for a value beyond the range of a double.
 std::optional<double> to_number(std::string_view token) {
+  if (auto plain = plain_number(token)) return plain;
   std::size_t i = 0;
   std::string normal;
   if (i < token.size() && (token[i] == '+' || token[i] == '-')) normal += token[i++];

@@ -1,7 +1,13 @@
 #include "io/list_parser.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +172,32 @@ TEST(ListParser, UnderflowGivesTheNearestDouble) {
   EXPECT_EQ(x, 0.0);
   EXPECT_EQ(parse_list("5e-324", {&x}), ListOutcome::Complete);
   EXPECT_EQ(x, std::numeric_limits<double>::denorm_min());
+}
+
+}  // namespace
+}  // namespace kesta
+
+namespace kesta {
+namespace {
+
+// Plain text ("-1.25e-7") is read in place, text with a D exponent or a plus
+// sign by rewriting it first: the two ways give the same double, to the bit.
+TEST(ListParser, PlainAndRewrittenFormsReadAlike) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> decade(-300.0, 300.0);
+  for (int n = 0; n < 20000; ++n) {
+    char plain[40];
+    const double x = std::pow(10.0, decade(random)) * ((n % 2 != 0) ? -1.0 : 1.0);
+    std::snprintf(plain, sizeof plain, "%.*e", n % 18, x);
+    std::string rewritten = plain;
+    rewritten[rewritten.find('e')] = 'D';
+    if (rewritten[0] != '-') rewritten.insert(0, "+");
+    double a = kUnset, b = kUnset;
+    ASSERT_EQ(parse_list(plain, {&a}), ListOutcome::Complete) << plain;
+    ASSERT_EQ(parse_list(rewritten, {&b}), ListOutcome::Complete) << rewritten;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint64_t>(b)) << plain << " and " << rewritten;
+    EXPECT_EQ(a, std::strtod(plain, nullptr)) << plain;
+  }
 }
 
 }  // namespace
