@@ -197,5 +197,49 @@ void BM_EditReal(benchmark::State& state) {
 }
 BENCHMARK(BM_EditReal);
 
+// One value into a D13.6 field: by exact integer arithmetic (arg 1, values of a
+// report's size) or by the general conversion (arg 0, values near 1e-40, beyond
+// what the integer path holds).
+void BM_PutReal(benchmark::State& state) {
+  const double scale = state.range(0) != 0 ? 1.0 : 1e-40;
+  double x = 1234.5678 * scale;
+  char field[16];
+  for (auto _ : state) {
+    put_real(field, x, 13, 6, 'D');
+    benchmark::DoNotOptimize(field);
+    x += 1e-3 * scale;
+  }
+}
+BENCHMARK(BM_PutReal)->ArgName("exact")->Arg(1)->Arg(0);
+
+// The results table alone, report and plot file, for NT steps; busy = 1 leaves
+// one core to other work (the inversion check), as a long run does.
+void BM_ResultsTable(benchmark::State& bench) {
+  Deck deck;
+  testing::fill_deck(deck, {3, 1, 1, 2, static_cast<int>(bench.range(0)), 20});
+  const testing::ModelRun m = testing::prepare_model(deck);
+  const Results r = superpose(m.deck, m.derived, m.inversion);
+  const auto folder = std::filesystem::temp_directory_path();
+  const std::string report_name = (folder / "kesta_bench_table.txt").string();
+  const std::string plot_name = (folder / "kesta_bench_table_plot.txt").string();
+  for (auto _ : bench) {
+    OutputUnit report, plot;
+    if (report.open(16, report_name) || plot.open(17, plot_name)) {
+      bench.SkipWithError("cannot open the files in the temporary folder");
+      break;
+    }
+    write_results_table(r, report, &plot, static_cast<int>(bench.range(1)));
+    report.close();
+    plot.close();
+  }
+  std::filesystem::remove(report_name);
+  std::filesystem::remove(plot_name);
+}
+BENCHMARK(BM_ResultsTable)
+    ->ArgNames({"NT", "busy"})
+    ->ArgsProduct({{1000, 99999}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 }  // namespace
 }  // namespace kesta
