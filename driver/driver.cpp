@@ -59,6 +59,10 @@ void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, s
   }
   std::jthread checker(check);
   write_results_table(simulation.results(), files.report, plot, 1);
+  // The check takes longer than the table: meanwhile the files start on their
+  // way to the disk, which replacing the former files would otherwise wait for.
+  files.report.start_storing();
+  if (plot != nullptr) plot->start_storing();
 }
 
 Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, std::string& warning) {

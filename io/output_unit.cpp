@@ -132,6 +132,11 @@ void OutputUnit::flush() {
   buffer_.clear();
 }
 
+void OutputUnit::start_storing() {
+  flush();
+  if (fd_ >= 0 && error_ == 0 && !temporary_.empty()) (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 Outcome OutputUnit::status() const {
   if (error_ == 0 || console_) return std::nullopt;
   return severe(IoError::WriteError, number_, name_, std::strerror(error_));

@@ -55,6 +55,11 @@ class OutputUnit {
     if (console_ || buffer_.size() >= kFlushSize) flush();
   }
 
+  // Writes out what is buffered and starts the system storing the file, for a
+  // run with a core idle before the close: replacing the former file then
+  // waits on less. Failures show at the close.
+  void start_storing();
+
   // The Stop for a write that failed, if any.
   Outcome status() const;
   // Writes out what is buffered, releases the file and puts this run's output in
