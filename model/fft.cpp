@@ -1,5 +1,6 @@
 #include "model/fft.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -120,8 +121,9 @@ void length_four(double* re, double* im, std::size_t n, double sign, bool in_fre
 
 }  // namespace
 
-Fft::Fft(std::size_t n, VectorPath path)
+Fft::Fft(std::size_t n, VectorPath path, std::size_t block)
     : n_(n),
+      block_(std::max<std::size_t>(block, 8)),
       bits_(0),
       avx2_(path != VectorPath::Baseline && __builtin_cpu_supports("avx2")),
       cos_(n >= 8 ? n - 4 : 0),
@@ -144,19 +146,38 @@ std::size_t Fft::reversed(std::size_t k) const {
   return r;
 }
 
+// Forward: the long stages pass over the whole series; from the block length
+// down, each block takes all its remaining stages while it is in the cache.
+// Every element meets the same operations in the same order either way.
 void Fft::forward(double* re, double* im) const {
   const auto run = avx2_ ? stage_avx2 : stage_baseline;
-  for (std::size_t len = n_; len >= 8; len >>= 1)
+  std::size_t len = n_;
+  for (; len >= 8 && len > block_; len >>= 1)
     run(re, im, n_, len, cos_.data() + (len / 2 - 4), sin_.data() + (len / 2 - 4), -1.0, true);
-  if (n_ >= 4) length_four(re, im, n_, -1.0, true);
-  length_two(re, im, n_);
+  const std::size_t span = std::min(n_, block_);
+  for (std::size_t first = 0; first < n_; first += span) {
+    double* bre = re + first;
+    double* bim = im + first;
+    for (std::size_t l = len; l >= 8; l >>= 1)
+      run(bre, bim, span, l, cos_.data() + (l / 2 - 4), sin_.data() + (l / 2 - 4), -1.0, true);
+    if (span >= 4) length_four(bre, bim, span, -1.0, true);
+    length_two(bre, bim, span);
+  }
 }
 
+// Inverse: the short stages block by block, then the long ones over the whole.
 void Fft::inverse(double* re, double* im) const {
   const auto run = avx2_ ? stage_avx2 : stage_baseline;
-  length_two(re, im, n_);
-  if (n_ >= 4) length_four(re, im, n_, 1.0, false);
-  for (std::size_t len = 8; len <= n_; len <<= 1)
+  const std::size_t span = std::min(n_, block_);
+  for (std::size_t first = 0; first < n_; first += span) {
+    double* bre = re + first;
+    double* bim = im + first;
+    length_two(bre, bim, span);
+    if (span >= 4) length_four(bre, bim, span, 1.0, false);
+    for (std::size_t l = 8; l <= span; l <<= 1)
+      run(bre, bim, span, l, cos_.data() + (l / 2 - 4), sin_.data() + (l / 2 - 4), 1.0, false);
+  }
+  for (std::size_t len = span * 2; len <= n_; len <<= 1)
     run(re, im, n_, len, cos_.data() + (len / 2 - 4), sin_.data() + (len / 2 - 4), 1.0, false);
 }
 

@@ -49,6 +49,35 @@ TEST(Fft, EverySizeMeetsTheFourierSumOnEveryPathAlike) {
   }
 }
 
+// Taking the short stages block by block changes the order of independent
+// butterflies only: every block length gives the bits of the whole-series passes.
+TEST(Fft, BlocksOfEveryLengthGiveTheSameBits) {
+  testing::Noise noise{5};
+  const std::size_t n = 4096;
+  std::vector<double> re(n), im(n);
+  for (std::size_t j = 0; j < n; ++j) {
+    re[j] = noise.next();
+    im[j] = noise.next();
+  }
+  for (VectorPath path : {VectorPath::Best, VectorPath::Baseline}) {
+    const Fft whole(n, path, n);
+    std::vector<double> want_re = re, want_im = im;
+    whole.forward(want_re.data(), want_im.data());
+    std::vector<double> back_re = want_re, back_im = want_im;
+    whole.inverse(back_re.data(), back_im.data());
+    for (std::size_t block : {8u, 16u, 256u, 2048u}) {
+      const Fft blocked(n, path, block);
+      std::vector<double> got_re = re, got_im = im;
+      blocked.forward(got_re.data(), got_im.data());
+      ASSERT_EQ(std::memcmp(got_re.data(), want_re.data(), n * sizeof(double)), 0) << "block " << block;
+      ASSERT_EQ(std::memcmp(got_im.data(), want_im.data(), n * sizeof(double)), 0) << "block " << block;
+      blocked.inverse(got_re.data(), got_im.data());
+      ASSERT_EQ(std::memcmp(got_re.data(), back_re.data(), n * sizeof(double)), 0) << "block " << block;
+      ASSERT_EQ(std::memcmp(got_im.data(), back_im.data(), n * sizeof(double)), 0) << "block " << block;
+    }
+  }
+}
+
 // Head and seepage travel through one transform; neither may leak into the
 // other, in single or double precision, summed directly or transformed.
 TEST(PairConvolution, EachSeriesMeetsItsOwnPlainSum) {
