@@ -106,7 +106,8 @@ ContourResponses contour_responses(const Deck& deck, const Derived& derived, int
     for (int first = windows[w].first; first <= windows[w].last; first += FRESH_EVERY)
       runs.push_back({w, first, std::min(windows[w].last, first + FRESH_EVERY - 1)});
 
-  parallel_for(static_cast<int>(runs.size()), PARALLEL_MIN_LAGS / FRESH_EVERY, 1, [&](int at) {
+  const int count = static_cast<int>(runs.size());
+  parallel_for(count, lags >= PARALLEL_MIN_LAGS ? 1 : count + 1, 1, [&](int at) {
     const Run& run = runs[static_cast<std::size_t>(at)];
     const Window& w = windows[run.window];
     // Real and imaginary parts apart, so the products need no checks for
