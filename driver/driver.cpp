@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "driver/file_dialogue.hpp"
 #include "driver/input_phase.hpp"
@@ -84,6 +85,10 @@ Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, s
   if (auto stop = write_failure(files)) return stop;
 
   CheckedSimulation simulation(deck, derived, inversion, searched_orders());
+  // From here on the run reads the deck's parameters only: its stage and
+  // recharge series are in the results, and their memory goes back before
+  // the inversion check needs its own.
+  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) std::vector<double>().swap(*series);
   if (auto found = first_non_finite_result(simulation.results())) return stop_not_finite(files.report, *found);
   write_table_and_check(simulation, files, warning);
   if (auto stop = write_failure(files)) return stop;

@@ -46,20 +46,21 @@ void release(std::vector<T>& series) {
 }  // namespace
 
 InversionError CheckedSimulation::take_error(PairConvolution::Workspace& work) {
-  InversionError error = carried_error<double>(NS_, deck_, derived_, *changes_, own_H_, own_Q_, work);
+  InversionError error;
+  carried_error<double>(error, NS_, deck_, derived_, *changes_, own_H_, own_Q_, work);
   release(own_H_);
   release(own_Q_);
   return error;
 }
 
-InversionError CheckedSimulation::take_searched_error(std::size_t m, PairConvolution::Workspace& work) {
-  if (searched_H_.size() <= m)  // a deck of one step has no lags
-    return carried_error<float>(searched_[m], deck_, derived_, *changes_, {}, {}, work);
-  InversionError error =
-      carried_error<float>(searched_[m], deck_, derived_, *changes_, searched_H_[m], searched_Q_[m], work);
+void CheckedSimulation::take_searched_error(std::size_t m, PairConvolution::Workspace& work, InversionError& out) {
+  if (searched_H_.size() <= m) {  // a deck of one step has no lags
+    carried_error<float>(out, searched_[m], deck_, derived_, *changes_, {}, {}, work);
+    return;
+  }
+  carried_error<float>(out, searched_[m], deck_, derived_, *changes_, searched_H_[m], searched_Q_[m], work);
   release(searched_H_[m]);
   release(searched_Q_[m]);
-  return error;
 }
 
 }  // namespace kesta

@@ -29,7 +29,8 @@ class CheckedSimulation {
   // thread may read meanwhile.
   InversionError take_error(PairConvolution::Workspace& work);
   const std::vector<int>& searched() const { return searched_; }
-  InversionError take_searched_error(std::size_t m, PairConvolution::Workspace& work);
+  // Into `out`, whose series are reused from one searched order to the next.
+  void take_searched_error(std::size_t m, PairConvolution::Workspace& work, InversionError& out);
 
  private:
   const Deck& deck_;

@@ -25,15 +25,15 @@ PairConvolution stress_changes(const Deck& deck) {
 }
 
 template <typename T>
-InversionError carried_error(int NS, const Deck& deck, const Derived& derived, const PairConvolution& changes,
-                             std::span<const T> lag_H, std::span<const T> lag_Q, PairConvolution::Workspace& work) {
-  InversionError out;
+void carried_error(InversionError& out, int NS, const Deck& deck, const Derived& derived,
+                   const PairConvolution& changes, std::span<const T> lag_H, std::span<const T> lag_Q,
+                   PairConvolution::Workspace& work) {
   out.NS = NS;
   const auto NT = static_cast<std::size_t>(std::max(deck.NT, 0));
   if (NT < 2) {
     out.head.assign(NT, 0.0);
     out.seepage.assign(NT, 0.0);
-    return out;
+    return;
   }
   // Step i (entry i of the results) sums the changes before it times the
   // response error at the lag since each: entry i - 1 of the convolution.
@@ -44,13 +44,12 @@ InversionError carried_error(int NS, const Deck& deck, const Derived& derived, c
   out.seepage.insert(out.seepage.begin(), 0.0);
   const double seepage_scale = deck.AK / derived.XZEROD;
   for (double& e : out.seepage) e = seepage_scale * e;
-  return out;
 }
 
-template InversionError carried_error(int, const Deck&, const Derived&, const PairConvolution&, std::span<const float>,
-                                      std::span<const float>, PairConvolution::Workspace&);
-template InversionError carried_error(int, const Deck&, const Derived&, const PairConvolution&, std::span<const double>,
-                                      std::span<const double>, PairConvolution::Workspace&);
+template void carried_error(InversionError&, int, const Deck&, const Derived&, const PairConvolution&,
+                            std::span<const float>, std::span<const float>, PairConvolution::Workspace&);
+template void carried_error(InversionError&, int, const Deck&, const Derived&, const PairConvolution&,
+                            std::span<const double>, std::span<const double>, PairConvolution::Workspace&);
 
 std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
   const int lags = std::max(deck.NT, 0) - 1;
@@ -64,11 +63,11 @@ std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& de
   out.reserve(orders.size());
   PairConvolution::Workspace work;
   for (std::size_t m = 0; m < orders.size(); ++m) {
-    if (lags < 1) {
-      out.push_back(carried_error<double>(orders[m], deck, derived, changes, {}, {}, work));
-      continue;
-    }
-    out.push_back(carried_error<double>(orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m], work));
+    InversionError& error = out.emplace_back();
+    if (lags < 1)
+      carried_error<double>(error, orders[m], deck, derived, changes, {}, {}, work);
+    else
+      carried_error<double>(error, orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m], work);
   }
   return out;
 }

@@ -16,10 +16,13 @@ namespace kesta {
 // once for every order's error.
 PairConvolution stress_changes(const Deck& deck);
 
-// The per-step error of one order from its lag errors (entry j - 1 for lag j).
+// The per-step error of one order from its lag errors (entry j - 1 for lag j),
+// into `out`, whose series keep their room from order to order: fresh memory
+// for each of a long run's orders costs more than convolving it.
 template <typename T>
-InversionError carried_error(int NS, const Deck& deck, const Derived& derived, const PairConvolution& changes,
-                             std::span<const T> lag_H, std::span<const T> lag_Q, PairConvolution::Workspace& work);
+void carried_error(InversionError& out, int NS, const Deck& deck, const Derived& derived,
+                   const PairConvolution& changes, std::span<const T> lag_H, std::span<const T> lag_Q,
+                   PairConvolution::Workspace& work);
 
 // One entry per order asked for (each from 1 to NSMAX), in that order. The
 // Stehfest step responses are bit for bit those of the superposition; the

@@ -104,8 +104,9 @@ NsAdvice advise_ns(CheckedSimulation& simulation, const InversionError& error, P
   const Results& results = simulation.results();
   NsAdvice best;
   double best_worst = 0.0;
+  InversionError candidate;
   for (std::size_t m = 0; m < simulation.searched().size(); ++m) {
-    const InversionError candidate = simulation.take_searched_error(m, work);
+    simulation.take_searched_error(m, work, candidate);
     const ColumnCheck head = check_other_order(results.head, error.head, candidate.head, HEAD_DIGITS);
     const ColumnCheck seepage = check_other_order(results.seepage, error.seepage, candidate.seepage, SEEPAGE_DIGITS);
     const int off = head.off + seepage.off;
