@@ -84,9 +84,11 @@ __attribute__((always_inline)) inline void pair_sums(const double* rate, const d
     for (int g = 0; g < GROUPS; ++g) {
       Lanes w;
       std::memcpy(&w, window + LANES * g, sizeof w);
-      // Held in a register: the compiler would otherwise fold a load into
-      // each of the two products and read the window twice.
+      // Held in a register: g++ would otherwise fold a load into each of the
+      // two products and read the window twice.
+#if defined(__GNUC__) && !defined(__clang__)
       asm("" : "+v"(w));
+#endif
       low[g] = low[g] + w * at_low;
       high[g] = high[g] + w * at_high;
     }

@@ -22,15 +22,15 @@ void* allocate_large(std::size_t bytes) {
   // Mapped with a large page to spare, then cut to a boundary of one.
   void* mapped = ::mmap(nullptr, span + LARGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
-  const auto first = reinterpret_cast<std::uintptr_t>(mapped);
-  const std::uintptr_t start = (first + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE;
-  if (start > first) (void)::munmap(mapped, start - first);
-  const std::uintptr_t end = first + span + LARGE_PAGE;
-  if (end > start + span) (void)::munmap(reinterpret_cast<void*>(start + span), end - (start + span));
+  char* const first = static_cast<char*>(mapped);
+  const std::size_t lead = (LARGE_PAGE - reinterpret_cast<std::uintptr_t>(first) % LARGE_PAGE) % LARGE_PAGE;
+  char* const start = first + lead;
+  if (lead > 0) (void)::munmap(first, lead);
+  (void)::munmap(start + span, LARGE_PAGE - lead);
   // Without large pages (or with them switched off) the memory is the same,
   // only slower to touch: the advice may fail.
-  (void)::madvise(reinterpret_cast<void*>(start), span, MADV_HUGEPAGE);
-  return reinterpret_cast<void*>(start);
+  (void)::madvise(start, span, MADV_HUGEPAGE);
+  return start;
 }
 
 void deallocate_large(void* p, std::size_t bytes) noexcept {
