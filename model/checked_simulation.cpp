@@ -6,6 +6,8 @@
 #include "model/lag_responses.hpp"
 #include "model/superposition.hpp"
 
+#include <utility>
+
 namespace kesta {
 
 CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, const Inversion& inversion,
@@ -16,16 +18,20 @@ CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, c
     std::vector<Inversion> checked;
     checked.reserve(searched.size());
     for (int NS : searched) checked.push_back(prepare_inversion(NS));
-    const ContourResponses reference = contour_responses(deck, derived, lags);
+    ContourResponses reference = contour_responses(deck, derived, lags);
     LagResponses<float> lag = lag_responses<float>(deck, derived, lags, &inversion, checked, &reference);
     if (lags >= 1) {
-      own_H_.resize(static_cast<std::size_t>(lags));
-      own_Q_.resize(static_cast<std::size_t>(lags));
+      // The own order's lag errors take the place of the contour's responses:
+      // entry j - 1 is written once entry j - 1 of those has been read.
+      own_H_ = std::move(reference.RH);
+      own_Q_ = std::move(reference.RQ);
       for (int j = 1; j <= lags; ++j) {
         const auto at = static_cast<std::size_t>(j);
-        own_H_[at - 1] = lag.RH[at] - reference.RH[at];
-        own_Q_[at - 1] = lag.RQ[at] - reference.RQ[at];
+        own_H_[at - 1] = lag.RH[at] - own_H_[at];
+        own_Q_[at - 1] = lag.RQ[at] - own_Q_[at];
       }
+      own_H_.pop_back();
+      own_Q_.pop_back();
     }
     results_ = superpose_responses(deck, derived, lag.RH, lag.RQ);
     searched_H_ = std::move(lag.error_H);

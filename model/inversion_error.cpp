@@ -12,16 +12,17 @@ namespace kesta {
 PairConvolution stress_changes(const Deck& deck) {
   const int NT = std::max(deck.NT, 0);
   const int lags = std::max(NT - 1, 0);
-  std::vector<double> HSTRESS(static_cast<std::size_t>(NT) + 1, 0.0), QSTRESS(static_cast<std::size_t>(NT) + 1, 0.0);
-  set_stresses(deck, HSTRESS, QSTRESS);
+  std::vector<double> head(static_cast<std::size_t>(NT) + 1, 0.0), seepage(static_cast<std::size_t>(NT) + 1, 0.0);
+  set_stresses(deck, head, seepage);
   // change[m - 1] = stress at step m + 1 less stress at step m, m = 1..lags: the
-  // superposition's rate times the time step.
-  std::vector<double> head(static_cast<std::size_t>(lags)), seepage(static_cast<std::size_t>(lags));
+  // superposition's rate times the time step. Each change takes the place of a
+  // stress no later change reads.
   for (int m = 1; m <= lags; ++m) {
-    head[static_cast<std::size_t>(m - 1)] = HSTRESS[m + 1] - HSTRESS[m];
-    seepage[static_cast<std::size_t>(m - 1)] = QSTRESS[m + 1] - QSTRESS[m];
+    head[static_cast<std::size_t>(m - 1)] = head[m + 1] - head[m];
+    seepage[static_cast<std::size_t>(m - 1)] = seepage[m + 1] - seepage[m];
   }
-  return PairConvolution(head, seepage);
+  return PairConvolution(std::span<const double>(head).first(static_cast<std::size_t>(lags)),
+                         std::span<const double>(seepage).first(static_cast<std::size_t>(lags)));
 }
 
 template <typename T>

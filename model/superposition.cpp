@@ -13,16 +13,19 @@ struct Rates {
   Series HRATE, QRATE;
 };
 
-// The change of stress over interval m, per unit time, acts as a step at its start.
+// The change of stress over interval m, per unit time, acts as a step at its
+// start. Each rate takes the place of the stress it starts from, which no later
+// rate reads: a long series needs no second pair of arrays.
 Rates stress_rates(const Deck& deck) {
   const auto n = static_cast<std::size_t>(deck.NT);
-  Series HSTRESS(n + 1, 0.0), QSTRESS(n + 1, 0.0);
-  set_stresses(deck, HSTRESS, QSTRESS);
   Rates r{Series(n + 1, 0.0), Series(n + 1, 0.0)};
+  set_stresses(deck, r.HRATE, r.QRATE);
   for (int k = 2; k <= deck.NT; ++k) {
-    r.HRATE[k - 1] = (HSTRESS[k] - HSTRESS[k - 1]) / deck.DELT;
-    r.QRATE[k - 1] = (QSTRESS[k] - QSTRESS[k - 1]) / deck.DELT;
+    r.HRATE[k - 1] = (r.HRATE[k] - r.HRATE[k - 1]) / deck.DELT;
+    r.QRATE[k - 1] = (r.QRATE[k] - r.QRATE[k - 1]) / deck.DELT;
   }
+  r.HRATE[0] = r.QRATE[0] = 0.0;
+  r.HRATE[n] = r.QRATE[n] = 0.0;
   return r;
 }
 
