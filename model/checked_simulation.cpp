@@ -44,9 +44,9 @@ CheckedSimulation::CheckedSimulation(const Deck& deck, const Derived& derived, c
 
 namespace {
 
-template <typename T>
-void release(std::vector<T>& series) {
-  std::vector<T>().swap(series);
+template <typename Series>
+void release(Series& series) {
+  Series().swap(series);
 }
 
 }  // namespace

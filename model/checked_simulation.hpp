@@ -11,6 +11,7 @@
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
 #include "model/fft_convolution.hpp"
+#include "model/filled_series.hpp"
 
 namespace kesta {
 
@@ -37,10 +38,10 @@ class CheckedSimulation {
   const Derived& derived_;
   int NS_;
   Results results_;
-  std::vector<double> own_H_, own_Q_;
+  FilledSeries<double> own_H_, own_Q_;
   std::vector<int> searched_;
   // Single precision: seven orders over a long series are held at once.
-  std::vector<std::vector<float>> searched_H_, searched_Q_;
+  std::vector<FilledSeries<float>> searched_H_, searched_Q_;
   std::optional<PairConvolution> changes_;
 };
 

@@ -69,8 +69,11 @@ double lag_time(const Deck& deck, int j) {
 ContourResponses contour_responses(const Deck& deck, const Derived& derived, int lags) {
   ContourResponses r;
   if (lags < 1) return r;
-  r.RH.assign(static_cast<std::size_t>(lags) + 1, 0.0);
-  r.RQ.assign(static_cast<std::size_t>(lags) + 1, 0.0);
+  // Every lag is written below, on whichever core takes its run; entry 0
+  // belongs to no lag.
+  r.RH.resize(static_cast<std::size_t>(lags) + 1);
+  r.RQ.resize(static_cast<std::size_t>(lags) + 1);
+  r.RH[0] = r.RQ[0] = 0.0;
   const double step = lag_time(deck, 1);
 
   // The windows of lags first..last, each within WINDOW of its first one's time,

@@ -9,6 +9,7 @@
 
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/filled_series.hpp"
 
 namespace kesta {
 
@@ -16,8 +17,8 @@ namespace kesta {
 // dimensionless time AK·(j·DELT)/(AS·XZERO²) as the superposition computes it
 // (entry 0 unused).
 struct ContourResponses {
-  std::vector<double> RH;  // dimensionless head change at the well
-  std::vector<double> RQ;  // dimensionless head gradient at the streambank
+  FilledSeries<double> RH;  // dimensionless head change at the well
+  FilledSeries<double> RQ;  // dimensionless head gradient at the streambank
 };
 
 ContourResponses contour_responses(const Deck& deck, const Derived& derived, int lags);

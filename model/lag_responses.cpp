@@ -46,12 +46,19 @@ LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags
   LagResponses<T> r;
   if (lags < 1 || (!simulation && checked.empty())) return r;
   const auto size = static_cast<std::size_t>(lags);
+  // Every lag is written below, on whichever core takes it; entry 0 of the
+  // responses belongs to no lag.
   if (simulation) {
-    r.RH.assign(size + 1, 0.0);
-    r.RQ.assign(size + 1, 0.0);
+    r.RH.resize(size + 1);
+    r.RQ.resize(size + 1);
+    r.RH[0] = r.RQ[0] = 0.0;
   }
-  r.error_H.assign(checked.size(), std::vector<T>(size, T(0)));
-  r.error_Q.assign(checked.size(), std::vector<T>(size, T(0)));
+  r.error_H.resize(checked.size());
+  r.error_Q.resize(checked.size());
+  for (std::size_t m = 0; m < checked.size(); ++m) {
+    r.error_H[m].resize(size);
+    r.error_Q[m].resize(size);
+  }
 
   int terms = simulation ? std::min(simulation->NS, NSMAX) : 0;
   for (const Inversion& inv : checked) terms = std::max(terms, std::min(inv.NS, NSMAX));

@@ -9,6 +9,7 @@
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "model/contour_inversion.hpp"
+#include "model/filled_series.hpp"
 
 namespace kesta {
 
@@ -19,10 +20,10 @@ template <typename T>
 struct LagResponses {
   // The simulation's step responses, entry j for lag j (entry 0 unused), bit
   // for bit step_response's; empty when no simulation was asked for.
-  std::vector<double> RH, RQ;
+  FilledSeries<double> RH, RQ;
   // Per checked order, its step responses less the reference's, entry j - 1
   // for lag j: the series the error estimate convolves with the stress changes.
-  std::vector<std::vector<T>> error_H, error_Q;
+  std::vector<FilledSeries<T>> error_H, error_Q;
 };
 
 // Lags 1..lags of the deck. `simulation` may be null (errors only); `reference`

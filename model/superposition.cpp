@@ -31,8 +31,8 @@ Rates stress_rates(const Deck& deck) {
 
 }  // namespace
 
-Results superpose_responses(const Deck& deck, const Derived& derived, const std::vector<double>& RH,
-                            const std::vector<double>& RQ) {
+Results superpose_responses(const Deck& deck, const Derived& derived, std::span<const double> RH,
+                            std::span<const double> RQ) {
   const int NT = deck.NT;
   Results results;
   if (NT <= 0) return results;

@@ -1,6 +1,7 @@
 #pragma once
 // Superposition of step responses over the stress series: head, seepage, total
 // seepage, bank storage and bank-storage volume for every time step.
+#include <span>
 #include <vector>
 
 #include "data/inversion.hpp"
@@ -16,7 +17,7 @@ Results superpose(const Deck& deck, const Derived& derived, const Inversion& inv
 
 // The same from step responses already at hand: RH and RQ hold entry j for lag
 // j = 1..NT - 1 (entry 0 unused).
-Results superpose_responses(const Deck& deck, const Derived& derived, const std::vector<double>& RH,
-                            const std::vector<double>& RQ);
+Results superpose_responses(const Deck& deck, const Derived& derived, std::span<const double> RH,
+                            std::span<const double> RQ);
 
 }  // namespace kesta
