@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,41 @@ TEST(RecordReader, EndOfFile) {
   ASSERT_EQ(read_record(empty_line.f, 3, r), ReadStatus::Ok);
   EXPECT_EQ(r, "   ");
   EXPECT_EQ(read_record(empty_line.f, 3, r), ReadStatus::EndOfFile);
+}
+
+// Lines after the first are read a piece of up to 255 bytes at a time; the
+// first, which may open with a byte-order mark, a byte at a time. Both must read
+// every text alike: carriage returns and NULs anywhere, pieces that end on a
+// carriage return, lines longer than a piece, the width and the length bound.
+TEST(RecordReader, PiecesAndSingleBytesReadEveryTextAlike) {
+  std::mt19937 random(17);
+  const char alphabet[] = {'a', ' ', '5', '\r', '\0'};
+  for (int n = 0; n < 600; ++n) {
+    std::string text;
+    const int lines = 1 + static_cast<int>(random() % 4);
+    for (int l = 0; l < lines; ++l) {
+      // Lengths around a piece (255 bytes), some with a carriage return as
+      // its last byte.
+      const int length = static_cast<int>(random() % 2 == 0 ? 250 + random() % 10 : random() % 600);
+      std::string line;
+      for (int k = 0; k < length; ++k) line += alphabet[random() % sizeof alphabet];
+      if (length > 254 && random() % 2 == 0) line[254] = '\r';
+      if (random() % 4 == 0) line += '\r';
+      text += line;
+      if (l + 1 < lines || random() % 2 == 0) text += '\n';
+    }
+    const int width = n % 3 == 0 ? 1 : (n % 3 == 1 ? 80 : 300);
+    const std::size_t longest = n % 4 == 0 ? 254 + n % 3 : kLongestRecord;
+    Stream pieces(text), bytes(text);
+    for (int read = 0; read < 20; ++read) {
+      std::string a, b;
+      const ReadStatus by_pieces = read_record(pieces.f, width, a, false, longest);
+      const ReadStatus by_bytes = read_record(bytes.f, width, b, true, longest);
+      ASSERT_EQ(by_pieces, by_bytes) << "text " << n << ", read " << read;
+      if (by_pieces != ReadStatus::Ok) break;  // a line too long holds no record
+      ASSERT_EQ(a, b) << "text " << n << ", read " << read;
+    }
+  }
 }
 
 TEST(RecordReader, NulBytesAreCharactersOfTheRecord) {
