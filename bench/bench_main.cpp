@@ -2,12 +2,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "direct_superposition.hpp"
+#include "input/deck_reader.hpp"
 #include "io/output_unit.hpp"
 #include "io/record_editing.hpp"
+#include "io/record_reader.hpp"
 #include "model/checked_simulation.hpp"
 #include "model/dimensionless.hpp"
 #include "model/fft.hpp"
@@ -196,6 +199,35 @@ void BM_EditReal(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EditReal);
+
+// Reading a deck of 99,999 time-stress lines: lines after the first come a
+// piece at a time, and plain numbers are read in place.
+void BM_ReadDeck(benchmark::State& bench) {
+  const std::string name = (std::filesystem::temp_directory_path() / "kesta_bench_deck.dat").string();
+  {
+    std::FILE* f = std::fopen(name.c_str(), "w");
+    if (f == nullptr) {
+      bench.SkipWithError("cannot write the deck in the temporary folder");
+      return;
+    }
+    std::fputs("Speed deck\nstage and recharge\n2 0.25 0\n1 3 1\n20. 800. 3. 1500.\n15. 2e-4 10.\n", f);
+    std::fputs("0.02 1e-4 5. 0.15\n90. 101.5 3.\n20\n99999\n", f);
+    for (int i = 0; i < 99999; ++i)
+      std::fprintf(f, "%g %.6f %.6f\n", i * 0.25, 100 + std::sin(i * 0.05), 0.01 * std::cos(i * 0.11));
+    (void)std::fclose(f);
+  }
+  for (auto _ : bench) {
+    InputUnit unit;
+    Deck deck;
+    if (unit.open(15, name) || read_deck_lines(unit, deck)) {
+      bench.SkipWithError("the deck did not read");
+      break;
+    }
+    benchmark::DoNotOptimize(deck.STAGE.data());
+  }
+  std::filesystem::remove(name);
+}
+BENCHMARK(BM_ReadDeck)->Unit(benchmark::kMillisecond);
 
 // One value into a D13.6 field: by exact integer arithmetic (arg 1, values of a
 // report's size) or by the general conversion (arg 0, values near 1e-40, beyond
