@@ -23,33 +23,49 @@ inline double continue_sum(const double* rate, const double* response, int i, in
   return sum;
 }
 
-// Output steps lo..lo+B-1 (B = GROUPS registers of lanes), one per lane. Up to
-// lag lo every lane has a term, so the lanes advance together: at lag j they read
-// the consecutive rates from rate[lo - j + 1] on and the same response[j]. Past
-// lag lo each lane finishes its own remaining lags alone, in increasing order.
+// Lags 1..last of the block of output steps from `first` on, added to its sums
+// (one register of lanes per group, one step per lane): at lag j the lanes
+// read the consecutive rates from rate[first - j + 1] on and the same
+// response[j].
 template <typename Lanes, int GROUPS>
-__attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo, double* out) {
+__attribute__((always_inline)) inline void add_lags(Lanes (&acc)[GROUPS], const double* rate, const double* response,
+                                                    int first, int last) {
   constexpr int LANES = static_cast<int>(sizeof(Lanes) / sizeof(double));
-  Lanes acc[GROUPS];
-#pragma GCC unroll 8
-  for (int g = 0; g < GROUPS; ++g) acc[g] = Lanes{};
-  for (int j = 1; j <= lo; ++j) {
+  for (int j = 1; j <= last; ++j) {
     // In every lane: subtracting zeros is exact for every value, -0 and NaN
     // included, and compiles to one broadcast where filling the lanes one by
     // one compiled to a masked load per lane.
     const Lanes broadcast = response[j] - Lanes{};
-    const double* window = rate + (lo - j + 1);
+    const double* window = rate + (first - j + 1);
 #pragma GCC unroll 8
     for (int g = 0; g < GROUPS; ++g) {
       Lanes w;
       std::memcpy(&w, window + LANES * g, sizeof w);
-      const Lanes term = w * broadcast;
-      acc[g] = acc[g] + term;
+      acc[g] = acc[g] + w * broadcast;
     }
   }
-  double lane_sums[LANES * GROUPS];
+}
+
+// Past lag `first` each lane of the block from `first` on finishes its own
+// remaining lags alone, in increasing order.
+template <typename Lanes, int GROUPS>
+__attribute__((always_inline)) inline void finish_lanes(const Lanes (&acc)[GROUPS], const double* rate,
+                                                        const double* response, int first, double* out) {
+  constexpr int STEPS = static_cast<int>(sizeof(Lanes) / sizeof(double)) * GROUPS;
+  double lane_sums[STEPS];
   std::memcpy(lane_sums, acc, sizeof lane_sums);
-  for (int l = 0; l < LANES * GROUPS; ++l) out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
+  for (int l = 0; l < STEPS; ++l) out[first + l] = continue_sum(rate, response, first + l, first + 1, lane_sums[l]);
+}
+
+// Output steps lo..lo+B-1 (B = GROUPS registers of lanes), one per lane. Up to
+// lag lo every lane has a term, so the lanes advance together.
+template <typename Lanes, int GROUPS>
+__attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo, double* out) {
+  Lanes acc[GROUPS];
+#pragma GCC unroll 8
+  for (int g = 0; g < GROUPS; ++g) acc[g] = Lanes{};
+  add_lags(acc, rate, response, lo, lo);
+  finish_lanes(acc, rate, response, lo, out);
 }
 
 // Blocks lo and lo + B (B output steps each) at once. The window of rates that
@@ -66,16 +82,7 @@ __attribute__((always_inline)) inline void pair_sums(const double* rate, const d
   Lanes low[GROUPS], high[GROUPS];
 #pragma GCC unroll 8
   for (int g = 0; g < GROUPS; ++g) low[g] = high[g] = Lanes{};
-  for (int j = 1; j <= B; ++j) {
-    const Lanes broadcast = response[j] - Lanes{};
-    const double* window = rate + (hi - j + 1);
-#pragma GCC unroll 8
-    for (int g = 0; g < GROUPS; ++g) {
-      Lanes w;
-      std::memcpy(&w, window + LANES * g, sizeof w);
-      high[g] = high[g] + w * broadcast;
-    }
-  }
+  add_lags(high, rate, response, hi, B);
   for (int j = 1; j <= lo; ++j) {
     const Lanes at_low = response[j] - Lanes{};
     const Lanes at_high = response[j + B] - Lanes{};
@@ -93,11 +100,8 @@ __attribute__((always_inline)) inline void pair_sums(const double* rate, const d
       high[g] = high[g] + w * at_high;
     }
   }
-  double lane_sums[LANES * GROUPS];
-  std::memcpy(lane_sums, low, sizeof lane_sums);
-  for (int l = 0; l < LANES * GROUPS; ++l) out[lo + l] = continue_sum(rate, response, lo + l, lo + 1, lane_sums[l]);
-  std::memcpy(lane_sums, high, sizeof lane_sums);
-  for (int l = 0; l < LANES * GROUPS; ++l) out[hi + l] = continue_sum(rate, response, hi + l, hi + 1, lane_sums[l]);
+  finish_lanes(low, rate, response, lo, out);
+  finish_lanes(high, rate, response, hi, out);
 }
 
 // Each path sums two neighbouring blocks at once. Eight registers of sums per
