@@ -1,49 +1,56 @@
 #include "driver/command_line.hpp"
 
 namespace kesta {
+namespace {
+
+CommandLine misuse(std::string complaint) {
+  CommandLine line;
+  line.action = CommandLine::Action::Misuse;
+  line.complaint = std::move(complaint);
+  return line;
+}
+
+}  // namespace
 
 CommandLine read_command_line(const std::vector<std::string>& arguments) {
   CommandLine line;
-  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-    line.action = CommandLine::Action::Help;
-    return line;
-  }
-  if (arguments.size() == 1 && arguments[0] == "--version") {
-    line.action = CommandLine::Action::Version;
-    return line;
-  }
   if (arguments.empty()) return line;
+  // Options come anywhere before "--"; after it every argument is a file name,
+  // so a file whose name starts with a dash can still be named.
+  std::vector<std::string> names;
+  bool options_end = false;
   for (const std::string& argument : arguments) {
-    if (argument.size() > 1 && argument[0] == '-') {
-      line.action = CommandLine::Action::Misuse;
-      line.complaint = "unknown option " + argument;
+    if (options_end || argument.size() < 2 || argument[0] != '-') {
+      names.push_back(argument);
+    } else if (argument == "--") {
+      options_end = true;
+    } else if (argument == "--help" || argument == "-h") {
+      line.action = CommandLine::Action::Help;
       return line;
+    } else if (argument == "--version") {
+      line.action = CommandLine::Action::Version;
+      return line;
+    } else {
+      return misuse("unknown option " + argument);
     }
   }
-  if (arguments.size() < 2 || arguments.size() > 3) {
-    line.action = CommandLine::Action::Misuse;
-    line.complaint = "expected a deck, a results file and at most one plot file";
-    return line;
-  }
-  if (arguments[0].find_first_not_of(' ') == std::string::npos ||
-      arguments[1].find_first_not_of(' ') == std::string::npos) {
-    line.action = CommandLine::Action::Misuse;
-    line.complaint = "the deck and the results file need names that are not blank";
-    return line;
-  }
-  line.named_files = std::array<std::string, 3>{arguments[0], arguments[1], arguments.size() == 3 ? arguments[2] : ""};
+  if (names.size() < 2 || names.size() > 3) return misuse("expected a deck, a results file and at most one plot file");
+  if (names[0].find_first_not_of(' ') == std::string::npos || names[1].find_first_not_of(' ') == std::string::npos)
+    return misuse("the deck and the results file need names that are not blank");
+  line.named_files = std::array<std::string, 3>{names[0], names[1], names.size() == 3 ? names[2] : ""};
   return line;
 }
 
 std::string usage_text() {
   return "Usage: kesta                          ask for the three file names on the console\n"
-         "       kesta DECK RESULTS [PLOT]      run the deck, write the report and the plot file\n"
+         "       kesta [--] DECK RESULTS [PLOT] run the deck, write the report and the plot file\n"
          "       kesta --help | --version\n"
          "Computes the head at an observation well, the seepage between a stream and a\n"
          "confined or leaky aquifer and the bank storage for the stage (and recharge)\n"
-         "series of an input deck. Exit status: 0 complete report; 1 deck rejected (the\n"
-         "reason ends the report); 2 wrong command line; 9, 24, 29, 30, 38, 39, 43 a file\n"
-         "could not be read or written (a diagnostic on standard error says which).\n";
+         "series of an input deck. After --, every argument is a file name. Exit status:\n"
+         "0 complete report; 1 deck rejected (the reason ends the report); 2 wrong command\n"
+         "line; 9, 24, 29, 30, 38, 39, 43 a file could not be read or written (a\n"
+         "diagnostic on standard error says which); 128 + N ended by signal N.\n";
 }
 
 }  // namespace kesta

@@ -51,12 +51,14 @@ bool names_standard_input(std::string_view name) {
   return names_file(name, info.st_dev, info.st_ino);
 }
 
-// Refuses an output that is the input deck or the program's standard input.
-Outcome refuse_inputs(std::string_view name, int unit, const InputUnit& deck, std::string_view what) {
+// Refuses an output that is the input deck or, when the dialogue reads the
+// names from it, the program's standard input. Names given as arguments never
+// read standard input, so a run under cron with it on /dev/null may write there.
+Outcome refuse_inputs(std::string_view name, int unit, const InputUnit& deck, std::string_view what, bool asking) {
   if (auto stop = refuse_same_file(name, unit, names_file(name, deck.dev(), deck.ino()),
                                    std::string(what) + " is the input deck"))
     return stop;
-  return refuse_same_file(name, unit, names_standard_input(name),
+  return refuse_same_file(name, unit, asking && names_standard_input(name),
                           std::string(what) + " is the program's standard input");
 }
 
@@ -97,7 +99,7 @@ Outcome file_dialogue(FileChannels& files, Console& console) {
   if (asking)
     if (auto stop = ask(console, "Enter name of file for program results:", OUTFILE)) return stop;
   const std::string_view out_name = trimmed_name(OUTFILE);
-  if (auto stop = refuse_inputs(out_name, IUOUT, files.deck, "the results file")) return stop;
+  if (auto stop = refuse_inputs(out_name, IUOUT, files.deck, "the results file", asking)) return stop;
   if (auto stop = files.report.open(IUOUT, out_name, files.pending)) return stop;
 
   if (asking) {
@@ -110,7 +112,7 @@ Outcome file_dialogue(FileChannels& files, Console& console) {
       console.out.write(
           {Slash, X(3), Lit("No plot file specified. Results will not be written"), Lit(" to a plot file.")});
   } else {
-    if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file")) return stop;
+    if (auto stop = refuse_inputs(plot_name, IUPLOT, files.deck, "the plot file", asking)) return stop;
     if (auto stop = refuse_same_file(plot_name, IUPLOT, same_output(plot_name, files.report),
                                      "the plot file is the results file"))
       return stop;

@@ -50,6 +50,7 @@ TEST(CommandLine, NamedFilesActAsTheAnswers) {
 
 TEST(CommandLine, HelpVersionAndMisuse) {
   TempFolder dir;
+  write_file(dir / "deck.dat", Deck{}.text());
   const std::tuple<std::vector<std::string>, int, std::string, std::string> cases[] = {
       {{"--help"}, 0, "Usage: kesta ", ""},
       {{"-h"}, 0, "Usage: kesta ", ""},
@@ -60,6 +61,13 @@ TEST(CommandLine, HelpVersionAndMisuse) {
        "",
        "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
       {{"--plot", "x"}, 2, "", "kesta: unknown option --plot; try kesta --help\n"},
+      {{"deck.dat", "--help"}, 0, "Usage: kesta ", ""},  // an option anywhere before --
+      {{"deck.dat", "results.txt", "--version"}, 0, "kesta ", ""},
+      {{"--", "deck.dat", "--help"}, 0, "", ""},  // after --, a results file named --help
+      {{"--", "deck.dat"},
+       2,
+       "",
+       "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
       {{"deck.dat", " "},
        2,
        "",
@@ -72,6 +80,7 @@ TEST(CommandLine, HelpVersionAndMisuse) {
     EXPECT_EQ(run.out.substr(0, out_start.size()), out_start);
     EXPECT_EQ(run.err, err);
   }
+  EXPECT_NE(read_file(dir / "--help").find("RESULTS"), std::string::npos);
 }
 
 }  // namespace

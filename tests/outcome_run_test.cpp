@@ -260,6 +260,11 @@ TEST(SpecialFiles, EndInADefinedWay) {
       {"results file is the program's standard input", "printf 'deck.dat\\n/dev/stdin\\n\\n' | " + kesta, 30,
        "kesta: severe (30): open failure, unit 16, file /dev/stdin\n"
        "kesta: the results file is the program's standard input\n"},
+      {"named outputs on the null device with standard input there too (as under cron)",
+       kesta + " deck.dat r.txt /dev/null < /dev/null", 0, ""},
+      {"named results file that is standard input", kesta + " deck.dat /dev/stdin < deck.dat", 30,
+       "kesta: severe (30): open failure, unit 16, file /dev/stdin\n"
+       "kesta: the results file is the input deck\n"},
       {"deck that never ends a line", "printf '/dev/zero\\nr.txt\\n\\n' | " + kesta, 39,
        "kesta: severe (39): error during read, unit 15, file /dev/zero\n"},
       {"console that goes away", "printf 'deck.dat\\nr.txt\\n\\n' | " + kesta + " | head -c 10; exit ${PIPESTATUS[1]}",
@@ -286,7 +291,7 @@ TEST(SpecialFiles, EndInADefinedWay) {
     if (!c.first_line.empty()) {
       EXPECT_EQ(err.back(), '\n');
     }
-    if (c.status == 0 && c.what != "deck with a byte-order mark") {
+    if (c.status == 0 && c.what.rfind("deck with", 0) != 0) {
       EXPECT_NE(read_file(dir / "r.txt").find("RESULTS"), std::string::npos);
     }
   }
