@@ -6,7 +6,7 @@
 
 #include "driver/command_line.hpp"
 #include "driver/driver.hpp"
-#include "driver/interrupts.hpp"
+#include "io/interrupts.hpp"
 
 namespace {
 constexpr int kMisuse = 2;

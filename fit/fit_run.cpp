@@ -1,6 +1,8 @@
 #include "fit/fit_run.hpp"
 
 #include <chrono>
+#include <optional>
+#include <string>
 #include <stdexcept>
 
 #include "fit/case/deck_model.hpp"
@@ -12,6 +14,7 @@
 #include "fit/output/json_report.hpp"
 #include "fit/output/output_files.hpp"
 #include "fit/output/text_report.hpp"
+#include "io/output_target.hpp"
 
 namespace kesta::fit {
 
@@ -25,6 +28,36 @@ std::string one_line(std::string message) {
   return message;
 }
 
+// Where the three files go, or why they cannot go anywhere: a fit file that is
+// not a regular file (a pipe, /dev/stdin) has no folder or name to lend them.
+std::optional<std::string> output_folder_problem(const RunOptions& options) {
+  std::error_code ec;
+  if (!options.output_folder.empty()) {
+    if (!std::filesystem::is_directory(options.output_folder, ec))
+      return "--output-dir " + options.output_folder.string() + ": is not a folder";
+    return std::nullopt;
+  }
+  // /dev/stdin and its kin lead through an open descriptor: even when that is
+  // a regular file, its folder and name are not the ones the user gave.
+  OutputTarget named;
+  if (resolve_output(options.fit_file.string(), named) != 0 || !named.exists || !named.replaced ||
+      !S_ISREG(named.info.st_mode))
+    return options.fit_file.string() +
+           ": is not a regular file, so it cannot name the fitted deck, residuals and picture; give a folder for "
+           "them with --output-dir";
+  return std::nullopt;
+}
+
+// The report on the stream given, and whether all of it got there.
+bool write_report(const FitSummary& summary, bool json, std::ostream& out) {
+  if (json)
+    write_json_report(summary, out);
+  else
+    write_text_report(summary, out);
+  out.flush();
+  return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
@@ -33,6 +66,15 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
     fit_case = load_fit_case(read_fit_file(options.fit_file));
   } catch (const FitInputError& e) {
     err << "kesta-fit: " << one_line(e.what()) << '\n';
+    return kBadInput;
+  }
+  if (const auto problem = output_folder_problem(options)) {
+    err << "kesta-fit: " << one_line(*problem) << '\n';
+    return kBadInput;
+  }
+  const OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
+  if (const auto clash = output_clash(names, fit_case)) {
+    err << "kesta-fit: " << one_line(*clash) << '\n';
     return kBadInput;
   }
 
@@ -67,20 +109,19 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
         << ": the inversion error cannot be estimated at the estimate: " << one_line(e.what()) << '\n';
     return kBadInput;
   }
-  const FitSummary summary = summarize(fit_case, fit, inversion, starts, model.simulations(), elapsed.count());
+  FitSummary summary = summarize(fit_case, fit, inversion, starts, model.simulations(), elapsed.count());
+  summary.files = names;
 
-  try {
-    write_output_files(summary.files, write_deck(model.deck_with(fit.estimate)), residuals_csv(fit_case, fit),
-                       fit_picture(fit_case, model, fit));
-  } catch (const std::exception& e) {
-    err << "kesta-fit: " << one_line(e.what()) << '\n';
-    return kWriteFailed;
-  }
-  if (options.json)
-    write_json_report(summary, out);
-  else
-    write_text_report(summary, out);
-  out.flush();
+  // The report is printed even when the files cannot be written: the fit's
+  // result is not thrown away for want of a writable folder.
+  const auto not_written = write_output_files(names, write_deck(model.deck_with(fit.estimate)),
+                                              residuals_csv(fit_case, fit), fit_picture(fit_case, model, fit),
+                                              options.pending);
+  if (not_written) summary.files_not_written = *not_written;
+  const bool reported = write_report(summary, options.json, out);
+  if (not_written) err << "kesta-fit: " << one_line(*not_written) << '\n';
+  if (!reported) err << "kesta-fit: the report could not be written to the standard output\n";
+  if (not_written || !reported) return kWriteFailed;
   return fit.converged ? kConverged : kNotConverged;
 }
 

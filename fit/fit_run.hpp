@@ -3,19 +3,23 @@
 #include <filesystem>
 #include <ostream>
 
+#include "io/pending_files.hpp"
+
 namespace kesta::fit {
 
 struct RunOptions {
   std::filesystem::path fit_file;
   bool json = false;
-  bool quiet = false;  // no progress lines
+  bool quiet = false;                  // no progress lines
+  std::filesystem::path output_folder;  // where the three files go; empty: beside the fit file
+  PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
 };
 
 // Exit statuses.
 inline constexpr int kConverged = 0;
 inline constexpr int kNotConverged = 1;  // everything reported and written all the same
 inline constexpr int kBadInput = 2;      // one line on the error stream, nothing written
-inline constexpr int kWriteFailed = 3;
+inline constexpr int kWriteFailed = 3;   // the report stands, but the files or the report itself were not written
 
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err);
 

@@ -1,51 +1,66 @@
 // kesta-fit: estimates aquifer properties from observed heads and seepage.
 #include <iostream>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "fit/fit_run.hpp"
+#include "io/interrupts.hpp"
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kesta-fit FIT.toml [--json] [--quiet]\n"
+    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--] FIT.toml\n"
     "       kesta-fit --help | --version\n"
     "Estimates deck values (AK, AS, XAA, ...) from observed heads and seepage by\n"
     "least squares, starting from the deck that the fit file names. Prints the\n"
     "estimates with standard errors and 95 % intervals, the fit of every\n"
     "observation set, the correlations, and in words what the data cannot tell\n"
     "apart. Writes FIT.fitted.dat, FIT.residuals.csv and FIT.svg next to the fit\n"
-    "file.\n"
-    "  --json   print the report as one JSON object\n"
-    "  --quiet  no progress line per iteration on standard error\n"
+    "file, all three or none.\n"
+    "  --json             print the report as one JSON object\n"
+    "  --quiet            no progress line per iteration on standard error\n"
+    "  --output-dir DIR   write the three files in DIR instead (needed when FIT.toml\n"
+    "                     is not a regular file, such as /dev/stdin)\n"
     "Exit status: 0 converged, 1 not converged (all reported all the same),\n"
-    "2 bad input (one line on standard error, nothing written), 3 a file could\n"
-    "not be written.\n";
+    "2 bad input (one line on standard error, nothing written), 3 the report is\n"
+    "printed but the three files, or the report itself, could not be written;\n"
+    "interrupted (SIGINT, SIGTERM, SIGHUP): no file changed, ended by the signal.\n";
 
-}  // namespace
+// What the command line asks for; nothing when it is misused (the reason
+// already on standard error).
+enum class Action { Run, Help, Version };
 
-int main(int argc, char** argv) {
-  kesta::fit::RunOptions options;
+std::optional<Action> read_arguments(int argc, char** argv, kesta::fit::RunOptions& options) {
   bool have_file = false;
+  bool options_end = false;  // after "--" every argument is the fit file's name
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (arg == "--version") {
-      std::cout << "kesta-fit " KESTA_VERSION "\n";
-      return 0;
-    }
-    if (arg == "--json")
+    const bool option = !options_end && arg.size() > 1 && arg[0] == '-';
+    if (option && arg == "--") {
+      options_end = true;
+    } else if (option && (arg == "--help" || arg == "-h")) {
+      return Action::Help;
+    } else if (option && arg == "--version") {
+      return Action::Version;
+    } else if (option && arg == "--json") {
       options.json = true;
-    else if (arg == "--quiet")
+    } else if (option && arg == "--quiet") {
       options.quiet = true;
-    else if (!arg.empty() && arg[0] == '-') {
+    } else if (option && arg == "--output-dir") {
+      if (i + 1 == argc) {
+        std::cerr << "kesta-fit: --output-dir needs a folder; try kesta-fit --help\n";
+        return std::nullopt;
+      }
+      options.output_folder = argv[++i];
+    } else if (option && arg.rfind("--output-dir=", 0) == 0) {
+      options.output_folder = std::string(arg.substr(std::string_view("--output-dir=").size()));
+    } else if (option) {
       std::cerr << "kesta-fit: unknown option '" << arg << "'; try kesta-fit --help\n";
-      return kesta::fit::kBadInput;
+      return std::nullopt;
     } else if (have_file) {
       std::cerr << "kesta-fit: one fit file only; try kesta-fit --help\n";
-      return kesta::fit::kBadInput;
+      return std::nullopt;
     } else {
       options.fit_file = arg;
       have_file = true;
@@ -53,7 +68,29 @@ int main(int argc, char** argv) {
   }
   if (!have_file) {
     std::cerr << "kesta-fit: expected a fit file; try kesta-fit --help\n";
-    return kesta::fit::kBadInput;
+    return std::nullopt;
   }
+  return Action::Run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kesta::fit::RunOptions options;
+  const auto action = read_arguments(argc, argv, options);
+  if (!action) return kesta::fit::kBadInput;
+  if (*action == Action::Help) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (*action == Action::Version) {
+    std::cout << "kesta-fit " KESTA_VERSION "\n";
+    return 0;
+  }
+  // Made before the fit starts any thread, so that every thread leaves the
+  // interrupting signals to the guard.
+  kesta::PendingFiles pending;
+  const kesta::InterruptGuard guard(pending);
+  options.pending = &pending;
   return kesta::fit::run_fit(options, std::cout, std::cerr);
 }

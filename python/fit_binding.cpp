@@ -1,7 +1,9 @@
 // kesta.fit: one run of kesta-fit, its JSON report as a dictionary.
+#include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -20,12 +22,12 @@ std::string message_of(const std::string& err) {
   return message;
 }
 
-py::object fit(const std::filesystem::path& path) {
+py::object fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir) {
   std::ostringstream out, err;
   int status = 0;
   {
     py::gil_scoped_release unlocked;
-    status = kesta::fit::run_fit({path, true, true}, out, err);
+    status = kesta::fit::run_fit({path, true, true, output_dir.value_or(std::filesystem::path())}, out, err);
   }
   if (status == kesta::fit::kBadInput) throw py::value_error(message_of(err.str()));
   if (status == kesta::fit::kWriteFailed) {
@@ -38,10 +40,11 @@ py::object fit(const std::filesystem::path& path) {
 }  // namespace
 
 void bind_fit(py::module_& m) {
-  m.def("fit", &fit, py::arg("path"),
+  m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints. Writes the fitted deck, the residuals and "
-        "the picture next to the fit file. An unfinished fit returns with converged False. "
+        "the picture next to the fit file, or in output_dir when given, all three or none. "
+        "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
         "cannot be used, OSError when the files cannot be written.");
 }

@@ -138,5 +138,7 @@ def inversion_error(deck: Deck) -> InversionError:
 def recommend_ns(deck: Deck) -> NsAdvice:
     """The NS from 6 to 18 that prints the deck best; raises ValueError as simulate does."""
 
-def fit(path: Union[str, os.PathLike[str]]) -> dict[str, Any]:
+def fit(
+    path: Union[str, os.PathLike[str]], output_dir: Optional[Union[str, os.PathLike[str]]] = None
+) -> dict[str, Any]:
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints."""

@@ -5,7 +5,8 @@ The layers, bottom up: the public value types (include/kesta) and io/ (records,
 lists, files, stops); data/ (inversion settings); model/ (pure arithmetic);
 input/ (reading and checking decks); report/ (every report writer); api/ (the
 library's functions); driver/ (the dialogue and the run). plot/ and fit/ are
-programs of their own over the public headers; python/ binds the public headers
+programs of their own over the public headers and io/ (whole outputs,
+interruptions); python/ binds the public headers
 (and kesta-fit's run) as a Python module.
 """
 import pathlib
@@ -21,9 +22,9 @@ ALLOWED = {
     "report": {"kesta", "data", "io", "model", "input", "report"},
     "api": {"kesta", "data", "io", "model", "input", "report", "api"},
     "driver": {"kesta", "data", "io", "model", "input", "report", "api", "driver"},
-    "plot": {"kesta", "plot"},
-    "fit": {"kesta", "plot", "fit"},
-    "python": {"kesta", "fit", "python"},
+    "plot": {"kesta", "io", "plot"},
+    "fit": {"kesta", "io", "plot", "fit"},
+    "python": {"kesta", "io", "fit", "python"},
 }
 LAYERS = {"kesta", "data", "io", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([a-z_]+)/', re.M)

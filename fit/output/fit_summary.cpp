@@ -134,9 +134,10 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
 
 }  // namespace
 
-OutputNames output_names(const std::string& fit_file) {
+OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder) {
   std::filesystem::path stem = fit_file;
   stem.replace_extension();
+  if (!folder.empty()) stem = folder / stem.filename();
   const std::string base = stem.string();
   return {base + ".fitted.dat", base + ".residuals.csv", base + ".svg"};
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Everything a fit reports, gathered once for the text table, the JSON object
 // and the files.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,11 +71,13 @@ struct FitSummary {
   std::vector<ModelCheck> checks;
   std::vector<std::string> warnings;  // the findings' words and every other caveat
   OutputNames files;
+  std::string files_not_written;  // why the three files could not be written; empty when they were
 };
 
-// Names of the files written next to the fit file: <fit>.fitted.dat and so on,
-// <fit> being the fit file without its extension.
-OutputNames output_names(const std::string& fit_file);
+// Names of the files written next to the fit file, or in `folder` when one is
+// given: <fit>.fitted.dat and so on, <fit> being the fit file's name without
+// its extension.
+OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder = {});
 
 FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
                      const StartsSummary& starts, long evaluations, double seconds);

@@ -108,7 +108,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     for (const auto& v : row) r.push_back(optional_number(v));
     matrix.push_back(r);
   }
-  const Json report = {
+  Json report = {
       {"fit_file", s.fit_file},
       {"parameters", parameters},
       {"observation_sets", sets},
@@ -130,7 +130,9 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"stop_reason", s.stop_reason},
       {"warnings", s.warnings},
       {"files", {{"fitted_deck", s.files.fitted_deck}, {"residuals", s.files.residuals}, {"svg", s.files.picture}}},
+      {"files_written", s.files_not_written.empty()},
   };
+  if (!s.files_not_written.empty()) report["files_not_written"] = s.files_not_written;
   // Replace, not throw, on any byte that is not UTF-8 (a file name, say).
   out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }

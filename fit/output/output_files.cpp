@@ -3,12 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "fit/output/fit_picture.hpp"
+#include "io/replaced_files.hpp"
 
 namespace kesta::fit {
 
@@ -26,13 +24,6 @@ std::string number(double v) {
   char text[32];
   (void)std::snprintf(text, sizeof text, "%.10g", v);
   return text;
-}
-
-void write_whole(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out << text;
-  if (out) out.close();
-  if (!out) throw std::runtime_error(path.string() + ": cannot be written: " + std::strerror(errno));
 }
 
 }  // namespace
@@ -69,30 +60,37 @@ std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSqu
   return svg.str();
 }
 
-void write_output_files(const OutputNames& names, const std::string& fitted_deck, const std::string& residuals,
-                        const std::string& picture) {
-  const std::pair<std::string, const std::string*> files[] = {
-      {names.fitted_deck, &fitted_deck}, {names.residuals, &residuals}, {names.picture, &picture}};
-  std::vector<std::filesystem::path> written;
-  const auto discard = [&written] {
-    std::error_code ec;
-    for (const auto& p : written) std::filesystem::remove(p, ec);
-  };
-  try {
-    for (const auto& [name, text] : files) {
-      const std::filesystem::path temporary = name + ".part";
-      written.push_back(temporary);
-      write_whole(temporary, *text);
+std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
+                                              const std::string& residuals, const std::string& picture,
+                                              PendingFiles* pending) {
+  const std::vector<OutputText> outputs = {
+      {names.fitted_deck, fitted_deck}, {names.residuals, residuals}, {names.picture, picture}};
+  const auto failed = replace_files(outputs, pending);
+  if (!failed) return std::nullopt;
+  const std::string reason = std::strerror(failed->error);
+  if (failed->folder_refused)
+    return "the folder " + failed->folder + " cannot be written (" + reason + "); name another with --output-dir";
+  return failed->name + ": cannot be written: " + reason;
+}
+
+std::optional<std::string> output_clash(const OutputNames& names, const FitCase& c) {
+  std::vector<std::pair<std::string, std::string>> inputs = {{"the fit file", c.file.shown_name},
+                                                             {"the deck", c.file.deck_path.string()}};
+  for (const ObservationEntry& entry : c.file.observations) inputs.emplace_back("the record", entry.path.string());
+  const std::pair<std::string, std::string> outputs[] = {
+      {"the fitted deck", names.fitted_deck}, {"the residuals", names.residuals}, {"the picture", names.picture}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    const auto& [role, name] = outputs[i];
+    if (const auto written = identify_file(name)) {
+      for (const auto& [input_role, input] : inputs)
+        if (identify_file(input) == written)
+          return role + " " + name + " is " + input_role + " " + input + "; writing it would lose an input";
     }
-    for (std::size_t i = 0; i < written.size(); ++i) {
-      std::error_code ec;
-      std::filesystem::rename(written[i], files[i].first, ec);
-      if (ec) throw std::runtime_error(files[i].first + ": cannot be written: " + ec.message());
-    }
-  } catch (...) {
-    discard();
-    throw;
+    for (std::size_t j = 0; j < i; ++j)
+      if (same_output_file(name, outputs[j].second))
+        return role + " " + name + " and " + outputs[j].first + " " + outputs[j].second + " are one file";
   }
+  return std::nullopt;
 }
 
 }  // namespace kesta::fit

@@ -1,11 +1,13 @@
 #pragma once
 // The files written next to the fit file: the fitted deck, the residuals and
 // the picture.
+#include <optional>
 #include <string>
 
 #include "fit/case/deck_model.hpp"
 #include "fit/estimation/least_squares.hpp"
 #include "fit/output/fit_summary.hpp"
+#include "io/pending_files.hpp"
 
 namespace kesta::fit {
 
@@ -15,10 +17,18 @@ std::string residuals_csv(const FitCase& fit_case, const LeastSquaresFit& fit);
 // The picture of the observed points over the curves fitted at the estimate.
 std::string fit_picture(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit);
 
-// Writes all three or none: each goes to a temporary file first, and only
-// when all are complete are they renamed into place. Throws
-// std::runtime_error naming the file that failed.
-void write_output_files(const OutputNames& names, const std::string& fitted_deck, const std::string& residuals,
-                        const std::string& picture);
+// Writes all three or none: each goes to a file of its own beside its output
+// first, and only when all are complete are they renamed into place, under a
+// lock that keeps another run's renames of the same names before or after.
+// Returns nothing when the three are in place, otherwise why not, naming the
+// file or the folder that refused them.
+std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
+                                              const std::string& residuals, const std::string& picture,
+                                              PendingFiles* pending);
+
+// The first output that is one of the fit's inputs (fit file, deck, records)
+// or that is another of the three outputs, as a message naming both; nothing
+// when every output is a file of its own.
+std::optional<std::string> output_clash(const OutputNames& names, const FitCase& fit_case);
 
 }  // namespace kesta::fit

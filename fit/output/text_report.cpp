@@ -200,7 +200,11 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
                 "", "  ");
   out << "Solver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
-  out << "Written: " << s.files.fitted_deck << ", " << s.files.residuals << ", " << s.files.picture << '\n';
+  const std::string files = s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture;
+  if (s.files_not_written.empty())
+    out << "Written: " << files << '\n';
+  else
+    write_wrapped(out, "Not written: " + files + "; " + s.files_not_written + ".", "", "  ");
 }
 
 }  // namespace kesta::fit

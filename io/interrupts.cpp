@@ -1,4 +1,4 @@
-#include "driver/interrupts.hpp"
+#include "io/interrupts.hpp"
 
 #include <csignal>
 
