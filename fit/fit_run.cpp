@@ -2,8 +2,8 @@
 
 #include <chrono>
 #include <optional>
-#include <string>
 #include <stdexcept>
+#include <string>
 
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
@@ -114,9 +114,9 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
 
   // The report is printed even when the files cannot be written: the fit's
   // result is not thrown away for want of a writable folder.
-  const auto not_written = write_output_files(names, write_deck(model.deck_with(fit.estimate)),
-                                              residuals_csv(fit_case, fit), fit_picture(fit_case, model, fit),
-                                              options.pending);
+  const auto not_written =
+      write_output_files(names, write_deck(model.deck_with(fit.estimate)), residuals_csv(fit_case, fit),
+                         fit_picture(fit_case, model, fit), options.pending);
   if (not_written) summary.files_not_written = *not_written;
   const bool reported = write_report(summary, options.json, out);
   if (not_written) err << "kesta-fit: " << one_line(*not_written) << '\n';

@@ -20,9 +20,9 @@ struct OutputText {
 };
 
 struct ReplaceFailure {
-  std::string name;    // the output that could not be written
-  std::string folder;  // where the file beside it was to be made
-  int error = 0;       // the system's reason
+  std::string name;             // the output that could not be written
+  std::string folder;           // where the file beside it was to be made
+  int error = 0;                // the system's reason
   bool folder_refused = false;  // the folder takes no new file (permissions, read-only)
 };
 

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -11,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "io/interrupts.hpp"
+#include "io/replaced_files.hpp"
 #include "plot/command_line.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/picture_deck.hpp"
@@ -27,14 +28,14 @@ int fail(std::string_view message) {
   return kFailure;
 }
 
-// "" when the whole text reached the file.
-std::string write_file(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return path + ": cannot create: " + std::strerror(errno);
-  out << text;
-  out.close();
-  if (!out) return path + ": cannot write: " + std::strerror(errno);
-  return "";
+// "" when every output is whole in place; otherwise why none was written.
+std::string write_files(const std::vector<kesta::OutputText>& outputs, kesta::PendingFiles& pending) {
+  const auto failed = kesta::replace_files(outputs, &pending);
+  if (!failed) return "";
+  if (failed->folder_refused)
+    return failed->name + ": cannot be written: the folder " + failed->folder + " takes no new file (" +
+           std::strerror(failed->error) + ")";
+  return failed->name + ": cannot write: " + std::strerror(failed->error);
 }
 
 // Whether two names are one file: the same file when both exist, else the same
@@ -102,6 +103,10 @@ int main(int argc, char** argv) {
   if (picture) write_plot_svg(series, options, svg);
   if (line.csv_file) write_csv(series, line.units, csv);
 
+  // Made before anything is written, so that an interruption removes the
+  // unfinished files and leaves the former ones.
+  kesta::PendingFiles pending;
+  const kesta::InterruptGuard guard(pending);
   std::vector<std::string> wrote;
   const std::string picture_facts = " (" + count_of(static_cast<std::size_t>(panel_count(options)), "panel", "panels") +
                                     ", " + count_of(series.rows_read, "time step", "time steps") + ")";
@@ -112,14 +117,18 @@ int main(int argc, char** argv) {
     std::cerr << "kesta-plot: wrote the picture to standard output" << picture_facts << '\n';
     return 0;
   }
+  // Both files or neither: a picture never stands beside the table of another run.
+  const std::string svg_text = svg.str(), csv_text = csv.str();
+  std::vector<kesta::OutputText> outputs;
   if (line.svg_file) {
-    if (const std::string error = write_file(*line.svg_file, svg.str()); !error.empty()) return fail(error);
+    outputs.push_back({*line.svg_file, svg_text});
     wrote.push_back("the picture " + *line.svg_file + picture_facts);
   }
   if (line.csv_file) {
-    if (const std::string error = write_file(*line.csv_file, csv.str()); !error.empty()) return fail(error);
+    outputs.push_back({*line.csv_file, csv_text});
     wrote.push_back("the table " + *line.csv_file + " (" + count_of(series.rows_read, "row", "rows") + ")");
   }
+  if (const std::string error = write_files(outputs, pending); !error.empty()) return fail(error);
   std::cout << "kesta-plot: wrote " << wrote[0] << (wrote.size() > 1 ? " and " + wrote[1] : "") << '\n';
   return 0;
 }

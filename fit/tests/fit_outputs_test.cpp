@@ -48,8 +48,7 @@ Ran run_in(const TempFolder& folder, const std::string& command, const std::stri
 const std::string kFit = "'" KESTA_FIT_EXE "' --quiet";
 
 void write_case(const TempFolder& folder, unsigned seed = 3) {
-  testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, seed),
-                            kTwo);
+  testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, seed), kTwo);
 }
 
 // The fit file's text with every file it names made absolute.
@@ -86,7 +85,8 @@ TEST(KestaFitOutputs, AnOutputThatIsAnInputIsRefused) {
   };
   const ClashCase cases[] = {
       {"deck named as the fitted deck", [&](const TempFolder& f) { rename_key(f, "deck.dat", "fit.fitted.dat"); },
-       "fit.toml", "kesta-fit: the fitted deck fit.fitted.dat is the deck fit.fitted.dat; writing it would lose an input\n"},
+       "fit.toml",
+       "kesta-fit: the fitted deck fit.fitted.dat is the deck fit.fitted.dat; writing it would lose an input\n"},
       {"record named as the residuals",
        [&](const TempFolder& f) { rename_key(f, "record-2.csv", "fit.residuals.csv"); }, "fit.toml",
        "kesta-fit: the residuals fit.residuals.csv is the record fit.residuals.csv; writing it would lose an input\n"},
@@ -100,8 +100,8 @@ TEST(KestaFitOutputs, AnOutputThatIsAnInputIsRefused) {
        [](const TempFolder& f) { std::filesystem::create_hard_link(f.path("record-1.csv"), f.path("fit.svg")); },
        "fit.toml", "kesta-fit: the picture fit.svg is the record record-1.csv; writing it would lose an input\n"},
       {"picture a link to where the residuals go",
-       [](const TempFolder& f) { std::filesystem::create_symlink("fit.residuals.csv", f.path("fit.svg")); },
-       "fit.toml", "kesta-fit: the picture fit.svg and the residuals fit.residuals.csv are one file\n"},
+       [](const TempFolder& f) { std::filesystem::create_symlink("fit.residuals.csv", f.path("fit.svg")); }, "fit.toml",
+       "kesta-fit: the picture fit.svg and the residuals fit.residuals.csv are one file\n"},
   };
   for (const ClashCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -131,7 +131,7 @@ struct PlaceCase {
   int status;
   std::string err;
   std::string report_end;  // the report's last lines
-  std::string written;    // folder (relative to the case's) that holds the three outputs; "" none
+  std::string written;     // folder (relative to the case's) that holds the three outputs; "" none
 };
 
 TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
@@ -211,8 +211,8 @@ TEST(KestaFitOutputs, PermissionsFollowTheUmaskOrTheFormerFile) {
 }
 
 pid_t start(const TempFolder& folder, const std::string& arguments, const std::string& tag) {
-  const std::string command = "cd '" + folder.path("").string() + "' && exec " + kFit + " " + arguments +
-                              " > .out-" + tag + " 2> .err-" + tag + " < /dev/null";
+  const std::string command = "cd '" + folder.path("").string() + "' && exec " + kFit + " " + arguments + " > .out-" +
+                              tag + " 2> .err-" + tag + " < /dev/null";
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
   pid_t pid = -1;
   if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
