@@ -61,3 +61,18 @@ def test_files_that_cannot_be_written_are_an_os_error(river):
     (river.parent / "river.fitted.dat").mkdir()  # a folder where the fitted deck goes
     with pytest.raises(OSError):
         kesta.fit(river)
+
+
+def test_output_dir_takes_the_three_files_and_an_input_is_never_one(river, tmp_path):
+    out = tmp_path / "out"
+    out.mkdir()
+    report = kesta.fit(river, output_dir=out)
+    assert report["files_written"] is True
+    assert sorted(p.name for p in out.iterdir()) == ["river.fitted.dat", "river.residuals.csv", "river.svg"]
+    assert not (river.parent / "river.fitted.dat").exists()
+    deck = (river.parent / "river.dat").read_bytes()
+    (river.parent / "river.dat").rename(river.parent / "river.fitted.dat")
+    river.write_text(river.read_text().replace('"river.dat"', '"river.fitted.dat"'))
+    with pytest.raises(ValueError, match=r"^the fitted deck .*river\.fitted\.dat is the deck .*; writing it would lose an input$"):
+        kesta.fit(river)
+    assert (river.parent / "river.fitted.dat").read_bytes() == deck
