@@ -95,8 +95,11 @@ clean:
 
 # Mutation run, not part of CI (tens of minutes): each slip listed in
 # tools/mutants.txt is built in a scratch copy (MUTATE_SCRATCH) and run against
-# the tests; prints caught and surviving mutants per folder.
+# the tests; prints caught and surviving mutants per folder. With SAMPLE=N the
+# slips are N drawn at random from every line of product code instead, by the
+# seed SEED: make mutate SAMPLE=100 SEED=7.
 MUTATE_SCRATCH ?= /tmp/kesta-mutants
+SEED ?= 1
 .PHONY: mutate
 mutate:
-	nice -n 15 python3 tools/mutate.py --scratch $(MUTATE_SCRATCH)
+	nice -n 15 python3 tools/mutate.py --scratch $(MUTATE_SCRATCH) $(if $(SAMPLE),--sample $(SAMPLE) --seed $(SEED))

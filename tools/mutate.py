@@ -14,6 +14,12 @@ programs the tests start are too, cannot see the mutant, so it is not run.
     tools/mutate.py                    # the working tree, into /tmp/kesta-mutants
     tools/mutate.py --rev main         # the tree of a commit (the list stays this one)
     tools/mutate.py --only io-03,plot-01 --all-failures
+    tools/mutate.py --sample 100 --seed 7  # 100 mutants drawn at random from every line of product code
+
+A sampled mutant that does not build, or whose line cannot be placed once in
+its file, is drawn again. Survivors are printed with their diffs; judge each:
+a test that catches it, or a line in tools/equivalent_mutants.txt with the
+reason it cannot change what a user sees.
 """
 import argparse
 import hashlib
@@ -27,6 +33,8 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
+
+from mutant_sample import Sampler, product_files
 
 ROOT = Path(__file__).resolve().parent.parent
 PROGRAMS = ["kesta", "plot/kesta-plot", "fit/kesta-fit"]  # programs the tests run as a user does
@@ -185,16 +193,15 @@ class Suite:
         return names or [f"{Path(key).name} (ended with status {done.returncode})"]
 
 
-def objects_of(build, relative):
-    """The object files the build compiles from one source file."""
-    found = []
-    for o in build.rglob(Path(relative).name + ".o"):
+def object_index(build):
+    """Source file (relative to the tree) -> the object files the build compiles from it."""
+    index = {}
+    for o in build.rglob("*.o"):
         parts = o.relative_to(build).parts
         if "CMakeFiles" in parts:
             at = parts.index("CMakeFiles")
-            if str(Path(*parts[:at], *parts[at + 2:]))[:-2] == relative:
-                found.append(o)
-    return found
+            index.setdefault(str(Path(*parts[:at], *parts[at + 2:]))[:-2], []).append(o)
+    return index
 
 
 class Restorer:
@@ -206,7 +213,8 @@ class Restorer:
 
     def __init__(self, src, build, relatives):
         self.src = src
-        self.objects = {r: {o: o.read_bytes() for o in objects_of(build, r)} for r in relatives if r.endswith(".cpp")}
+        index = object_index(build)
+        self.objects = {r: {o: o.read_bytes() for o in index.get(r, [])} for r in relatives if r.endswith(".cpp")}
 
     def restore(self, relative, text, times):
         path = self.src / relative
@@ -248,6 +256,15 @@ def table(mutants):
     return "\n".join(lines)
 
 
+def drawn(listed, sampler, wanted):
+    """The listed mutants, or mutants drawn until `wanted` of them built and were run."""
+    if not sampler:
+        yield from list(listed)
+        return
+    while len(listed) < wanted:
+        yield sampler.draw(lambda ident, path, before, after: Mutant(ident, path, before, after))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--mutants", type=Path, default=ROOT / "tools" / "mutants.txt")
@@ -257,16 +274,27 @@ def main():
     parser.add_argument("--all-failures", action="store_true", help="run every test, name every test that fails")
     parser.add_argument("--check-equivalent", action="store_true",
                         help="build and test the mutants the list calls equivalent too")
+    parser.add_argument("--sample", type=int, help="draw this many mutants at random instead of the list")
+    parser.add_argument("--seed", type=int, default=1, help="the draw's seed")
+    parser.add_argument("--dry-run", action="store_true", help="with --sample: print the drawn mutants and stop")
+    parser.add_argument("--equivalent", type=Path, default=ROOT / "tools" / "equivalent_mutants.txt")
     parser.add_argument("--jobs", type=int, default=2)
     args = parser.parse_args()
 
-    mutants = read_mutants(args.mutants)
+    files = source_files(args.rev)
+    mutants = [] if args.sample else read_mutants(args.mutants)
+    if args.sample and args.dry_run:  # the draw alone, before any build decides which mutants build
+        sampler = Sampler(files, args.seed, args.equivalent)
+        for _ in range(args.sample):
+            m = sampler.draw(lambda ident, path, before, after: Mutant(ident, path, before, after))
+            print(f"{m.ident} {m.path}\n  - {m.before.splitlines()[0].strip()}\n  + {m.after.splitlines()[0].strip()}")
+        return 0
     if args.only:
         wanted = set(args.only.split(","))
         mutants = [m for m in mutants if m.ident in wanted]
     src, build = args.scratch / "src", args.scratch / "build"
     src.mkdir(parents=True, exist_ok=True)
-    sync_tree(source_files(args.rev), src)
+    sync_tree(files, src)
     # A run stopped while a mutant was in place may have left objects built from
     # it that look newer than their sources: everything is built again.
     in_place = args.scratch / "mutant-in-place"
@@ -283,13 +311,16 @@ def main():
         sys.exit("the unchanged tree does not build:\n" + done.stdout[-3000:] + done.stderr[-3000:])
     suite = Suite(build, args.jobs)
     baseline = suite.fingerprints()
-    restorer = Restorer(src, build, {m.path for m in mutants})
+    sampler = Sampler(files, args.seed, args.equivalent) if args.sample else None
+    touched = set(product_files(files)) if sampler else {m.path for m in mutants}
+    restorer = Restorer(src, build, touched)
     print(f"suite: {sum(map(len, suite.groups.values()))} tests in {len(suite.groups)} programs; "
-          f"{len(mutants)} mutants", flush=True)
+          f"{args.sample or len(mutants)} mutants" + (f" drawn with seed {args.seed}" if sampler else ""), flush=True)
     if failed := suite.run(fail_fast=False):
         sys.exit("the unchanged tree fails tests: " + ", ".join(failed))
 
-    for m in mutants:
+    redrawn = 0
+    for m in drawn(mutants, sampler, args.sample):
         started = time.monotonic()
         times = (src / m.path).stat() if (src / m.path).is_file() else None
         in_place.write_text(m.ident)
@@ -320,8 +351,14 @@ def main():
         in_place.unlink()
         shown = ", ".join(m.caught_by[:3]) if m.caught_by else m.equivalent
         print(f"{m.ident:<12}{m.outcome:<15}{time.monotonic() - started:6.0f} s  {m.path}  {shown}", flush=True)
+        if sampler and m.outcome in ("does not build", "not found", "ambiguous"):
+            redrawn += 1
+        elif sampler:
+            mutants.append(m)
 
     suite.build_all()  # leaves the scratch build as the tree is
+    if sampler:
+        print(f"\n{redrawn} drawn mutants did not build or could not be placed, and were drawn again")
     print()
     print(table(mutants))
     for title, outcome in [("Not caught", "survived"), ("Equivalent", "equivalent"), ("Not found in their file", "not found"),
@@ -332,6 +369,9 @@ def main():
             for m in chosen:
                 print(f"  {m.ident} {m.path}: '{m.before.strip()}' -> '{m.after.strip()}'"
                       + (f"  ({m.equivalent})" if outcome == "equivalent" else ""))
+                if sampler and outcome == "survived":
+                    print("".join(f"    - {line}\n" for line in m.before.splitlines())
+                          + "".join(f"    + {line}\n" for line in m.after.splitlines()), end="")
     listed_wrongly = [m for m in mutants if m.outcome == "caught" and m.equivalent]
     for m in listed_wrongly:
         print(f"\nListed as equivalent but caught: {m.ident} by {', '.join(m.caught_by)}")
