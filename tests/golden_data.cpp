@@ -42,6 +42,9 @@ const std::vector<std::string>& example_names() {
 std::string example_deck_path(const std::string& name) { return source_path("examples/" + name + ".dat"); }
 std::string golden_report_path(const std::string& name) { return source_path("tests/golden/" + name + ".report.txt"); }
 std::string golden_plot_path(const std::string& name) { return source_path("tests/golden/" + name + ".plot.txt"); }
+std::string golden_warnings_path(const std::string& name) {
+  return source_path("tests/golden/" + name + ".warnings.txt");
+}
 
 ExampleDeck read_example_deck(const std::string& name) {
   const std::vector<std::string> line = lines_of(read_file(example_deck_path(name)));

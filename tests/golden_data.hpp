@@ -13,6 +13,7 @@ const std::vector<std::string>& example_names();
 std::string example_deck_path(const std::string& name);
 std::string golden_report_path(const std::string& name);
 std::string golden_plot_path(const std::string& name);
+std::string golden_warnings_path(const std::string& name);
 
 struct ExampleDeck {
   int ISTRESS = 0, IXL = 0, IAQ = 0, IXA = 0, NS = 0, NT = 0;

@@ -58,6 +58,8 @@ TEST_P(GoldenRun, ReportAndPlotFileMatchTheGoldens) {
   EXPECT_EQ(run.err.find("warning: head:") != std::string::npos, expected.head) << run.err;
   EXPECT_EQ(run.err.find("warning: seepage:") != std::string::npos, expected.seepage) << run.err;
   EXPECT_EQ(run.err.find("error floor") != std::string::npos, expected.floor) << run.err;
+  // The warning whole: its counts, the error floor and the advised order too.
+  EXPECT_EQ(first_difference(read_file(golden_warnings_path(name)), run.err), "") << "warnings of " << name;
   ASSERT_TRUE(file_exists(golden_report_path(name))) << "no golden report for " << name;
   ASSERT_TRUE(file_exists(golden_plot_path(name))) << "no golden plot file for " << name;
   EXPECT_EQ(first_difference(read_file(golden_report_path(name)), read_file(folder / "results.txt")), "")
