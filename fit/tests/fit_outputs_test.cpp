@@ -225,8 +225,9 @@ int wait_for(pid_t pid) {
   return WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
 }
 
-// Interrupted at any moment, a fit leaves the three former files and no
-// unfinished one, and ends by the signal; let to finish, it replaces all three.
+// Interrupted at any moment, a fit leaves the three former files or, when the
+// signal comes after the renames, the three new ones; never a mix and never an
+// unfinished file. It ends by the signal; let to finish, it replaces all three.
 TEST(KestaFitOutputs, InterruptedFitsChangeNoFile) {
   const TempFolder folder;
   write_case(folder);
@@ -244,7 +245,7 @@ TEST(KestaFitOutputs, InterruptedFitsChangeNoFile) {
         EXPECT_EQ(former, 0);  // finished before the signal: all three new
       } else {
         EXPECT_EQ(status, 128 + sig);
-        EXPECT_EQ(former, 3);
+        EXPECT_TRUE(former == 3 || former == 0) << former << " of the 3 files are the former ones";
       }
       EXPECT_EQ(unfinished_files(folder.path("")), 0);
     }
