@@ -10,7 +10,7 @@ namespace kesta::fit {
 struct RunOptions {
   std::filesystem::path fit_file;
   bool json = false;
-  bool quiet = false;                  // no progress lines
+  bool quiet = false;                   // no progress lines
   std::filesystem::path output_folder;  // where the three files go; empty: beside the fit file
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
 };
