@@ -86,7 +86,7 @@ void check_writable(const Deck& d) {
 
 // The open failure's own words after "kesta: severe (N): ", and its reason on
 // the next line after "kesta: ", as one sentence.
-std::string open_failure(std::string diagnostic) {
+std::string open_failure(const std::string& diagnostic) {
   std::string sentence;
   for (std::size_t start = 0; start < diagnostic.size();) {
     std::size_t end = diagnostic.find('\n', start);

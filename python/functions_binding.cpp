@@ -4,7 +4,8 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <optional>
@@ -183,8 +184,9 @@ kesta::Derived derived_from_state(const py::tuple& state) {
 
 // The same bits: a parameter that is nan compares equal to itself here.
 bool same_derived(const kesta::Derived& a, const kesta::Derived& b) {
-  return std::all_of(std::begin(kDerivedFields), std::end(kDerivedFields),
-                     [&](auto field) { return std::memcmp(&(a.*field), &(b.*field), sizeof(double)) == 0; });
+  return std::all_of(std::begin(kDerivedFields), std::end(kDerivedFields), [&](auto field) {
+    return std::bit_cast<std::uint64_t>(a.*field) == std::bit_cast<std::uint64_t>(b.*field);
+  });
 }
 
 void bind_derived(py::module_& m) {
