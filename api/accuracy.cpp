@@ -12,27 +12,32 @@
 namespace kesta {
 namespace {
 
-// A deck the program would run to the end, with its derived parameters.
+// A deck the program would start to simulate, with its derived parameters.
 Derived checked(const Deck& deck) {
   if (auto problem = first_problem(deck)) throw std::invalid_argument(*problem);
-  const Derived parameters = derive(deck);
-  if (auto found = first_non_finite_parameter(deck, parameters, prepare_inversion(deck.NS)))
-    throw std::invalid_argument(found->message());
-  return parameters;
+  return derive(deck);
+}
+
+// Results the program would print: an error estimate of overflowing values
+// would be no estimate at all.
+void check_results(const CheckedSimulation& simulation) {
+  if (auto found = first_non_finite_result(simulation.results())) throw std::invalid_argument(found->message());
 }
 
 }  // namespace
 
 InversionError inversion_error(const Deck& deck) {
   const Derived parameters = checked(deck);
+  CheckedSimulation simulation(deck, parameters, prepare_inversion(deck.NS), {});
+  check_results(simulation);
   PairConvolution::Workspace work;
-  return CheckedSimulation(deck, parameters, prepare_inversion(deck.NS), {}).take_error(work);
+  return simulation.take_error(work);
 }
 
 NsAdvice recommend_ns(const Deck& deck) {
   const Derived parameters = checked(deck);
   CheckedSimulation simulation(deck, parameters, prepare_inversion(deck.NS), searched_orders());
-  if (auto found = first_non_finite_result(simulation.results())) throw std::invalid_argument(found->message());
+  check_results(simulation);
   PairConvolution::Workspace work;
   const InversionError error = simulation.take_error(work);
   return advise_ns(simulation, error, work);

@@ -1,9 +1,14 @@
 // Reading and writing decks for library callers.
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "input/deck_reader.hpp"
 #include "kesta/kesta.hpp"
@@ -51,20 +56,59 @@ std::string title_line(std::string title) {
   return title + "\n";
 }
 
+// A deck file holds exactly NT time-stress lines and finite numbers: a series
+// of another length would be padded or cut, and a value that is not finite
+// would be written as text no reader takes back.
+void check_writable(const Deck& d) {
+  const std::pair<const char*, const std::vector<double>*> series[] = {
+      {"TIME", &d.TIME}, {"STAGE", &d.STAGE}, {"RECH", &d.RECH}};
+  const auto lines = static_cast<std::size_t>(d.NT > 0 ? d.NT : 0);
+  for (const auto& [name, values] : series)
+    if (values->size() != lines)
+      throw std::invalid_argument("cannot write the deck: " + std::string(name) + " holds " +
+                                  std::to_string(values->size()) + " values where NT is " + std::to_string(d.NT) +
+                                  " (a deck holds NT time-stress lines)");
+  const std::pair<const char*, double> values[] = {
+      {"DELT", d.DELT}, {"XZERO", d.XZERO}, {"XLL", d.XLL}, {"XAA", d.XAA},     {"XSTREAM", d.XSTREAM},
+      {"AK", d.AK},     {"AS", d.AS},       {"AB", d.AB},   {"AKT", d.AKT},     {"AST", d.AST},
+      {"ABT", d.ABT},   {"ASYT", d.ASYT},   {"X", d.X},     {"HINIT", d.HINIT}, {"TINIT", d.TINIT}};
+  auto refuse = [](const std::string& what, double value) {
+    throw std::invalid_argument("cannot write the deck: " + what + " is " + number(value) +
+                                " (a deck holds finite numbers only)");
+  };
+  for (const auto& [name, value] : values)
+    if (!std::isfinite(value)) refuse(name, value);
+  for (const auto& [name, entries] : series)
+    for (std::size_t i = 0; i < lines; ++i)
+      if (!std::isfinite((*entries)[i]))
+        refuse(name + (" of time-stress line " + std::to_string(i + 1)), (*entries)[i]);
+}
+
+// The open failure's own words after "kesta: severe (N): ", and its reason on
+// the next line after "kesta: ", as one sentence.
+std::string open_failure(const std::string& diagnostic) {
+  std::string sentence;
+  for (std::size_t start = 0; start < diagnostic.size();) {
+    std::size_t end = diagnostic.find('\n', start);
+    if (end == std::string::npos) end = diagnostic.size();
+    std::string line = diagnostic.substr(start, end - start);
+    const auto words = line.find("): ");
+    if (sentence.empty() && words != std::string::npos)
+      line.erase(0, words + 3);
+    else if (line.rfind("kesta: ", 0) == 0)
+      line.erase(0, 7);
+    if (!line.empty()) sentence += (sentence.empty() ? "" : ": ") + line;
+    start = end + 1;
+  }
+  return sentence;
+}
+
 }  // namespace
 
 Deck read_deck(const std::filesystem::path& path) {
   InputUnit unit;
-  if (auto stop = unit.open(15, path.string())) {
-    // The diagnostic's own words after "kesta: severe (N): ".
-    const std::string& d = stop->diagnostic;
-    const auto colon = d.find("): ");
-    std::string what = colon == std::string::npos ? d : d.substr(colon + 3);
-    while (!what.empty() && what.back() == '\n') what.pop_back();
-    for (auto& c : what)
-      if (c == '\n') c = ';';
-    throw DeckError("cannot open the deck: " + what, 0);
-  }
+  if (auto stop = unit.open(15, path.string()))
+    throw DeckError("cannot open the deck: " + open_failure(stop->diagnostic), 0);
   return read_from(unit);
 }
 
@@ -79,6 +123,7 @@ Deck parse_deck(std::string_view text) {
 }
 
 std::string write_deck(const Deck& d) {
+  check_writable(d);
   std::string text = title_line(d.TITLE1) + title_line(d.TITLE2);
   text += std::to_string(d.ISTRESS) + " " + number(d.DELT) + " " + std::to_string(d.IPRINT) + "\n";
   text += integer_line({d.IXL, d.IAQ, d.IXA});
@@ -90,8 +135,7 @@ std::string write_deck(const Deck& d) {
   text += integer_line({d.NT});
   for (int i = 0; i < d.NT; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    auto at = [k](const std::vector<double>& series) { return k < series.size() ? series[k] : 0.0; };
-    text += value_line({at(d.TIME), at(d.STAGE), at(d.RECH)});
+    text += value_line({d.TIME[k], d.STAGE[k], d.RECH[k]});
   }
   return text;
 }

@@ -11,8 +11,11 @@
 
 namespace kesta {
 
+// Everything the values alone decide, so that simulate refuses a deck only with
+// this text or with a result that overflows while it is computed.
 std::optional<std::string> first_problem(const Deck& deck) {
   if (auto message = first_failed_check(deck)) return message_text(*message);
+  if (auto found = first_non_finite_parameter(deck, derive(deck), prepare_inversion(deck.NS))) return found->message();
   return std::nullopt;
 }
 
@@ -20,11 +23,7 @@ Derived derived(const Deck& deck) { return derive(deck); }
 
 Results simulate(const Deck& deck) {
   if (auto problem = first_problem(deck)) throw std::invalid_argument(*problem);
-  const Derived parameters = derive(deck);
-  const Inversion inversion = prepare_inversion(deck.NS);
-  if (auto found = first_non_finite_parameter(deck, parameters, inversion))
-    throw std::invalid_argument(found->message());
-  Results results = superpose(deck, parameters, inversion);
+  Results results = superpose(deck, derive(deck), prepare_inversion(deck.NS));
   if (auto found = first_non_finite_result(results)) throw std::invalid_argument(found->message());
   return results;
 }

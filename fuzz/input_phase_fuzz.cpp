@@ -24,6 +24,9 @@
 #include "driver/input_phase.hpp"
 #include "fuzz/memory_file.hpp"
 #include "kesta/kesta.hpp"
+#include "model/dimensionless.hpp"
+#include "model/finite_checks.hpp"
+#include "model/inversion.hpp"
 
 namespace {
 
@@ -56,12 +59,15 @@ bool fit_for_the_model(const kesta::Deck& s) {
   return codes && stream && aquifer && aquitard && sizes;
 }
 
-// The library's checks agree with the report: none for a deck the input phase
-// let through, the report's message for one it rejected by a check.
+// The library's checks agree with the report: for a deck the input phase let
+// through, none, or the overflowing parameter the program stops on next; the
+// report's message for one it rejected by a check.
 void check_library_agrees(const kesta::Outcome& stop, const kesta::Deck& deck, std::string_view report) {
   const std::optional<std::string> problem = kesta::first_problem(deck);
   if (!stop) {
-    if (problem) std::abort();
+    const auto overflow =
+        kesta::first_non_finite_parameter(deck, kesta::derive(deck), kesta::prepare_inversion(deck.NS));
+    if (problem != (overflow ? std::optional(overflow->message()) : std::nullopt)) std::abort();
     return;
   }
   if (stop->status != 1 || ends_with(report, " Check for incorrect positions or data types...\r\n")) return;

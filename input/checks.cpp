@@ -1,6 +1,8 @@
 #include "input/checks.hpp"
 
 #include <array>
+#include <cmath>
+#include <string>
 
 #include "io/layout.hpp"
 #include "io/stop.hpp"
@@ -9,6 +11,39 @@ namespace kesta {
 namespace {
 
 std::optional<CheckMessage> fails(Layout message) { return format_layout(message); }
+
+std::optional<CheckMessage> not_finite(const std::string& what) {
+  return CheckMessage{what + " IS NOT A FINITE NUMBER. PROGRAM STOPPED."};
+}
+
+struct Value {
+  bool used;
+  const char* name;
+  double value;
+};
+
+// A deck built in code may hold what no deck file can: a value the model uses
+// that is not a finite number. Values the deck's codes switch off are not used.
+std::optional<CheckMessage> check_finite_values(const Deck& d) {
+  const Value values[] = {
+      {true, "DELT", d.DELT},     {d.IXL == 1, "XLL", d.XLL},   {d.IXA == 1, "XAA", d.XAA},
+      {true, "XZERO", d.XZERO},   {true, "XSTREAM", d.XSTREAM}, {true, "AK", d.AK},
+      {true, "AS", d.AS},         {true, "AB", d.AB},           {d.IAQ >= 1, "AKT", d.AKT},
+      {d.IAQ >= 1, "AST", d.AST}, {d.IAQ >= 1, "ABT", d.ABT},   {d.IAQ == 3, "ASYT", d.ASYT},
+      {true, "X", d.X},           {true, "HINIT", d.HINIT},     {true, "TINIT", d.TINIT},
+  };
+  for (const Value& v : values)
+    if (v.used && !std::isfinite(v.value)) return not_finite(v.name);
+  // Stress type 0 uses the stage only, 1 the recharge only, 2 both.
+  const auto lines = static_cast<std::size_t>(d.NT > 0 ? d.NT : 0);
+  for (std::size_t i = 0; i < lines; ++i) {
+    const char* name = d.ISTRESS != 1 && !std::isfinite(d.STAGE[i])  ? "STAGE"
+                       : d.ISTRESS != 0 && !std::isfinite(d.RECH[i]) ? "RECH"
+                                                                     : nullptr;
+    if (name != nullptr) return not_finite(name + (" OF TIME-STRESS LINE " + std::to_string(i + 1)));
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -122,6 +157,7 @@ std::optional<CheckMessage> first_failed_check(const Deck& d) {
   const auto nt = static_cast<std::size_t>(d.NT > 0 ? d.NT : 0);
   if (d.TIME.size() < nt || d.STAGE.size() < nt || d.RECH.size() < nt)
     return CheckMessage{"TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED."};
+  if (auto message = check_finite_values(d)) return message;
   constexpr std::array<Check, 18> kInReportOrder = {
       check_stress_type,
       check_recharge,

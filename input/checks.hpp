@@ -36,7 +36,8 @@ std::optional<CheckMessage> check_well_inside_aquifer(const Deck& d);  // X <= X
 std::optional<CheckMessage> check_terms(const Deck& d);                // NS 2..20
 
 // The message of the first check the deck fails, in the report's order; a deck
-// built in code is also checked for series shorter than NT.
+// built in code is also checked for series shorter than NT and, before the
+// report's checks, for a value the model uses that is not a finite number.
 std::optional<CheckMessage> first_failed_check(const Deck& d);
 
 // The words of a message on one line, as the library gives them.

@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ struct PyDeck {
 kesta::Deck to_deck(const PyDeck& deck);
 PyDeck from_deck(kesta::Deck deck);
 
+// A deck whose series do not hold NT entries each, in the checks' words: a
+// series lengthened or cut in Python would otherwise be simulated cut to NT.
+std::optional<std::string> series_length_problem(const PyDeck& deck);
+
 // The results of a simulation as Python holds them.
 struct PyResults {
   py::array_t<double> time, head, seepage, total_seepage, bank_storage, bank_volume;
@@ -45,5 +50,23 @@ PyResults from_results(kesta::Results results);
 
 // A numpy array over the vector's own storage, which the array then owns.
 py::array_t<double> adopt(std::vector<double>&& values);
+
+// The same, read-only: results are the model's, and an entry changed in place
+// would be taken for one the model computed.
+py::array_t<double> adopt_read_only(std::vector<double>&& values);
+
+// A read-only float64 copy of a pickled array, or nothing for anything else.
+std::optional<py::array_t<double>> read_only_copy(const py::handle& values);
+
+// pybind11 pickles from protocol 2 on: protocols 0 and 1 rebuild an instance
+// through object.__new__, which a bound class refuses. Every protocol gets
+// protocol 2's recipe instead: the class's own __new__, then __setstate__.
+template <class Bound>
+void pickle_under_every_protocol(Bound& cls) {
+  cls.def("__reduce_ex__", [](const py::object& self, int) {
+    return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"), py::make_tuple(py::type::of(self)),
+                          self.attr("__getstate__")());
+  });
+}
 
 }  // namespace kesta::python

@@ -1,6 +1,7 @@
 // kesta.Deck: every deck value as an attribute under its deck name, the series
 // as numpy arrays; copies, comparison and pickling (for Dask workers).
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -49,12 +50,34 @@ void for_each_series(Visit&& visit) {
   visit("RECH", &PyDeck::RECH, &Deck::RECH, "Recharge or leakage of each time-stress line (L).");
 }
 
-// The deck's own copy of a sequence of numbers, as a one-dimensional float64 array.
+// What a sequence holds, in a user's words, when it is not real numbers.
+std::string kind_of(const py::array& given) {
+  const char kind = given.dtype().kind();
+  if (kind == 'c') return "complex numbers";
+  if (kind == 'U' || kind == 'S') return "text";
+  return "values of type " + std::string(py::str(given.dtype()));
+}
+
+// The deck's own copy of a sequence of real numbers, as a one-dimensional
+// float64 array. Complex numbers, text and arbitrary objects are refused
+// rather than cast: numpy would drop an imaginary part or turn None into nan.
 py::array_t<double> series_copy(const py::object& values, const char* name) {
-  const Series numbers = Series::ensure(values);
+  const py::array given = py::array::ensure(values);
+  if (!given) throw py::type_error(std::string(name) + " must be a sequence of numbers");
+  if (std::string("biuf").find(given.dtype().kind()) == std::string::npos)
+    throw py::type_error(std::string(name) + " takes real numbers, not " + kind_of(given));
+  const Series numbers = Series::ensure(given);
   if (!numbers) throw py::type_error(std::string(name) + " must be a sequence of numbers");
   if (numbers.ndim() != 1) throw py::value_error(std::string(name) + " must be one-dimensional");
   return py::array_t<double>(numbers.size(), numbers.data());
+}
+
+// A complex number of Python or numpy, which a cast to float would cut to its
+// real part.
+bool is_complex(const py::object& value) {
+  if (PyComplex_Check(value.ptr())) return true;
+  return py::hasattr(value, "dtype") && py::hasattr(value.attr("dtype"), "kind") &&
+         py::str(value.attr("dtype").attr("kind")).cast<std::string>() == "c";
 }
 
 // A deck value as Python sees it.
@@ -69,16 +92,19 @@ py::object value_to_python(const Value& value) {
 // A deck value from Python, or a TypeError naming the value and what it takes.
 template <class Value>
 Value value_of(const py::object& value, const char* name) {
+  const char* kind = std::is_same_v<Value, int>      ? "an integer from -2147483648 to 2147483647"
+                     : std::is_same_v<Value, double> ? "a real number"
+                                                     : "text";
+  const std::string given = py::str(value.get_type().attr("__name__"));
   if constexpr (std::is_same_v<Value, std::string>) {
     if (py::isinstance<py::str>(value)) return from_python(value.cast<py::str>());
+  }
+  if constexpr (std::is_same_v<Value, double>) {
+    if (is_complex(value)) throw py::type_error(std::string(name) + " takes " + kind + ", not " + given);
   }
   try {
     return value.cast<Value>();
   } catch (const py::cast_error&) {
-    const char* kind = std::is_same_v<Value, int>      ? "an integer from -2147483648 to 2147483647"
-                       : std::is_same_v<Value, double> ? "a number"
-                                                       : "text";
-    const std::string given = py::str(value.get_type().attr("__name__"));
     throw py::type_error(std::string(name) + " takes " + kind + ", not " + given);
   }
 }
@@ -170,6 +196,19 @@ PyDeck from_deck(kesta::Deck deck) {
   return held;
 }
 
+std::optional<std::string> series_length_problem(const PyDeck& deck) {
+  // A step count beyond the limit is the checks' own first message.
+  if (deck.values.NT > NTLIMIT) return std::nullopt;
+  const auto lines = static_cast<py::ssize_t>(deck.values.NT > 0 ? deck.values.NT : 0);
+  std::optional<std::string> problem;
+  for_each_series([&](const char* name, auto held, auto, const char*) {
+    if (!problem && (deck.*held).size() != lines)
+      problem = std::string(name) + " HOLDS " + std::to_string((deck.*held).size()) + " VALUES WHERE NT IS " +
+                std::to_string(deck.values.NT) + ". PROGRAM STOPPED.";
+  });
+  return problem;
+}
+
 py::array_t<double> adopt(std::vector<double>&& values) {
   auto* owned = new std::vector<double>(std::move(values));
   py::capsule owner(owned, [](void* p) { delete static_cast<std::vector<double>*>(p); });
@@ -197,6 +236,7 @@ void bind_deck(py::module_& m) {
   deck.def("__eq__", &same_deck, py::is_operator(), "Same values and same series, entry by entry.");
   deck.def("__repr__", &repr);
   deck.def(py::pickle(&state_of, &deck_from_state));
+  pickle_under_every_protocol(deck);
 }
 
 }  // namespace kesta::python

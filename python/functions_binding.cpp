@@ -3,7 +3,11 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -13,7 +17,15 @@
 namespace kesta::python {
 namespace {
 
-PyDeck read(const std::filesystem::path& path) {
+// A path as str, bytes or os.PathLike.
+PyDeck read(const py::object& name) {
+  std::filesystem::path path;
+  try {
+    path = name.cast<std::filesystem::path>();
+  } catch (const py::cast_error&) {
+    const std::string given = py::str(name.get_type().attr("__name__"));
+    throw py::type_error("read_deck takes the deck file's path as str, bytes or os.PathLike, not " + given);
+  }
   kesta::Deck deck;
   {
     py::gil_scoped_release unlocked;
@@ -22,22 +34,36 @@ PyDeck read(const std::filesystem::path& path) {
   return from_deck(std::move(deck));
 }
 
-// Text as str, or the file's bytes as they are.
+// Text as str, or the file's bytes as they are. A path is not deck text.
 PyDeck parse(const py::object& text) {
   if (py::isinstance<py::bytes>(text)) return from_deck(kesta::parse_deck(text.cast<std::string>()));
-  if (!py::isinstance<py::str>(text)) throw py::type_error("parse_deck takes the deck's text as str or bytes");
+  if (!py::isinstance<py::str>(text)) {
+    const std::string given = py::str(text.get_type().attr("__name__"));
+    throw py::type_error("parse_deck takes the deck's text as str or bytes, not " + given +
+                         "; read_deck(path) reads a deck file");
+  }
   return from_deck(kesta::parse_deck(from_python(text.cast<py::str>())));
 }
 
 py::str write(const PyDeck& deck) { return to_python(kesta::write_deck(to_deck(deck))); }
 
-std::optional<std::string> problem(const PyDeck& deck) { return kesta::first_problem(to_deck(deck)); }
+std::optional<std::string> problem(const PyDeck& deck) {
+  if (auto lengths = series_length_problem(deck)) return lengths;
+  return kesta::first_problem(to_deck(deck));
+}
 
 kesta::Derived derive(const PyDeck& deck) { return kesta::derived(to_deck(deck)); }
 
+// The deck the model takes, refused as first_problem refuses it when its
+// series and NT disagree.
+kesta::Deck to_model(const PyDeck& deck) {
+  if (auto lengths = series_length_problem(deck)) throw py::value_error(*lengths);
+  return to_deck(deck);
+}
+
 // The deck is copied out of its arrays first, so other threads may change them meanwhile.
 PyResults simulate(const PyDeck& deck) {
-  const kesta::Deck values = to_deck(deck);
+  const kesta::Deck values = to_model(deck);
   kesta::Results results;
   {
     py::gil_scoped_release unlocked;
@@ -53,44 +79,83 @@ struct PyInversionError {
 };
 
 PyInversionError inversion_error(const PyDeck& deck) {
-  const kesta::Deck values = to_deck(deck);
+  const kesta::Deck values = to_model(deck);
   kesta::InversionError error;
   {
     py::gil_scoped_release unlocked;
     error = kesta::inversion_error(values);
   }
-  return {error.NS, adopt(std::move(error.head)), adopt(std::move(error.seepage))};
+  return {error.NS, adopt_read_only(std::move(error.head)), adopt_read_only(std::move(error.seepage))};
+}
+
+bool same_arrays(const py::array_t<double>& a, const py::array_t<double>& b) {
+  return a.size() == b.size() && std::equal(a.data(), a.data() + a.size(), b.data());
+}
+
+PyInversionError error_from_state(const py::tuple& state) {
+  if (state.size() != 3) throw py::value_error("not the state of a kesta.InversionError");
+  auto head = read_only_copy(state[1]);
+  auto seepage = read_only_copy(state[2]);
+  if (!head || !seepage) throw py::value_error("not the state of a kesta.InversionError");
+  return {state[0].cast<int>(), *head, *seepage};
 }
 
 kesta::NsAdvice recommend(const PyDeck& deck) {
-  const kesta::Deck values = to_deck(deck);
+  const kesta::Deck values = to_model(deck);
   py::gil_scoped_release unlocked;
   return kesta::recommend_ns(values);
 }
 
 void bind_accuracy(py::module_& m) {
-  py::class_<PyInversionError>(m, "InversionError",
-                               "The Stehfest inversion's own error at every time step: printed value minus "
-                               "exactly inverted value (entry 0, the initial state, is 0).")
-      .def_readonly("NS", &PyInversionError::NS, "The number of Stehfest terms these errors belong to.")
+  py::class_<PyInversionError> error(m, "InversionError",
+                                     "The Stehfest inversion's own error at every time step: printed value minus "
+                                     "exactly inverted value (entry 0, the initial state, is 0). The arrays are "
+                                     "read-only.");
+  error.def_readonly("NS", &PyInversionError::NS, "The number of Stehfest terms these errors belong to.")
       .def_readonly("head", &PyInversionError::head, "Error of the head at the observation well (L), float64.")
       .def_readonly("seepage", &PyInversionError::seepage,
                     "Error of the seepage per unit length of stream (L^2/T), float64.")
-      .def("__repr__", [](const PyInversionError& e) {
-        return "<kesta.InversionError NS=" + std::to_string(e.NS) + " of " + std::to_string(e.head.size()) + " steps>";
-      });
-  py::class_<kesta::NsAdvice>(m, "NsAdvice", "The order that prints a deck's head and seepage nearest to correct.")
-      .def_readonly("NS", &kesta::NsAdvice::NS, "The advised number of Stehfest terms, 6 to 18.")
+      .def("__repr__",
+           [](const PyInversionError& e) {
+             return "<kesta.InversionError NS=" + std::to_string(e.NS) + " of " + std::to_string(e.head.size()) +
+                    " steps>";
+           })
+      .def(
+          "__eq__",
+          [](const PyInversionError& a, const PyInversionError& b) {
+            return a.NS == b.NS && same_arrays(a.head, b.head) && same_arrays(a.seepage, b.seepage);
+          },
+          py::is_operator())
+      .def(py::pickle([](const PyInversionError& e) { return py::make_tuple(e.NS, e.head, e.seepage); },
+                      &error_from_state));
+  pickle_under_every_protocol(error);
+  py::class_<kesta::NsAdvice> advice(m, "NsAdvice",
+                                     "The order that prints a deck's head and seepage nearest to correct.");
+  advice.def_readonly("NS", &kesta::NsAdvice::NS, "The advised number of Stehfest terms, 6 to 18.")
       .def_readonly("values_off", &kesta::NsAdvice::values_off,
                     "Printed head and seepage values that still err by more than half a unit of their "
                     "last digit at that NS (0: none).")
-      .def("__repr__", [](const kesta::NsAdvice& a) {
-        return "<kesta.NsAdvice NS=" + std::to_string(a.NS) + " values_off=" + std::to_string(a.values_off) + ">";
-      });
+      .def("__repr__",
+           [](const kesta::NsAdvice& a) {
+             return "<kesta.NsAdvice NS=" + std::to_string(a.NS) + " values_off=" + std::to_string(a.values_off) + ">";
+           })
+      .def(
+          "__eq__",
+          [](const kesta::NsAdvice& a, const kesta::NsAdvice& b) {
+            return a.NS == b.NS && a.values_off == b.values_off;
+          },
+          py::is_operator())
+      .def(py::pickle([](const kesta::NsAdvice& a) { return py::make_tuple(a.NS, a.values_off); },
+                      [](const py::tuple& state) {
+                        if (state.size() != 2) throw py::value_error("not the state of a kesta.NsAdvice");
+                        return kesta::NsAdvice{state[0].cast<int>(), state[1].cast<int>()};
+                      }));
+  pickle_under_every_protocol(advice);
   m.def("inversion_error", &inversion_error, py::arg("deck"),
         "The Stehfest inversion's own error in the head and seepage of every step at the "
         "deck's NS (an InversionError of float64 arrays), estimated against an independent "
-        "contour inversion. Costs about one simulation; raises ValueError as simulate does. "
+        "contour inversion. Costs about one simulation; raises ValueError as simulate does, "
+        "results that overflow among them. "
         "Runs without the GIL.");
   m.def("recommend_ns", &recommend, py::arg("deck"),
         "The NS from 6 to 18 whose printed head and seepage are off least (an NsAdvice); "
@@ -98,9 +163,36 @@ void bind_accuracy(py::module_& m) {
         "ValueError as simulate does. Runs without the GIL.");
 }
 
+// Every parameter of Derived, in the report's order.
+constexpr double kesta::Derived::*kDerivedFields[] = {
+    &kesta::Derived::XD,     &kesta::Derived::XZEROD, &kesta::Derived::XLLD,  &kesta::Derived::XAAD,
+    &kesta::Derived::GAMMA1, &kesta::Derived::SIGMA1, &kesta::Derived::SIGMAP};
+
+py::tuple derived_state(const kesta::Derived& d) {
+  py::list values;
+  for (auto field : kDerivedFields) values.append(d.*field);
+  return py::tuple(values);
+}
+
+kesta::Derived derived_from_state(const py::tuple& state) {
+  if (state.size() != std::size(kDerivedFields)) throw py::value_error("not the state of a kesta.Derived");
+  kesta::Derived d;
+  std::size_t i = 0;
+  for (auto field : kDerivedFields) d.*field = state[i++].cast<double>();
+  return d;
+}
+
+// The same bits: a parameter that is nan compares equal to itself here.
+bool same_derived(const kesta::Derived& a, const kesta::Derived& b) {
+  return std::all_of(std::begin(kDerivedFields), std::end(kDerivedFields), [&](auto field) {
+    return std::bit_cast<std::uint64_t>(a.*field) == std::bit_cast<std::uint64_t>(b.*field);
+  });
+}
+
 void bind_derived(py::module_& m) {
-  py::class_<kesta::Derived>(m, "Derived", "The dimensionless parameters of a deck, as the report prints them.")
-      .def_readonly("XD", &kesta::Derived::XD, "Distance to the well over the stream half width, X / XZERO.")
+  py::class_<kesta::Derived> derived(m, "Derived",
+                                     "The dimensionless parameters of a deck, as the report prints them.");
+  derived.def_readonly("XD", &kesta::Derived::XD, "Distance to the well over the stream half width, X / XZERO.")
       .def_readonly("XZEROD", &kesta::Derived::XZEROD, "Stream half width over aquifer thickness, XZERO / AB.")
       .def_readonly("XLLD", &kesta::Derived::XLLD,
                     "Aquifer width over stream half width (0 for a semi-infinite aquifer).")
@@ -108,7 +200,10 @@ void bind_derived(py::module_& m) {
                     "Streambank leakance over stream half width (0 without a streambank).")
       .def_readonly("GAMMA1", &kesta::Derived::GAMMA1, "Ratio of aquitard to aquifer hydraulic conductivity.")
       .def_readonly("SIGMA1", &kesta::Derived::SIGMA1, "Ratio of aquitard to aquifer storativity.")
-      .def_readonly("SIGMAP", &kesta::Derived::SIGMAP, "Ratio of aquifer storativity to aquitard specific yield.");
+      .def_readonly("SIGMAP", &kesta::Derived::SIGMAP, "Ratio of aquifer storativity to aquitard specific yield.")
+      .def("__eq__", &same_derived, py::is_operator())
+      .def(py::pickle(&derived_state, &derived_from_state));
+  pickle_under_every_protocol(derived);
 }
 
 }  // namespace
@@ -118,22 +213,30 @@ void bind_functions(py::module_& m) {
   bind_accuracy(m);
   m.def("read_deck", &read, py::arg("path"),
         "Reads a deck file as the program does. Raises DeckError (with .line) for a file "
-        "that cannot be opened or a line that cannot be read.");
+        "that cannot be opened or a line that cannot be read, TypeError for a path that is "
+        "neither str, bytes nor os.PathLike.");
   m.def("parse_deck", &parse, py::arg("text"),
-        "Reads a deck from text (str, or the file's bytes), as read_deck reads a file.");
+        "Reads a deck from text (str, or the file's bytes), as read_deck reads a file. Raises "
+        "DeckError as read_deck does, TypeError for anything else (a path among them: "
+        "read_deck reads files).");
   m.def("write_deck", &write, py::arg("deck"),
-        "Deck text that read_deck and parse_deck read back to the same values. Bytes of a "
-        "title that are not UTF-8 come back as lone surrogates: write the text with "
-        "errors='surrogateescape' to keep them.");
+        "Deck text that read_deck and parse_deck read back to the same values. Raises "
+        "ValueError, naming the value, for a deck no deck file can hold: a series whose length "
+        "is not NT, or a value that is not a finite number. Bytes of a title that are not "
+        "UTF-8 come back as lone surrogates: write the text with errors='surrogateescape' to "
+        "keep them.");
   m.def("first_problem", &problem, py::arg("deck"),
-        "The message of the first check the deck fails, in the report's words, or None for "
-        "a deck the program would run.");
+        "The message of the first check the deck fails, in the report's words, or None. "
+        "simulate raises ValueError with this very text. Beyond the report's checks: a series "
+        "whose length is not NT, a value the model uses that is not a finite number, and a "
+        "derived parameter or time step that overflows. Only a result that overflows while it "
+        "is computed is left to simulate.");
   m.def("derived", &derive, py::arg("deck"), "The dimensionless parameters of a deck (a Derived).");
   m.def("simulate", &simulate, py::arg("deck"),
-        "Head, seepage and bank storage at every time step, as a Results of float64 arrays, "
-        "bit for bit the program's numbers. Raises ValueError with the check's message for "
-        "a deck that fails a check, or when a result is not a finite number. Runs without "
-        "the GIL: threads simulate in parallel.");
+        "Head, seepage and bank storage at every time step, as a Results of read-only float64 "
+        "arrays, bit for bit the program's numbers. Raises ValueError with first_problem's "
+        "text for a deck that has a problem, or with the report's message when a result is not "
+        "a finite number. Runs without the GIL: threads simulate in parallel.");
 }
 
 }  // namespace kesta::python

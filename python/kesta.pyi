@@ -12,12 +12,17 @@ _Series = npt.NDArray[np.float64]
 _Numbers = Union[npt.ArrayLike, _Series]
 
 class DeckError(ValueError):
-    """A deck that cannot be read; line is the line at fault (0: not opened)."""
+    """A deck that cannot be read; line is the line at fault (0: not opened). Pickles with its line."""
 
     line: int
 
 class Deck:
-    """An input deck: every value under its deck name, the series as numpy arrays."""
+    """An input deck: every value under its deck name, the series as numpy arrays.
+
+    Setting a value of another type (a complex number among them) raises TypeError;
+    a series takes one-dimensional real numbers only (TypeError for complex numbers,
+    text or objects, ValueError for more dimensions). Each series must hold NT values
+    when the deck is simulated or written. Pickles under every protocol."""
 
     TITLE1: str
     TITLE2: str
@@ -62,7 +67,7 @@ class Deck:
     def __eq__(self, other: object) -> bool: ...
 
 class Results:
-    """The arrays of one simulation, NT entries each."""
+    """The arrays of one simulation, NT entries each, read-only. Pickles under every protocol."""
 
     @property
     def time(self) -> _Series: ...
@@ -77,9 +82,10 @@ class Results:
     @property
     def bank_volume(self) -> _Series: ...
     def __len__(self) -> int: ...
+    def __eq__(self, other: object) -> bool: ...
 
 class Derived:
-    """The dimensionless parameters of a deck."""
+    """The dimensionless parameters of a deck. Pickles under every protocol."""
 
     @property
     def XD(self) -> float: ...
@@ -95,9 +101,10 @@ class Derived:
     def SIGMA1(self) -> float: ...
     @property
     def SIGMAP(self) -> float: ...
+    def __eq__(self, other: object) -> bool: ...
 
 class InversionError:
-    """The Stehfest inversion's own error at every step (printed minus exact)."""
+    """The Stehfest inversion's own error at every step (printed minus exact), read-only arrays."""
 
     @property
     def NS(self) -> int: ...
@@ -105,6 +112,7 @@ class InversionError:
     def head(self) -> _Series: ...
     @property
     def seepage(self) -> _Series: ...
+    def __eq__(self, other: object) -> bool: ...
 
 class NsAdvice:
     """The order that prints a deck's head and seepage nearest to correct."""
@@ -113,18 +121,21 @@ class NsAdvice:
     def NS(self) -> int: ...
     @property
     def values_off(self) -> int: ...
+    def __eq__(self, other: object) -> bool: ...
 
-def read_deck(path: Union[str, os.PathLike[str]]) -> Deck:
-    """Reads a deck file as the program does; raises DeckError."""
+def read_deck(path: Union[str, bytes, os.PathLike[str]]) -> Deck:
+    """Reads a deck file as the program does; raises DeckError, TypeError for another type."""
 
 def parse_deck(text: Union[str, bytes]) -> Deck:
-    """Reads a deck from text; raises DeckError."""
+    """Reads a deck from text; raises DeckError, TypeError for another type (a path: use read_deck)."""
 
 def write_deck(deck: Deck) -> str:
-    """Deck text that reads back to the same values."""
+    """Deck text that reads back to the same values; raises ValueError for series whose
+    length is not NT or a value that is not finite."""
 
 def first_problem(deck: Deck) -> Optional[str]:
-    """The first check's message, or None."""
+    """The message simulate would raise before computing (a check, a series length, a
+    value that is not finite, an overflowing parameter), or None."""
 
 def derived(deck: Deck) -> Derived:
     """The dimensionless parameters of a deck."""

@@ -1,6 +1,8 @@
 // The library on the edges: decks written and read back value for value, the
-// most time steps, short series, and time steps the inversion cannot take.
+// most time steps, short series, time steps the inversion cannot take, and
+// values no deck file can hold.
 #include <functional>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -82,6 +84,111 @@ TEST(LibraryEdges, SimulateOnTheEdges) {
       EXPECT_EQ(r.head.size(), static_cast<std::size_t>(deck.NT)) << c.what;
     } catch (const std::invalid_argument& e) {
       EXPECT_EQ(e.what(), c.message) << c.what;
+    }
+  }
+}
+
+// What simulate refuses before it computes, first_problem gives in the same
+// words; values the deck's codes switch off are not the model's to refuse.
+TEST(LibraryEdges, FirstProblemNamesWhatSimulateRefuses) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const auto not_finite = [](const std::string& what) { return what + " IS NOT A FINITE NUMBER. PROGRAM STOPPED."; };
+  const struct {
+    std::string what;
+    std::function<void(Deck&)> change;
+    std::string message;  // empty: the deck simulates
+  } cases[] = {
+      {"AK nan", [&](Deck& d) { d.AK = nan; }, not_finite("AK")},
+      {"AK inf", [&](Deck& d) { d.AK = inf; }, not_finite("AK")},
+      {"HINIT nan", [&](Deck& d) { d.HINIT = nan; }, not_finite("HINIT")},
+      {"HINIT -inf", [&](Deck& d) { d.HINIT = -inf; }, not_finite("HINIT")},
+      {"TINIT inf", [&](Deck& d) { d.TINIT = inf; }, not_finite("TINIT")},
+      {"XSTREAM inf", [&](Deck& d) { d.XSTREAM = inf; }, not_finite("XSTREAM")},
+      // Without this check a nan time step reads as one "less than or equal to zero".
+      {"DELT nan", [&](Deck& d) { d.DELT = nan; }, not_finite("DELT")},
+      {"X nan", [&](Deck& d) { d.X = nan; }, not_finite("X")},
+      {"XLL inf in a finite aquifer", [&](Deck& d) { d.IXL = 1, d.XLL = inf; }, not_finite("XLL")},
+      {"ASYT nan over a water-table aquitard", [&](Deck& d) { d.IAQ = 3, d.AKT = d.AST = d.ABT = 1.0, d.ASYT = nan; },
+       not_finite("ASYT")},
+      {"a stage of nan", [&](Deck& d) { d.STAGE[6] = nan; }, not_finite("STAGE OF TIME-STRESS LINE 7")},
+      {"a recharge of inf with both stresses",
+       [&](Deck& d) { d.ISTRESS = 2, d.IAQ = 3, d.AKT = d.AST = d.ABT = d.ASYT = 1.0, d.RECH[0] = inf; },
+       not_finite("RECH OF TIME-STRESS LINE 1")},
+      {"a time step that overflows", [](Deck& d) { d.AK = 1e300, d.AS = 1e-300; }, kTimeStep},
+      {"XLL nan in a semi-infinite aquifer", [&](Deck& d) { d.XLL = nan; }, ""},
+      {"recharge nan under stage changes alone", [&](Deck& d) { d.RECH[3] = nan; }, ""},
+      {"a time of nan, echoed only", [&](Deck& d) { d.TIME[3] = nan; }, ""},
+      {"a stage beyond NT", [&](Deck& d) { d.STAGE.push_back(nan); }, ""},
+  };
+  for (const auto& c : cases) {
+    Deck deck = flood_wave();
+    c.change(deck);
+    EXPECT_EQ(first_problem(deck).value_or(""), c.message) << c.what;
+    try {
+      simulate(deck);
+      EXPECT_EQ(c.message, "") << c.what;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(e.what(), c.message) << c.what;
+    }
+  }
+}
+
+// A deck file holds NT time-stress lines of finite numbers: anything else
+// would be padded, cut or written as text no reader takes back.
+TEST(LibraryEdges, WriteDeckRefusesWhatNoDeckFileHolds) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<std::function<void(Deck&)>, std::string> cases[] = {
+      {[](Deck& d) { d.NT = 200; },
+       "cannot write the deck: TIME holds 81 values where NT is 200 (a deck holds NT time-stress lines)"},
+      {[](Deck& d) { d.STAGE.push_back(0.0); },
+       "cannot write the deck: STAGE holds 82 values where NT is 81 (a deck holds NT time-stress lines)"},
+      {[](Deck& d) { d.RECH.resize(80); },
+       "cannot write the deck: RECH holds 80 values where NT is 81 (a deck holds NT time-stress lines)"},
+      {[&](Deck& d) { d.XLL = nan; }, "cannot write the deck: XLL is nan (a deck holds finite numbers only)"},
+      {[&](Deck& d) { d.TINIT = -inf; }, "cannot write the deck: TINIT is -inf (a deck holds finite numbers only)"},
+      {[&](Deck& d) { d.TIME[80] = inf; },
+       "cannot write the deck: TIME of time-stress line 81 is inf (a deck holds finite numbers only)"},
+  };
+  for (const auto& [change, message] : cases) {
+    Deck deck = flood_wave();
+    change(deck);
+    try {
+      write_deck(deck);
+      ADD_FAILURE() << message;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+}
+
+// The estimate and the advice refuse a deck with simulate's own words, results
+// that overflow among them: an estimate of non-finite values is none.
+TEST(LibraryEdges, AccuracyRefusesWithSimulatesWords) {
+  const std::function<void(Deck&)> changes[] = {
+      [](Deck& d) { d.STAGE[3] = 1e308, d.STAGE[4] = -1e308; },
+      [](Deck& d) { d.HINIT = std::numeric_limits<double>::infinity(); },
+      [](Deck& d) { d.AK = 1e300, d.AS = 1e-300; },
+  };
+  for (const auto& change : changes) {
+    Deck deck = flood_wave();
+    change(deck);
+    std::string refused;
+    try {
+      simulate(deck);
+    } catch (const std::invalid_argument& e) {
+      refused = e.what();
+    }
+    ASSERT_NE(refused, "");
+    const std::function<void()> calls[] = {[&] { inversion_error(deck); }, [&] { recommend_ns(deck); }};
+    for (const auto& call : calls) {
+      try {
+        call();
+        ADD_FAILURE() << refused;
+      } catch (const std::invalid_argument& e) {
+        EXPECT_EQ(e.what(), refused);
+      }
     }
   }
 }

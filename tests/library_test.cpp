@@ -76,7 +76,7 @@ TEST(ReadDeck, FilesThatCannotBeDecks) {
   const std::pair<std::string, std::string> cases[] = {
       {dir / "missing.dat", "cannot open the deck: file not found, unit 15, file " + (dir / "missing.dat")},
       {dir / "folder", "cannot open the deck: open failure, unit 15, file " + (dir / "folder") +
-                           ";kesta: the input deck is a folder, not a file"},
+                           ": the input deck is a folder, not a file"},
   };
   for (const auto& [path, message] : cases) {
     try {

@@ -22,20 +22,22 @@ namespace kesta {
 Deck read_deck(const std::filesystem::path& path);
 Deck parse_deck(std::string_view text);
 
-// Deck text that read_deck and parse_deck read back to the same values.
+// Deck text that read_deck and parse_deck read back to the same values. Throws
+// std::invalid_argument, naming the field, for a series whose length is not NT
+// or a value that is not a finite number: no deck file holds either.
 std::string write_deck(const Deck& deck);
 
-// The message of the first check the deck fails, in the report's order and
-// words, or nothing for a deck the program would run.
+// The message simulate throws before it computes, or nothing: the first check
+// the deck fails, in the report's order and words; a value the model uses that
+// is not a finite number; a derived parameter or time step that overflows.
 std::optional<std::string> first_problem(const Deck& deck);
 
 // The dimensionless parameters of a deck, as the report prints them.
 Derived derived(const Deck& deck);
 
 // Head, seepage and bank storage at every time step, bit for bit the numbers
-// the program prints. Throws std::invalid_argument with first_problem's text
-// for a deck that fails a check, or with the report's message when a derived
-// parameter or a result is not a finite number.
+// the program prints. Throws std::invalid_argument with first_problem's text,
+// or with the report's message when a result is not a finite number.
 Results simulate(const Deck& deck);
 
 // The Stehfest inversion's own error in the head and seepage of every step at

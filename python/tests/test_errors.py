@@ -59,7 +59,7 @@ def test_unreadable_deck_file_is_a_deck_error_too(tmp_path):
         ("ISTRESS", 3, "ISTRESS"), ("DELT", 0.0, "(DELT)"), ("IXL", 2, "(IXL)"),
         ("IAQ", 4, "(IAQ)"), ("XZERO", -1.0, "(XZERO)"), ("AK", 0.0, "INPUT LINE 6"),
         ("AB", -2.0, "INPUT LINE 6"), ("X", 0.5, "(X LESS THAN XZERO)"), ("NS", 21, "(NS)"),
-        ("NT", 5, "FEWER THAN NT VALUES"), ("IXA", 1, "(XAA)"),
+        ("NT", 5, "TIME HOLDS 4 VALUES WHERE NT IS 5"), ("IXA", 1, "(XAA)"),
     ],
 )
 def test_failed_check_is_a_value_error_with_its_message(name, value, words):
@@ -77,6 +77,9 @@ def test_failed_check_is_a_value_error_with_its_message(name, value, words):
 def test_overflowing_parameters_are_a_value_error():
     deck = kesta.read_deck(DECK)
     deck.AK, deck.AS = 1e300, 1e-300  # passes every check, but the time step overflows
-    assert kesta.first_problem(deck) is None
-    with pytest.raises(ValueError, match="NOT A FINITE NUMBER"):
+    assert kesta.first_problem(deck) == (
+        "DIMENSIONLESS TIME STEP (AK*DELT/(AS*XZERO**2)) IS NOT A FINITE NUMBER. CHECK AK, AS, XZERO AND DELT. "
+        "PROGRAM STOPPED.")
+    with pytest.raises(ValueError) as raised:
         kesta.simulate(deck)
+    assert str(raised.value) == kesta.first_problem(deck)
