@@ -137,13 +137,17 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
     c.parameters.push_back(entry.info);
     c.free.push_back(free_parameter(c, entry));
   }
-  for (const ObservationSet& set : c.sets) {
+  for (std::size_t s = 0; s < c.sets.size(); ++s) {
+    const ObservationSet& set = c.sets[s];
+    // Messages name a record as its input errors do: by its path.
+    const std::string shown = s < c.file.observations.size() ? c.file.observations[s].path.string() : set.name;
     std::vector<std::size_t> counted;
     const std::size_t first = c.observed.value.size();
     for (const CsvObservation& row : set.rows) {
       if (row.weight > 0.0) counted.push_back(c.observed.value.size());
       c.observed.value.push_back(row.value);
       c.observed.weight.push_back(row.weight);
+      c.observed.where.push_back(shown + ":" + std::to_string(row.line));
     }
     std::stable_sort(counted.begin(), counted.end(),
                      [&](std::size_t a, std::size_t b) { return set.rows[a - first].time < set.rows[b - first].time; });

@@ -101,7 +101,9 @@ TEST(KestaFitProgram, HeadsAloneReportTheDiffusivityInWords) {
   testing::write_fit_folder(folder, truth, testing::records(truth, {kPlans[0], kPlans[1]}, 13),
                             "AK = { initial = 4.0, min = 0.1, max = 1000.0 }\nAS = { min = 1e-7, max = 0.1 }\n");
   const Outcome o = run_kesta_fit(folder, quoted(folder.path("fit.toml")) + " --json --quiet");
-  ASSERT_EQ(o.status, 0) << o.err;
+  // AK and AS alone are not determined: the identifiable check fails, and
+  // with it the status, though all is reported.
+  ASSERT_EQ(o.status, 1) << o.err;
   const nlohmann::json report = nlohmann::json::parse(o.out);
   EXPECT_TRUE(report["parameters"]["AK"]["std_error"].is_null());
   EXPECT_TRUE(report["parameters"]["AS"]["std_error"].is_null());
