@@ -52,13 +52,11 @@ class TextShape {
       if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f)
         throw FitInputError(shown_, line_,
                             "column " + std::to_string(column_) + " holds the byte " + hex_byte(c) +
-                                ", which is not text; " + std::string(kind_.what) + " is " +
-                                std::string(kind_.format));
+                                ", which is not text; " + std::string(kind_.what) + " is " + std::string(kind_.format));
       if (column_ > kind_.longest_line)
         throw FitInputError(shown_, line_,
                             "the line is longer than " + size_text(kind_.longest_line) + "; " +
-                                std::string(kind_.what) + " is " + std::string(kind_.format) +
-                                " of short lines");
+                                std::string(kind_.what) + " is " + std::string(kind_.format) + " of short lines");
     }
   }
 

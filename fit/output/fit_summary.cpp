@@ -160,6 +160,13 @@ std::string plain_against_ar1(const FitSummary& s) {
   return text;
 }
 
+// As the residuals table prints the expected runs.
+std::string one_decimal(double v) {
+  char text[32];
+  (void)std::snprintf(text, sizeof text, "%.1f", v);
+  return text;
+}
+
 std::string two_decimals(double v) {
   char text[32];
   (void)std::snprintf(text, sizeof text, "%.2f", v);
@@ -246,7 +253,7 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
       correlated += (correlated.empty() ? "" : ", ") + set.name + " lag-1 " + two_decimals(d.lag1);
     else if (d.runs_p < kImprobableRuns)
       correlated += (correlated.empty() ? "" : ", ") + set.name + " " + std::to_string(d.runs) + " runs against " +
-                    two_decimals(d.runs_expected) + " expected";
+                    one_decimal(d.runs_expected) + " expected";
   }
   if (!correlated.empty() && s.ar1) correlated += "; allowed for by the AR(1) noise model";
   out.push_back({"residuals not strongly autocorrelated", correlated.empty(), correlated});
