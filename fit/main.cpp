@@ -17,9 +17,10 @@ constexpr std::string_view kUsage =
     "file.\n"
     "  --json   print the report as one JSON object\n"
     "  --quiet  no progress line per iteration on standard error\n"
-    "Exit status: 0 converged, 1 not converged (all reported all the same),\n"
-    "2 bad input (one line on standard error, nothing written), 3 a file could\n"
-    "not be written.\n";
+    "Exit status: 0 converged and the checks the estimates rest on passed;\n"
+    "1 not converged, not identifiable or a gross outlier (all reported all the\n"
+    "same), or a fit that could not be computed; 2 bad input (one line on\n"
+    "standard error, nothing written); 3 a file could not be written.\n";
 
 }  // namespace
 
