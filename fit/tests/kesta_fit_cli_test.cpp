@@ -575,6 +575,12 @@ TEST(KestaFitProgram, GrossOutlierFailsItsCheckAndTheStatus) {
       if (k != 5) others += e[k] * e[k];
     const std::string z = six_digits(std::abs(e[5]) / std::sqrt(others / static_cast<double>(e.size() - 1)));
     const std::string where = folder.path("record-1.csv").string() + ":7";
+    const nlohmann::json& listed = report["observation_sets"][0]["gross_outliers"];
+    ASSERT_EQ(listed.size(), 1u) << listed;
+    EXPECT_EQ(listed[0]["line"], 7);
+    EXPECT_EQ(listed[0]["observed"].get<double>(), c.typed);
+    EXPECT_EQ(six_digits(std::abs(listed[0]["standardized_residual"].get<double>())), z);
+    EXPECT_LT(listed[0]["standardized_residual"].get<double>(), 0.0);  // simulated below observed
     EXPECT_EQ(report["checks"][3]["check"], "no gross outliers");
     EXPECT_EQ(report["checks"][3]["detail"],
               "residual beyond 6 times the RMS of its record's others at " + where + " (" + z + ")");
