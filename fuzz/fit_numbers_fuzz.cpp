@@ -62,9 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     order.push_back(static_cast<std::size_t>(k));
   }
   observed.sets = {order};
-  std::vector<FreeParameter> parameters = {{"a", Scale::Linear, 1.0},
-                                           {"tau", Scale::Log, 1.0},
-                                           {"b", Scale::Linear, 0.0}};
+  std::vector<FreeParameter> parameters = {
+      {"a", Scale::Linear, 1.0}, {"tau", Scale::Log, 1.0}, {"b", Scale::Linear, 0.0}};
   bool ar1 = false;
   for (std::size_t at = 0; at + 9 <= size; at += 9) {
     double v = 0.0;
@@ -79,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
       ar1 = !ar1;
   }
-  const BatchModel model = testing::batch_of(
-      [](double t, const std::vector<double>& p) { return testing::recession(t, p); }, times);
+  const BatchModel model =
+      testing::batch_of([](double t, const std::vector<double>& p) { return testing::recession(t, p); }, times);
   try {
     check(parameters, fit_least_squares(parameters, observed, model, {20, nullptr, ar1}));
   } catch (const FitComputationError& e) {

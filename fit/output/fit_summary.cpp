@@ -129,11 +129,14 @@ std::string unsettled_warning(const FitSummary& s) {
   }
   std::string text;
   if (!unmoved.empty())
-    text += "The solver left " + listed(unmoved) + " at " + (unmoved.size() == 1 ? "its" : "their") +
-            " initial value: the estimate is the starting value, not what the data say. ";
+    text += "The solver left " + listed(unmoved) +
+            (unmoved.size() == 1 ? " at its initial value: the estimate is the starting value"
+                                 : " at their initial values: the estimates are the starting values") +
+            ", not what the data say. ";
   if (!unbounded.empty())
-    text += "The 95 % interval of " + listed(unbounded) + " does not close (it reaches 0 or infinity): the data do " +
-            "not bound " + (unbounded.size() == 1 ? "it" : "them") + ". ";
+    text += (unbounded.size() == 1 ? "The 95 % interval of " : "The 95 % intervals of ") + listed(unbounded) +
+            (unbounded.size() == 1 ? " does not close (it reaches 0 or infinity): the data do not bound it. "
+                                   : " do not close (they reach 0 or infinity): the data do not bound them. ");
   if (text.empty()) return text;
   return text +
          "Look first for a gross outlier or a wrong weight (the RMSE and residuals of each record); otherwise start "
