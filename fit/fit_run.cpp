@@ -96,6 +96,10 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
       for (std::size_t i = 0; i < from.size(); ++i) from[i].initial = starts.minima.front().estimate[i];
     }
     fit = fit_least_squares(from, fit_case.observed, batch, solver);
+  } catch (const FitComputationError& e) {
+    // At the initial values the input is at fault; later, the fit.
+    err << "kesta-fit: " << fit_case.file.shown_name << ": " << one_line(e.what()) << '\n';
+    return e.at_start() ? kBadInput : kFitFailed;
   } catch (const std::runtime_error& e) {
     err << "kesta-fit: " << fit_case.file.shown_name << ": " << one_line(e.what()) << '\n';
     return kBadInput;
@@ -107,7 +111,7 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   } catch (const std::exception& e) {
     err << "kesta-fit: " << fit_case.file.shown_name
         << ": the inversion error cannot be estimated at the estimate: " << one_line(e.what()) << '\n';
-    return kBadInput;
+    return kFitFailed;
   }
   FitSummary summary = summarize(fit_case, fit, inversion, starts, model.simulations(), elapsed.count());
   summary.files = names;
@@ -122,7 +126,7 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   if (not_written) err << "kesta-fit: " << one_line(*not_written) << '\n';
   if (!reported) err << "kesta-fit: the report could not be written to the standard output\n";
   if (not_written || !reported) return kWriteFailed;
-  return fit.converged ? kConverged : kNotConverged;
+  return trusted(summary) ? kConverged : kNotConverged;
 }
 
 }  // namespace kesta::fit

@@ -16,8 +16,9 @@ struct RunOptions {
 };
 
 // Exit statuses.
-inline constexpr int kConverged = 0;
-inline constexpr int kNotConverged = 1;  // everything reported and written all the same
+inline constexpr int kConverged = 0;     // and every check the estimates rest on passed
+inline constexpr int kNotConverged = 1;  // or such a check failed: everything reported and written all the same
+inline constexpr int kFitFailed = 1;     // the fit cannot be computed past its start: one line, nothing written
 inline constexpr int kBadInput = 2;      // one line on the error stream, nothing written
 inline constexpr int kWriteFailed = 3;   // the report stands, but the files or the report itself were not written
 

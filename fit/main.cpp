@@ -22,8 +22,10 @@ constexpr std::string_view kUsage =
     "  --quiet            no progress line per iteration on standard error\n"
     "  --output-dir DIR   write the three files in DIR instead (needed when FIT.toml\n"
     "                     is not a regular file, such as /dev/stdin)\n"
-    "Exit status: 0 converged, 1 not converged (all reported all the same),\n"
-    "2 bad input (one line on standard error, nothing written), 3 the report is\n"
+    "Exit status: 0 converged and the checks the estimates rest on passed;\n"
+    "1 not converged, not identifiable or a gross outlier (all reported all the\n"
+    "same), or a fit that could not be computed; 2 bad input or an output that is\n"
+    "an input (one line on standard error, nothing written); 3 the report is\n"
     "printed but the three files, or the report itself, could not be written;\n"
     "interrupted (SIGINT, SIGTERM, SIGHUP): no file changed, ended by the signal.\n";
 

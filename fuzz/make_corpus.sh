@@ -57,3 +57,26 @@ perl -e '
     }
   }
 ' "$corpus/record_editing" "$root"/examples/*.dat
+
+# kesta-fit's fit files and records: the worked example's, and a few seeds
+# with a byte-order mark, CRLF line ends and extreme numbers.
+mkdir -p "$corpus/fit_file" "$corpus/observation_csv" "$corpus/fit_numbers"
+cp "$root"/examples/fit/*.toml "$corpus/fit_file/"
+cp "$root"/examples/fit/*.csv "$root"/fuzz/seeds/observation_csv/* "$corpus/observation_csv/"
+
+# The solver's numbers: 9 bytes each, a slot (0-11 an observed value, 12-23 a
+# weight, 24-26 an initial value, 27 the AR(1) noise model) and a double.
+perl -e '
+  my $dir = shift;
+  my @values = (9**9**9, -9**9**9, (9**9**9) / (9**9**9), 1e300, -1e300, 1e155, 1e160, 1e-300, 4.9e-324,
+                2.2e-308, 0, -0.0, 1e10, 1e100, 1e-100);
+  my $n = 0;
+  for my $v (@values) {
+    for my $slot (3, 15, 24, 25, 26) {
+      open(my $out, ">:raw", "$dir/number-$n") or die;
+      print $out pack("C d<", $slot, $v);
+      print $out pack("C d<", 27, 0) if $n % 3 == 0;
+      $n++;
+    }
+  }
+' "$corpus/fit_numbers"

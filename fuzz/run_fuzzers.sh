@@ -11,9 +11,17 @@ seconds="$2"
 mkdir -p "$build/artifacts" "$build/logs"
 
 status=0
-for harness in list_parser record_editing input_phase whole_run; do
+# kesta-fit's harnesses are built where Ceres Solver and toml++ are installed.
+fit_harnesses=()
+for harness in fit_file observation_csv fit_numbers; do
+  [ -x "$build/${harness}_fuzz" ] && fit_harnesses+=("$harness")
+done
+
+for harness in list_parser record_editing input_phase whole_run "${fit_harnesses[@]}"; do
   dict=()
-  [ "$harness" = record_editing ] || dict=(-dict="$root/fuzz/deck.dict")
+  case "$harness" in
+    list_parser | input_phase | whole_run) dict=(-dict="$root/fuzz/deck.dict") ;;
+  esac
   log="$build/logs/$harness.log"
   if "$build/${harness}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 "${dict[@]}" -artifact_prefix="$build/artifacts/$harness-" \

@@ -34,6 +34,8 @@ py::object fit(const std::filesystem::path& path, const std::optional<std::files
     PyErr_SetString(PyExc_OSError, message_of(err.str()).c_str());
     throw py::error_already_set();
   }
+  // A fit that cannot be computed past its start prints no report.
+  if (out.str().empty()) throw std::runtime_error(message_of(err.str()));
   return py::module_::import("json").attr("loads")(to_python(out.str()));
 }
 
@@ -46,7 +48,8 @@ void bind_fit(py::module_& m) {
         "the picture next to the fit file, or in output_dir when given, all three or none. "
         "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
-        "cannot be used, OSError when the files cannot be written.");
+        "cannot be used, OSError when the files cannot be written, RuntimeError for a "
+        "fit that cannot be computed past its start.");
 }
 
 }  // namespace kesta::python

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "fit/estimation/number_text.hpp"
 #include "fit/input/fit_error.hpp"
+#include "fit/input/input_limits.hpp"
 
 namespace kesta::fit {
 
@@ -14,6 +17,35 @@ namespace {
 // An observation this little outside the computed times is rounding in the
 // CSV (8.000000001 for 8), and takes the end value.
 constexpr double kTimeSlack = 1e-9;
+
+// Columns of a deck's title line that are its title.
+constexpr std::size_t kTitleWidth = 70;
+
+// The title is columns 1 to 70 of the deck's first two lines, and the deck
+// reader keeps only those; what a line holds beyond them kesta ignores, but it
+// is the user's text. The lines as written go into the fitted deck, which
+// kesta then reads to the same title. Nothing when the line is no longer than
+// the title, or too long to be a deck line worth copying.
+std::optional<std::string> whole_line(std::FILE* deck, bool first) {
+  std::string line;
+  int c = 0;
+  while ((c = std::fgetc(deck)) != EOF && c != '\n') {
+    if (line.size() == kLongestLine) return std::nullopt;
+    line += static_cast<char>(c);
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+  if (line.size() <= kTitleWidth) return std::nullopt;
+  return line;
+}
+
+void keep_whole_titles(const std::filesystem::path& path, Deck& deck) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return;
+  if (const auto line = whole_line(file, true)) deck.TITLE1 = *line;
+  if (const auto line = whole_line(file, false)) deck.TITLE2 = *line;
+  (void)std::fclose(file);
+}
 
 Deck read_checked_deck(const FitFile& file) {
   std::error_code ec;
@@ -31,6 +63,7 @@ Deck read_checked_deck(const FitFile& file) {
     throw FitInputError(shown, 0, e.what());
   }
   if (const auto problem = first_problem(deck)) throw FitInputError(shown, 0, *problem);
+  keep_whole_titles(file.deck_path, deck);
   if (deck.NT < 2)
     throw FitInputError(
         shown, 0,
@@ -137,13 +170,17 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
     c.parameters.push_back(entry.info);
     c.free.push_back(free_parameter(c, entry));
   }
-  for (const ObservationSet& set : c.sets) {
+  for (std::size_t s = 0; s < c.sets.size(); ++s) {
+    const ObservationSet& set = c.sets[s];
+    // Messages name a record as its input errors do: by its path.
+    const std::string shown = s < c.file.observations.size() ? c.file.observations[s].path.string() : set.name;
     std::vector<std::size_t> counted;
     const std::size_t first = c.observed.value.size();
     for (const CsvObservation& row : set.rows) {
       if (row.weight > 0.0) counted.push_back(c.observed.value.size());
       c.observed.value.push_back(row.value);
       c.observed.weight.push_back(row.weight);
+      c.observed.where.push_back(shown + ":" + std::to_string(row.line));
     }
     std::stable_sort(counted.begin(), counted.end(),
                      [&](std::size_t a, std::size_t b) { return set.rows[a - first].time < set.rows[b - first].time; });

@@ -30,12 +30,17 @@ struct Observed {
   // Per observation set, the indices of its counted observations in time
   // order: the neighbours whose errors an AR(1) noise model correlates.
   std::vector<std::vector<std::size_t>> sets;
+  // Where each observation was read ("well.csv:14"), for messages; may be
+  // empty, then an observation is named by its number.
+  std::vector<std::string> where;
 
   std::size_t counted() const {
     std::size_t n = 0;
     for (const auto& s : sets) n += s.size();
     return sets.empty() ? value.size() : n;
   }
+
+  std::string name(std::size_t k) const { return k < where.size() ? where[k] : "observation " + std::to_string(k + 1); }
 };
 
 }  // namespace kesta::fit

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "fit/estimation/ar1_noise.hpp"
 
@@ -16,6 +17,17 @@ namespace {
 // parameters that the data see only together (AK and AS through AK/AS) would
 // no longer show as exactly parallel columns: steps of the same size in both
 // give differences that cancel exactly, whatever their size.
+
+// A sum of squares of weighted residuals, or of one parameter's derivatives,
+// beyond this is refused: the solver multiplies the two sums' square roots
+// (the gradient), which then still stays inside double precision.
+constexpr double kLargestSumOfSquares = 1e300;
+
+std::string number_text(double v) {
+  char text[32];
+  (void)std::snprintf(text, sizeof text, "%.6g", v);
+  return text;
+}
 
 }  // namespace
 
@@ -41,7 +53,56 @@ double CentralDifferenceCost::step(std::size_t i, double x) const {
   return relative_step_ * std::max(std::abs(x), 1.0);
 }
 
+bool CentralDifferenceCost::fail(std::string problem) const {
+  problem_ = std::move(problem);
+  return false;
+}
+
+// Ceres takes a false return as a point it cannot use: a trial step there is
+// rejected, and at the start the solve ends. Non-finite numbers would instead
+// run on into the covariance's decomposition.
+bool CentralDifferenceCost::residuals_usable(const double* residuals) const {
+  const std::size_t n = observed_.value.size();
+  double squares = 0.0;
+  std::size_t largest = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (!std::isfinite(cache_.simulated[k]))
+      return fail("the simulated value at " + observed_.name(k) + " is " + number_text(cache_.simulated[k]));
+    if (!std::isfinite(residuals[k]))
+      return fail("the weighted residual at " + observed_.name(k) + " is " + number_text(residuals[k]));
+    squares += residuals[k] * residuals[k];
+    if (std::abs(residuals[k]) > std::abs(residuals[largest])) largest = k;
+  }
+  if (!(squares <= kLargestSumOfSquares))
+    return fail("the squared weighted residuals sum beyond " + number_text(kLargestSumOfSquares) + " (the largest, " +
+                number_text(residuals[largest]) + ", at " + observed_.name(largest) + ")");
+  return true;
+}
+
+bool CentralDifferenceCost::jacobian_usable(const double* jacobian) const {
+  const std::size_t p = parameters_.size();
+  const std::size_t n = observed_.value.size();
+  for (std::size_t i = 0; i < p; ++i) {
+    double squares = 0.0;
+    std::size_t largest = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+      const double d = jacobian[k * p + i];
+      if (!std::isfinite(d))
+        return fail("the weighted derivative by " + parameters_[i].name + " at " + observed_.name(k) + " is " +
+                    number_text(d));
+      squares += d * d;
+      if (std::abs(d) > std::abs(jacobian[largest * p + i])) largest = k;
+    }
+    if (!(squares <= kLargestSumOfSquares))
+      return fail("the squared weighted derivatives by " + parameters_[i].name + " sum beyond " +
+                  number_text(kLargestSumOfSquares) + " (the largest, " + number_text(jacobian[largest * p + i]) +
+                  ", at " + observed_.name(largest) + ")");
+  }
+  return true;
+}
+
 bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* residuals, double** jacobians) const {
+  problem_.clear();
   const std::size_t p = parameters_.size();
   const std::size_t n = observed_.value.size();
   const std::vector<double> point(parameters[0], parameters[0] + p);
@@ -64,7 +125,7 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
     parameter_sets_ += static_cast<long>(sets.size());
     std::size_t next = 0;
     if (!have_centre) {
-      if (values[0].size() != n) return false;
+      if (values[0].size() != n) return fail("the model cannot be computed there");
       cache_ = Cache{point, std::move(values[0]), {}};
       next = 1;
     }
@@ -74,7 +135,8 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
         plus.push_back(std::move(values[next++]));
         minus.push_back(std::move(values[next++]));
       }
-      if (!fill_jacobian(point, plus, minus, cache_.simulated)) return false;
+      if (!fill_jacobian(point, plus, minus, cache_.simulated))
+        return fail("the model cannot be computed on either side of it");
     }
   }
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed_.weight[k] * (cache_.simulated[k] - observed_.value[k]);
@@ -83,7 +145,7 @@ bool CentralDifferenceCost::Evaluate(double const* const* parameters, double* re
     whiten(observed_.sets, phi_, residuals, 1);
     if (want_jacobian) whiten(observed_.sets, phi_, jacobians[0], p);
   }
-  return true;
+  return residuals_usable(residuals) && (!want_jacobian || jacobian_usable(jacobians[0]));
 }
 
 bool CentralDifferenceCost::fill_jacobian(const std::vector<double>& point,

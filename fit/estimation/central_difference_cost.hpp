@@ -4,6 +4,7 @@
 // of one Jacobian goes to the model in one batch.
 #include <ceres/cost_function.h>
 
+#include <string>
 #include <vector>
 
 #include "fit/estimation/batch_model.hpp"
@@ -34,6 +35,11 @@ class CentralDifferenceCost : public ceres::CostFunction {
   // The Jacobian of the untransformed residuals at that point, row-major n x p
   // (empty until a Jacobian was asked for there).
   const std::vector<double>& last_jacobian() const { return cache_.jacobian; }
+  // Why Evaluate last returned false: the model could not be computed, or a
+  // weighted residual or derivative is not a finite number or too large to be
+  // squared and summed, with the observation it belongs to. Empty after a
+  // successful evaluation.
+  const std::string& last_problem() const { return problem_; }
 
  private:
   struct Cache {
@@ -43,6 +49,9 @@ class CentralDifferenceCost : public ceres::CostFunction {
   };
 
   double step(std::size_t i, double x) const;
+  bool fail(std::string problem) const;
+  bool residuals_usable(const double* residuals) const;
+  bool jacobian_usable(const double* jacobian) const;
   bool fill_jacobian(const std::vector<double>& point, const std::vector<std::vector<double>>& plus,
                      const std::vector<std::vector<double>>& minus, const std::vector<double>& centre) const;
 
@@ -54,6 +63,7 @@ class CentralDifferenceCost : public ceres::CostFunction {
   // Ceres evaluates an accepted point a second time for its Jacobian; the
   // cache saves that second run of the model.
   mutable Cache cache_;
+  mutable std::string problem_;
   mutable long parameter_sets_ = 0;
 };
 

@@ -49,6 +49,12 @@ std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& para
       error(fit.covariance, t, e.std_error, e.ci95);
       error(fit.plain_covariance, plain_t, e.plain_std_error, e.plain_ci95);
     }
+    const double open = i < fit.open_step.size() ? std::abs(fit.open_step[i]) : 0.0;
+    const double scale = p.scale == Scale::Log ? 1.0 : std::max(1.0, std::abs(x));
+    e.unmoved = e.at_bound.empty() && x == to_internal(p.scale, p.initial) && open > kStillOpen * scale;
+    const bool closes = !e.ci95 || (std::isfinite(e.ci95->first) && std::isfinite(e.ci95->second) &&
+                                    (p.scale == Scale::Linear || e.ci95->first > 0.0));
+    e.unbounded = !closes || (e.std_error && !std::isfinite(*e.std_error));
     out.push_back(e);
   }
   return out;

@@ -26,11 +26,23 @@ struct Estimate {
   // "min", "max" or empty. An estimate at its bound has no meaningful
   // standard error or interval: both are left out.
   std::string at_bound;
+  // The solver left it exactly where it started (not on a bound) although the
+  // Gauss-Newton step from there still moves it by more than kStillOpen: a
+  // gross misfit swamped what the data say. (A start that is already the
+  // minimum leaves no such step.)
+  bool unmoved = false;
+  // Its 95 % interval does not close: an end is infinite, or zero on a log
+  // scale. The data do not bound it.
+  bool unbounded = false;
 };
 
 // An estimate this close to a bound, relative on its solver scale
 // (|x - bound| <= kOnBound * max(1, |bound|)), sits on it.
 inline constexpr double kOnBound = 1e-6;
+
+// The step on the solver scale (a logarithm, or relative to max(1, |value|))
+// beyond which a parameter left at its start was not at a minimum.
+inline constexpr double kStillOpen = 1e-3;
 
 // The t factor of the 95 % intervals for the fit's degrees of freedom.
 double t95(const LeastSquaresFit& fit);

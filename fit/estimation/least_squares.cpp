@@ -62,7 +62,7 @@ Eigen::MatrixXd jacobian_at(const CentralDifferenceCost& cost, std::vector<doubl
   const double* parameter_blocks[] = {point.data()};
   double* jacobian_blocks[] = {rows.data()};
   if (!cost.Evaluate(parameter_blocks, residuals.data(), jacobian_blocks))
-    throw std::runtime_error("the model cannot be computed around the estimate");
+    throw FitComputationError("the fit cannot be computed around the estimate: " + cost.last_problem(), false);
   Eigen::MatrixXd j(n, p);
   for (std::size_t k = 0; k < n; ++k)
     for (std::size_t i = 0; i < p; ++i) j(k, i) = rows[k * p + i];
@@ -99,18 +99,38 @@ void compute_covariance(ceres::Problem& problem, double* block, double ssr, Leas
     for (int b = 0; b < p; ++b)
       fit.covariance(a, b) =
           variance * c[static_cast<std::size_t>(a) * static_cast<std::size_t>(p) + static_cast<std::size_t>(b)];
+  // A Jacobian of very small columns gives variances beyond double precision.
+  if (!fit.covariance.allFinite()) {
+    fit.covariance.resize(0, 0);
+    fit.covariance_problem = "the covariance of the estimates is not a finite number";
+  }
 }
 
 // SSR / dof times the pseudo-inverse of JᵀJ, the directions the data cannot
 // see dropped.
 Eigen::MatrixXd plain_covariance(const Eigen::MatrixXd& j, int dropped, double ssr, int dof) {
-  if (dof <= 0 || j.cols() == 0) return {};
+  if (dof <= 0 || j.cols() == 0 || !j.allFinite()) return {};
   const Eigen::JacobiSVD<Eigen::MatrixXd> svd(j, Eigen::ComputeThinV);
   const Eigen::VectorXd& s = svd.singularValues();
   Eigen::VectorXd inverse = Eigen::VectorXd::Zero(s.size());
   for (Eigen::Index i = 0; i < s.size() - dropped; ++i)
     if (s(i) > 0.0) inverse(i) = 1.0 / (s(i) * s(i));
-  return (ssr / dof) * (svd.matrixV() * inverse.asDiagonal() * svd.matrixV().transpose());
+  Eigen::MatrixXd covariance = (ssr / dof) * (svd.matrixV() * inverse.asDiagonal() * svd.matrixV().transpose());
+  if (!covariance.allFinite()) return {};
+  return covariance;
+}
+
+// The least-squares solution of J step = -residuals, the directions of
+// singular values at rounding level left out.
+std::vector<double> gauss_newton_step(const Eigen::MatrixXd& j, const std::vector<double>& residuals) {
+  if (j.cols() == 0 || !j.allFinite()) return std::vector<double>(static_cast<std::size_t>(j.cols()), 0.0);
+  const Eigen::JacobiSVD<Eigen::MatrixXd> svd(j, Eigen::ComputeThinU | Eigen::ComputeThinV);
+  const Eigen::Map<const Eigen::VectorXd> r(residuals.data(), static_cast<Eigen::Index>(residuals.size()));
+  const Eigen::VectorXd step = -svd.solve(r);
+  std::vector<double> out(step.data(), step.data() + step.size());
+  for (double& v : out)
+    if (!std::isfinite(v)) v = 0.0;
+  return out;
 }
 
 std::vector<double> residuals_at(const CentralDifferenceCost& cost, const Observed& observed,
@@ -119,7 +139,7 @@ std::vector<double> residuals_at(const CentralDifferenceCost& cost, const Observ
   std::vector<double> residuals(n);
   const double* blocks[] = {point.data()};
   if (!cost.Evaluate(blocks, residuals.data(), nullptr))
-    throw std::runtime_error("the model cannot be computed at the estimate");
+    throw FitComputationError("the fit cannot be computed at the estimate: " + cost.last_problem(), false);
   const std::vector<double>& simulated = cost.last_simulated();
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed.weight[k] * (simulated[k] - observed.value[k]);
   return residuals;
@@ -152,7 +172,7 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
     std::vector<double> residuals(n);
     const double* blocks[] = {fit.internal.data()};
     if (!cost->Evaluate(blocks, residuals.data(), nullptr))
-      throw std::runtime_error("the model cannot be computed at the initial values");
+      throw FitComputationError("the fit cannot be computed at the initial values: " + cost->last_problem(), true);
   }
 
   ceres::Solver::Options solver = solver_options(options);
@@ -198,12 +218,13 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
     fit.ssr += fit.residual[k] * fit.residual[k];
   }
   double transformed_ssr = fit.ssr;
+  std::vector<double> u = fit.residual;  // the residuals the Jacobian belongs to
   if (!fit.phi.empty()) {
-    std::vector<double> u = fit.residual;
     whiten(observed.sets, fit.phi, u.data(), 1);
     transformed_ssr = 0.0;
     for (const double v : u) transformed_ssr += v * v;
   }
+  fit.open_step = gauss_newton_step(fit.jacobian, u);
   fit.null_space = null_space(fit.jacobian);
   const int determined = static_cast<int>(p) - fit.null_space.rank_deficiency();
   fit.plain_degrees_of_freedom = static_cast<int>(observed.counted()) - determined;

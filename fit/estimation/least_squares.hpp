@@ -3,6 +3,7 @@
 // estimates at the optimum.
 #include <Eigen/Core>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct LeastSquaresFit {
   Eigen::MatrixXd plain_covariance;
   int plain_degrees_of_freedom = 0;
   int noise_rounds = 0;  // solves of the parameters for successive phi
+  // The Gauss-Newton step from the estimate, solver coordinates: next to zero
+  // at a minimum, large where the solver stopped short of one.
+  std::vector<double> open_step;
 
   double relative_step = 0.0;  // of the central differences, chosen against the inversion's noise
   int iterations = 0;
@@ -48,7 +52,21 @@ struct LeastSquaresFit {
   std::string stop_reason;
 };
 
-// Throws std::runtime_error when the model cannot be computed at the initial values.
+// The fit cannot be computed: the model fails, or a weighted residual or
+// derivative is not a finite number (or too large to square and sum). The
+// message names the observation. at_start: at the initial values, before any
+// step, so that the input itself is at fault.
+class FitComputationError : public std::runtime_error {
+ public:
+  FitComputationError(const std::string& message, bool at_start) : std::runtime_error(message), at_start_(at_start) {}
+  bool at_start() const { return at_start_; }
+
+ private:
+  bool at_start_;
+};
+
+// Throws FitComputationError when the model or the residuals cannot be
+// computed at the initial values (at_start) or at the estimate.
 LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, const Observed& observed,
                                   const BatchModel& model, const SolverOptions& options);
 

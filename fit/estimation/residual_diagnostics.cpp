@@ -1,6 +1,7 @@
 #include "fit/estimation/residual_diagnostics.hpp"
 
 #include <cmath>
+#include <limits>
 
 namespace kesta::fit {
 
@@ -49,6 +50,27 @@ ResidualDiagnostics diagnose_residuals(std::span<const double> e) {
     d.runs_p = std::erfc(std::abs(d.runs_z) / std::sqrt(2.0));
   }
   return d;
+}
+
+std::vector<double> standardized_residuals(std::span<const double> e) {
+  const std::size_t m = e.size();
+  std::vector<double> z(m, 0.0);
+  if (m < 3) return z;
+  // The squares before and after each residual, summed apart: the sum of all
+  // less its own square would lose the others entirely beside an outlier.
+  std::vector<double> after(m + 1, 0.0);
+  for (std::size_t t = m; t-- > 0;) after[t] = after[t + 1] + e[t] * e[t];
+  double before = 0.0;
+  const double infinity = std::numeric_limits<double>::infinity();
+  for (std::size_t t = 0; t < m; ++t) {
+    const double others = std::sqrt((before + after[t + 1]) / static_cast<double>(m - 1));
+    if (others > 0.0)
+      z[t] = e[t] / others;
+    else if (e[t] != 0.0)
+      z[t] = e[t] > 0.0 ? infinity : -infinity;
+    before += e[t] * e[t];
+  }
+  return z;
 }
 
 }  // namespace kesta::fit

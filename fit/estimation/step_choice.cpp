@@ -52,6 +52,8 @@ StepChoice choose_step(const std::vector<FreeParameter>& parameters, const std::
     if (slope > 0.0) choice.noise = std::max(choice.noise, std::sqrt(fourth / 70.0 / slope));
   }
   choice.relative_step = std::clamp(std::cbrt(choice.noise / (2.0 * kTruncation)), kSmallestStep, kLargestStep);
+  // Noise measured on numbers that are no numbers says nothing.
+  if (!std::isfinite(choice.relative_step)) choice.relative_step = kRelativeStep;
   return choice;
 }
 

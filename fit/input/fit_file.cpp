@@ -1,15 +1,13 @@
 #include "fit/input/fit_file.hpp"
 
 #include <toml++/toml.h>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "fit/estimation/number_text.hpp"
 #include "fit/input/fit_error.hpp"
+#include "fit/input/input_limits.hpp"
+#include "fit/input/text_input.hpp"
 
 namespace kesta::fit {
 
@@ -34,7 +32,8 @@ class TableReader {
       for (std::string_view k : keys) known = known || key.str() == k;
       if (!known)
         throw FitInputError(file_, line_of(key),
-                            "unknown key '" + std::string(key.str()) + "' " + where_ + "; " + std::string(hint));
+                            "unknown key '" + std::string(key.str()) + "'" + (where_.empty() ? "" : " " + where_) +
+                                "; " + std::string(hint));
     }
   }
 
@@ -57,6 +56,11 @@ class TableReader {
     if (!node->is_number()) fail(*node, key, "expected a number");
     const double v = *node->value<double>();
     if (!std::isfinite(v)) fail(*node, key, "expected a finite number");
+    // A deck value beyond it would make simulated values whose squares cannot be formed.
+    if (std::abs(v) > kLargestMagnitude)
+      fail(*node, key,
+           shortest(v) + " is larger in magnitude than " + shortest(kLargestMagnitude) +
+               ", the largest kesta-fit takes");
     return v;
   }
 
@@ -128,6 +132,10 @@ ParameterEntry read_parameter(const toml::key& key, const toml::node& node, cons
       if (v && *v <= 0.0)
         reader.fail(*reader.find(k), k,
                     "must be positive: " + std::string(info->name) + " is estimated on a log scale");
+      if (v && *v < kSmallestMagnitude)
+        reader.fail(*reader.find(k), k,
+                    shortest(*v) + " is smaller than " + shortest(kSmallestMagnitude) +
+                        ", the smallest positive value kesta-fit takes");
     }
   }
   if (entry.initial && ((entry.min && *entry.initial < *entry.min) || (entry.max && *entry.initial > *entry.max)))
@@ -188,6 +196,7 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
 std::string_view kind_name(Kind kind) { return kind == Kind::Head ? "head" : "seepage"; }
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
+  text = checked_text(text, shown_name, fit_file_text());
   toml::table root;
   try {
     root = toml::parse(text, shown_name);
@@ -239,13 +248,7 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
 
 FitFile read_fit_file(const std::filesystem::path& path) {
   const std::string shown = path.string();
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw FitInputError(shown, 0, "is a folder, not a fit file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FitInputError(shown, 0, std::string("cannot be read: ") + std::strerror(errno));
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parse_fit_file(text.str(), shown, path.parent_path());
+  return parse_fit_file(read_text_input(path, shown, fit_file_text()), shown, path.parent_path());
 }
 
 }  // namespace kesta::fit

@@ -1,14 +1,13 @@
 #include "fit/input/observation_csv.hpp"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 
+#include "fit/estimation/number_text.hpp"
 #include "fit/input/fit_error.hpp"
+#include "fit/input/input_limits.hpp"
+#include "fit/input/text_input.hpp"
 
 namespace kesta::fit {
 
@@ -50,6 +49,29 @@ std::string column_label(std::size_t index) {
   return "column " + std::to_string(index + 1) + " (" + std::string(kColumnNames[index]) + ")";
 }
 
+// Why a number too large is refused; after "N is".
+std::string beyond_largest() {
+  return "larger in magnitude than " + shortest(kLargestMagnitude) +
+         ", the largest kesta-fit takes: a fit squares and sums weighted values";
+}
+
+// Weighted values are squared and summed: values whose squares vanish or
+// cannot be held are refused here, where the line can be named.
+void check_magnitudes(double value, double weight, int line_number, const std::string& file) {
+  if (std::abs(value) > kLargestMagnitude)
+    throw FitInputError(file, line_number, column_label(1) + ": " + shortest(value) + " is " + beyond_largest());
+  if (weight > kLargestMagnitude)
+    throw FitInputError(file, line_number, column_label(2) + ": " + shortest(weight) + " is " + beyond_largest());
+  if (weight > 0.0 && weight < kSmallestMagnitude)
+    throw FitInputError(file, line_number,
+                        column_label(2) + ": " + shortest(weight) + " is smaller than " + shortest(kSmallestMagnitude) +
+                            ", the smallest positive weight kesta-fit takes; a weight of 0 leaves the line out");
+  if (std::abs(value) * weight > kLargestMagnitude)
+    throw FitInputError(
+        file, line_number,
+        column_label(2) + ": " + shortest(weight) + " times the value " + shortest(value) + " is " + beyond_largest());
+}
+
 CsvObservation parse_line(std::string_view line, int line_number, const std::string& file) {
   const std::vector<std::string_view> fields = split_fields(line);
   if (fields.size() > kColumnNames.size())
@@ -68,6 +90,7 @@ CsvObservation parse_line(std::string_view line, int line_number, const std::str
     throw FitInputError(file, line_number, "column 2 (value): missing; expected time,value[,weight]");
   // A weight of zero keeps a line in the residual file without counting it.
   if (values[2] < 0.0) throw FitInputError(file, line_number, column_label(2) + ": must be zero or positive");
+  check_magnitudes(values[1], values[2], line_number, file);
   return {values[0], values[1], values[2], line_number};
 }
 
@@ -92,6 +115,9 @@ std::optional<double> csv_number(std::string_view field) {
 }
 
 std::vector<CsvObservation> parse_observation_csv(std::string_view text, const std::string& file) {
+  // Without the byte-order mark, a first line of numbers is refused as it
+  // would be without one, and not taken for the header.
+  text = checked_text(text, file, record_text());
   std::vector<CsvObservation> out;
   int line_number = 0;
   bool header_seen = false;
@@ -117,14 +143,7 @@ std::vector<CsvObservation> parse_observation_csv(std::string_view text, const s
 }
 
 std::vector<CsvObservation> read_observation_csv(const std::filesystem::path& path, const std::string& shown_name) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw FitInputError(shown_name, 0, "is a folder, not a file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FitInputError(shown_name, 0, std::string("cannot be read: ") + std::strerror(errno));
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw FitInputError(shown_name, 0, "read error");
-  return parse_observation_csv(text.str(), shown_name);
+  return parse_observation_csv(read_text_input(path, shown_name, record_text()), shown_name);
 }
 
 }  // namespace kesta::fit

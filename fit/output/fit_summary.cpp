@@ -1,5 +1,6 @@
 #include "fit/output/fit_summary.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -19,10 +20,24 @@ std::string more_data(const FitCase& c) {
   return "Records over a longer time or at other wells";
 }
 
+std::vector<GrossOutlier> gross_outliers(const FitCase& c, std::size_t set, std::size_t first,
+                                         const std::vector<double>& in_order) {
+  const std::vector<double> z = standardized_residuals(in_order);
+  std::vector<GrossOutlier> out;
+  for (std::size_t t = 0; t < z.size(); ++t) {
+    if (!(std::abs(z[t]) > kGrossOutlier)) continue;
+    const std::size_t k = c.observed.sets[set][t];
+    const CsvObservation& row = c.sets[set].rows[k - first];
+    out.push_back({c.observed.name(k), row.line, row.time, row.value, z[t]});
+  }
+  return out;
+}
+
 std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& fit, const InversionCheck& inversion) {
   std::vector<SetSummary> out;
   std::size_t k = 0;
   for (const ObservationSet& set : c.sets) {
+    const std::size_t first = k;
     const std::size_t counted = c.observed.sets[out.size()].size();
     SetSummary s;
     s.name = set.name;
@@ -41,6 +56,7 @@ std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& f
     std::vector<double> in_order;
     for (const std::size_t r : c.observed.sets[out.size()]) in_order.push_back(fit.residual[r]);
     s.diagnostics = diagnose_residuals(in_order);
+    s.outliers = gross_outliers(c, out.size(), first, in_order);
     if (!fit.phi.empty()) s.phi = fit.phi[out.size()];
     out.push_back(s);
   }
@@ -68,6 +84,92 @@ std::string inversion_warning(const FitSummary& s, const InversionCheck& inversi
   return text;
 }
 
+// "AK", "AK and AS", "AK, AS and XAA".
+std::string listed(const std::vector<std::string>& items) {
+  std::string out;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    out += (i == 0 ? "" : (i + 1 == items.size() ? " and " : ", ")) + items[i];
+  return out;
+}
+
+// The observations named in a check or warning; the rest counted.
+constexpr std::size_t kOutliersNamed = 5;
+
+std::string outlier_list(const FitSummary& s, bool with_values) {
+  std::vector<std::string> named;
+  std::size_t more = 0;
+  for (const SetSummary& set : s.sets) {
+    for (const GrossOutlier& o : set.outliers) {
+      if (named.size() == kOutliersNamed) {
+        ++more;
+        continue;
+      }
+      std::string text = o.where + " (";
+      if (with_values) text += "time " + shortest(o.time) + ", observed " + shortest(o.observed) + ": ";
+      named.push_back(text + six_digits(std::abs(o.standardized)) + ")");
+    }
+  }
+  if (more > 0) named.push_back(std::to_string(more) + " more");
+  return listed(named);
+}
+
+std::string outlier_warning(const FitSummary& s) {
+  return "Gross outliers: " + outlier_list(s, true) + ". The residual there is more than " + shortest(kGrossOutlier) +
+         " times the RMS of the other residuals of its record (the figure in brackets). A value typed or logged "
+         "wrong (a decimal point, a sign, a unit, a sensor fault) is the usual cause; the estimates then follow it "
+         "rather than the other data. Correct the value, or give its line the weight 0 to leave it out.";
+}
+
+// Not moved by the solver, or with an interval that does not close.
+std::string unsettled_warning(const FitSummary& s) {
+  std::vector<std::string> unmoved, unbounded;
+  for (const Estimate& e : s.estimates) {
+    if (e.unmoved) unmoved.push_back(e.name);
+    if (e.unbounded) unbounded.push_back(e.name);
+  }
+  std::string text;
+  if (!unmoved.empty())
+    text += "The solver left " + listed(unmoved) +
+            (unmoved.size() == 1 ? " at its initial value: the estimate is the starting value"
+                                 : " at their initial values: the estimates are the starting values") +
+            ", not what the data say. ";
+  if (!unbounded.empty())
+    text += (unbounded.size() == 1 ? "The 95 % interval of " : "The 95 % intervals of ") + listed(unbounded) +
+            (unbounded.size() == 1 ? " does not close (it reaches 0 or infinity): the data do not bound it. "
+                                   : " do not close (they reach 0 or infinity): the data do not bound them. ");
+  if (text.empty()) return text;
+  return text +
+         "Look first for a gross outlier or a wrong weight (the RMSE and residuals of each record); otherwise start "
+         "closer, or fix the value (take it out of [parameters]).";
+}
+
+// With AR(1) noise both sets of standard errors are known: say for which
+// parameters the plain ones are the smaller, rather than of all of them.
+std::string plain_against_ar1(const FitSummary& s) {
+  std::vector<std::string> smaller, larger;
+  for (const Estimate& e : s.estimates) {
+    if (!e.std_error || !e.plain_std_error) continue;
+    const std::string pair = " (" + six_digits(*e.plain_std_error) + " against " + six_digits(*e.std_error) + ")";
+    (*e.plain_std_error < *e.std_error ? smaller : larger).push_back(e.name + pair);
+  }
+  std::string text = "The standard errors and intervals given allow for it (AR(1) noise per set).";
+  if (!smaller.empty())
+    text += " The plain ones, which treat the residuals as independent, understate the uncertainty of " +
+            listed(smaller) + ".";
+  if (!larger.empty())
+    text += std::string(smaller.empty() ? " The plain ones, which treat the residuals as independent," : " For") +
+            (smaller.empty() ? " are not the smaller here: " : " ") + listed(larger) +
+            (larger.size() == 1 ? " the plain one is" : " the plain ones are") + " the larger.";
+  return text;
+}
+
+// As the residuals table prints the expected runs.
+std::string one_decimal(double v) {
+  char text[32];
+  (void)std::snprintf(text, sizeof text, "%.1f", v);
+  return text;
+}
+
 std::string two_decimals(double v) {
   char text[32];
   (void)std::snprintf(text, sizeof text, "%.2f", v);
@@ -79,6 +181,8 @@ std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit
   if (!s.converged)
     out.push_back("The solver stopped before it converged: " + s.stop_reason +
                   " The estimates are where it stopped; see docs/fitting.md on fits that do not converge.");
+  if (std::any_of(s.sets.begin(), s.sets.end(), [](const SetSummary& set) { return !set.outliers.empty(); }))
+    out.push_back(outlier_warning(s));
   for (const Estimate& e : s.estimates) {
     if (e.at_bound.empty()) continue;
     out.push_back(e.name + " is at its bound (" + e.at_bound + " = " + six_digits(e.value) +
@@ -92,23 +196,32 @@ std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit
       correlated += (correlated.empty() ? "" : ", ") + set.name + " " + two_decimals(set.diagnostics.lag1);
   if (!correlated.empty())
     out.push_back("The residuals are autocorrelated (lag-1: " + correlated + "): neighbouring errors share the " +
-                  "same misfit, so the plain standard errors, which treat them as independent, understate the " +
-                  "uncertainty. " +
-                  (s.ar1 ? "The standard errors and intervals given allow for it (AR(1) noise per set)."
-                         : "Those are the ones given here (noise = \"independent\"); noise = \"ar1\" allows for it."));
+                  "same misfit. " +
+                  (s.ar1 ? plain_against_ar1(s)
+                         : "Standard errors that treat them as independent, the ones given here (noise = "
+                           "\"independent\"), understate the uncertainty; noise = \"ar1\" allows for it."));
   if (s.starts.minima.size() > 1)
     out.push_back(std::to_string(s.starts.count) + " starts found " + std::to_string(s.starts.minima.size()) +
                   " distinct minima (listed under Starts); the estimate is the best. Check that the others are "
                   "worse for a reason the model explains, or narrow the bounds to the physically plausible.");
   if (!fit.covariance_problem.empty()) out.push_back("No standard errors: " + fit.covariance_problem + ".");
   for (const Finding& f : s.findings) out.push_back(f.text);
+  if (const std::string unsettled = unsettled_warning(s); !unsettled.empty()) out.push_back(unsettled);
   if (!inversion.all_small()) out.push_back(inversion_warning(s, inversion));
+  return out;
+}
+
+// The names of the estimates that qualify, "AK, AS".
+std::string names_where(const FitSummary& s, bool Estimate::*flag) {
+  std::string out;
+  for (const Estimate& e : s.estimates)
+    if (e.*flag) out += (out.empty() ? "" : ", ") + e.name;
   return out;
 }
 
 std::vector<ModelCheck> model_checks(const FitSummary& s) {
   std::vector<ModelCheck> out;
-  out.push_back({"converged", s.converged, s.converged ? "" : s.stop_reason});
+  out.push_back({"converged", s.converged, s.converged ? "" : s.stop_reason, true});
   std::string at_bound;
   for (const Estimate& e : s.estimates)
     if (!e.at_bound.empty()) at_bound += (at_bound.empty() ? "" : ", ") + e.name + " at its " + e.at_bound;
@@ -120,11 +233,31 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
   for (const Estimate& e : s.estimates)
     if (!e.std_error && e.at_bound.empty() && unidentified.find(e.name) == std::string::npos)
       unidentified += (unidentified.empty() ? "" : ", ") + e.name;
-  out.push_back({"identifiable", unidentified.empty(), unidentified.empty() ? "" : "undetermined: " + unidentified});
+  std::vector<std::string> identifiable;
+  if (!unidentified.empty()) identifiable.push_back("undetermined: " + unidentified);
+  if (const std::string unmoved = names_where(s, &Estimate::unmoved); !unmoved.empty())
+    identifiable.push_back("not moved from the initial value: " + unmoved);
+  if (const std::string unbounded = names_where(s, &Estimate::unbounded); !unbounded.empty())
+    identifiable.push_back("95 % interval unbounded: " + unbounded);
+  std::string detail;
+  for (const std::string& d : identifiable) detail += (detail.empty() ? "" : "; ") + d;
+  out.push_back({"identifiable", identifiable.empty(), detail, true});
+  const std::string outliers = outlier_list(s, false);
+  out.push_back({"no gross outliers", outliers.empty(),
+                 outliers.empty() ? ""
+                                  : "residual beyond " + shortest(kGrossOutlier) +
+                                        " times the RMS of its record's others at " + outliers,
+                 true});
+  // The runs test sees what an outlier hides from the lag-1 autocorrelation.
   std::string correlated;
-  for (const SetSummary& set : s.sets)
-    if (std::abs(set.diagnostics.lag1) > kStrongAutocorrelation)
-      correlated += (correlated.empty() ? "" : ", ") + set.name + " lag-1 " + two_decimals(set.diagnostics.lag1);
+  for (const SetSummary& set : s.sets) {
+    const ResidualDiagnostics& d = set.diagnostics;
+    if (std::abs(d.lag1) > kStrongAutocorrelation)
+      correlated += (correlated.empty() ? "" : ", ") + set.name + " lag-1 " + two_decimals(d.lag1);
+    else if (d.runs_p < kImprobableRuns)
+      correlated += (correlated.empty() ? "" : ", ") + set.name + " " + std::to_string(d.runs) + " runs against " +
+                    one_decimal(d.runs_expected) + " expected";
+  }
   if (!correlated.empty() && s.ar1) correlated += "; allowed for by the AR(1) noise model";
   out.push_back({"residuals not strongly autocorrelated", correlated.empty(), correlated});
   out.push_back({"inversion error small against residuals", s.inversion_small,
@@ -133,6 +266,11 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
 }
 
 }  // namespace
+
+bool trusted(const FitSummary& summary) {
+  return std::all_of(summary.checks.begin(), summary.checks.end(),
+                     [](const ModelCheck& c) { return c.pass || !c.decisive; });
+}
 
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder) {
   std::filesystem::path stem = fit_file;

@@ -16,6 +16,16 @@
 
 namespace kesta::fit {
 
+// An observation whose residual is beyond kGrossOutlier times the RMS of the
+// other residuals of its record.
+struct GrossOutlier {
+  std::string where;  // "well.csv:14"
+  int line = 0;
+  double time = 0.0;
+  double observed = 0.0;
+  double standardized = 0.0;  // the residual over the RMS of the record's others
+};
+
 struct SetSummary {
   std::string name;
   Kind kind = Kind::Head;
@@ -25,7 +35,8 @@ struct SetSummary {
   double mean_residual = 0.0;
   double inversion_rms = 0.0;  // of the weighted inversion error at the observations
   ResidualDiagnostics diagnostics;
-  std::optional<double> phi;  // the AR(1) coefficient, with that noise model
+  std::optional<double> phi;           // the AR(1) coefficient, with that noise model
+  std::vector<GrossOutlier> outliers;  // in time order
 };
 
 // One line of the model check list.
@@ -33,6 +44,9 @@ struct ModelCheck {
   std::string name;  // "converged", "no estimate at a bound", ...
   bool pass = true;
   std::string detail;  // why it fails, or empty
+  // The estimates rest on it: when it fails the exit status is 1 (the
+  // others say what to look at, and the estimates stand).
+  bool decisive = false;
 };
 
 // What the starts found, when there were several.
@@ -78,6 +92,10 @@ struct FitSummary {
 // given: <fit>.fitted.dat and so on, <fit> being the fit file's name without
 // its extension.
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder = {});
+
+// Whether the estimates can be taken as they stand: every decisive check
+// passed. Decides the exit status of a fit that was computed.
+bool trusted(const FitSummary& summary);
 
 FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
                      const StartsSummary& starts, long evaluations, double seconds);

@@ -100,6 +100,11 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     entry["durbin_watson"] = d.durbin_watson;
     entry["runs_test"] = {{"runs", d.runs}, {"expected", d.runs_expected}, {"z", d.runs_z}, {"p", d.runs_p}};
     entry["ar1_phi"] = optional_number(set.phi);
+    Json outliers = Json::array();
+    for (const GrossOutlier& o : set.outliers)
+      outliers.push_back(
+          {{"line", o.line}, {"time", o.time}, {"observed", o.observed}, {"standardized_residual", o.standardized}});
+    entry["gross_outliers"] = outliers;
     sets.push_back(entry);
   }
   Json matrix = Json::array();

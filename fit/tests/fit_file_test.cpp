@@ -116,6 +116,45 @@ TEST(FitFile, FaultsNameKeyAndLine) {
   }
 }
 
+// The whole message, for faults whose words the user reads as they stand.
+TEST(FitFile, MessagesInFull) {
+  const std::string obs = "[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n";
+  const std::string deck = "deck = \"d.dat\"\n";
+  const std::string par = "[parameters]\nAK = { min = 1.0, max = 10.0 }\n";
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {deck + "decks = 1\n" + obs + par,
+       "fit.toml:2: unknown key 'decks'; a fit file has deck, ns, noise, starts, [[observations]], [parameters] and "
+       "[solver]"},
+      {deck + obs + "[parameters]\nHINIT = { initial = 1e300 }\n",
+       "fit.toml:6: parameters.HINIT initial: 1e+300 is larger in magnitude than 1e+100, the largest kesta-fit takes"},
+      {deck + obs + "[parameters]\nHINIT = { min = -1e155 }\n",
+       "fit.toml:6: parameters.HINIT min: -1e+155 is larger in magnitude than 1e+100, the largest kesta-fit takes"},
+      {deck + obs + "distance = 1e200\n" + par,
+       "fit.toml:5: observations[1] distance: 1e+200 is larger in magnitude than 1e+100, the largest kesta-fit takes"},
+      {deck + obs + "[parameters]\nAS = { initial = 1e-300 }\n",
+       "fit.toml:6: parameters.AS initial: 1e-300 is smaller than 1e-100, the smallest positive value kesta-fit takes"},
+      {deck + "\x01" + obs + par,
+       "fit.toml:2: column 1 holds the byte 0x01, which is not text; a fit file is TOML text"},
+      {deck + "# " + std::string(70000, '-') + "\n" + obs + par,
+       "fit.toml:2: the line is longer than 64 KiB; a fit file is TOML text of short lines"},
+      {std::string(1100000, '\n'),
+       "fit.toml: holds more than 1 MiB, the most a fit file may hold; a fit file is TOML text"},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse_fit_file(c.text, "fit.toml", ".");
+      ADD_FAILURE() << c.message << ": no error";
+    } catch (const FitInputError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+  // A byte-order mark before the first key is no fault.
+  EXPECT_EQ(parse_fit_file("\xEF\xBB\xBF" + deck + obs + par, "fit.toml", ".").deck, "d.dat");
+}
+
 TEST(FitFile, NsIsTheDecksAutoOrANumber) {
   const std::string rest = "[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n[parameters]\nAK = {}\n";
   const struct {

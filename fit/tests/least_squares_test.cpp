@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <random>
 
 #include "fit/estimation/estimates.hpp"
@@ -106,6 +108,56 @@ TEST(LeastSquares, FailingModelAtStartThrows) {
   EXPECT_THROW(
       fit_least_squares(recession_parameters(1.0, 1.0, 0.0), observed_from(even_times(5, 1.0), 0.0, 0), broken, {}),
       std::runtime_error);
+}
+
+// Numbers that cannot be squared and summed, or are no numbers, end the fit
+// with the observation named; before any step they fault the input, after it
+// the fit. Never a signal inside the covariance's decomposition.
+TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
+  const std::vector<double> times = even_times(6, 3.0);  // 0.5, 1, ..., 3
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double start_value = recession(1.0, {1.0, 1.0, 0.0});  // at the initial values, t = 1
+  char largest[32];
+  (void)std::snprintf(largest, sizeof largest, "%.6g", 1e200 * (start_value - 2.0));
+  const struct {
+    const char* name;
+    std::size_t k;  // the observation changed, the second of the record (line 3)
+    double value, weight;
+    bool derivative_fails;  // a model whose slope is not a number
+    bool at_start;
+    std::string message;
+  } cases[] = {
+      {"value NaN", 1, nan, 1.0, false, true,
+       "the fit cannot be computed at the initial values: the weighted residual at well.csv:3 is nan"},
+      {"infinite weight", 1, 2.0, std::numeric_limits<double>::infinity(), false, true,
+       "the fit cannot be computed at the initial values: the weighted residual at well.csv:3 is -inf"},
+      {"squares beyond double precision", 1, 2.0, 1e200, false, true,
+       "the fit cannot be computed at the initial values: the squared weighted residuals sum beyond 1e+300 (the "
+       "largest, " +
+           std::string(largest) + ", at well.csv:3)"},
+      {"slope not a number", 1, 2.0, 1.0, true, false,
+       "the fit cannot be computed around the estimate: the weighted derivative by A at well.csv:2 is nan"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Observed observed = observed_from(times, 0.0, 0);
+    for (std::size_t k = 0; k < times.size(); ++k) observed.where.push_back("well.csv:" + std::to_string(k + 2));
+    observed.value[c.k] = c.value;
+    observed.weight[c.k] = c.weight;
+    // Finite at the initial A = 1 only: every difference around it is NaN.
+    const auto slope_fails = [](double t, const std::vector<double>& p) {
+      return p[0] == 1.0 ? recession(t, p) : std::numeric_limits<double>::quiet_NaN();
+    };
+    const BatchModel model = c.derivative_fails ? batch_of(slope_fails, times) : batch_of(recession, times);
+    try {
+      fit_least_squares({{"A", Scale::Linear, 1.0}, {"TAU", Scale::Log, 1.0}, {"BASE", Scale::Linear, 0.0}}, observed,
+                        model, {});
+      ADD_FAILURE() << "no error";
+    } catch (const FitComputationError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+      EXPECT_EQ(e.at_start(), c.at_start);
+    }
+  }
 }
 
 }  // namespace

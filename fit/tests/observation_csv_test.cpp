@@ -64,6 +64,66 @@ TEST(ObservationCsv, FaultsNameLineAndColumn) {
   }
 }
 
+// A byte-order mark changes nothing: a record reads as without it, and a
+// first line of numbers is refused alike, never taken for the header.
+TEST(ObservationCsv, ByteOrderMarkReadsAsWithoutIt) {
+  const std::string mark = "\xEF\xBB\xBF";
+  for (const std::string text : {"t,h\n1,2\n3,4\n", "1,2\n3,4\n", "t,h\r\n\r\n5,6\r\n"}) {
+    SCOPED_TRACE(text);
+    std::string plain, marked;
+    try {
+      for (const CsvObservation& r : parse_observation_csv(text, "w.csv"))
+        plain += std::to_string(r.line) + ":" + std::to_string(r.value) + " ";
+    } catch (const FitInputError& e) {
+      plain = e.what();
+    }
+    try {
+      for (const CsvObservation& r : parse_observation_csv(mark + text, "w.csv"))
+        marked += std::to_string(r.line) + ":" + std::to_string(r.value) + " ";
+    } catch (const FitInputError& e) {
+      marked = e.what();
+    }
+    EXPECT_EQ(marked, plain);
+  }
+  EXPECT_THROW(parse_observation_csv(mark + "1,2\n3,4\n", "w.csv"), FitInputError);
+}
+
+// Values whose squares cannot be formed, text that is not text and lines
+// without end are refused with the line and these words.
+TEST(ObservationCsv, RefusesWhatAFitCannotSquareOrIsNotText) {
+  const std::string largest =
+      "larger in magnitude than 1e+100, the largest kesta-fit takes: a fit squares and sums "
+      "weighted values";
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"t,h\n1,2\n1.25,1e300,100\n", "w.csv:3: column 2 (value): 1e+300 is " + largest},
+      {"t,h\n1,-1.5e155\n", "w.csv:2: column 2 (value): -1.5e+155 is " + largest},
+      {"t,h\n1,2,1e160\n", "w.csv:2: column 3 (weight): 1e+160 is " + largest},
+      {"t,h\n1,2,1e-200\n",
+       "w.csv:2: column 3 (weight): 1e-200 is smaller than 1e-100, the smallest positive weight kesta-fit takes; a "
+       "weight of 0 leaves the line out"},
+      {"t,h\n1,-1e50,1e60\n", "w.csv:2: column 3 (weight): 1e+60 times the value -1e+50 is " + largest},
+      {std::string("t,h\n1,2\n3,\x00\n", 11),
+       "w.csv:3: column 3 holds the byte 0x00, which is not text; an observation record is CSV text"},
+      {"t,h\x1b\n", "w.csv:1: column 4 holds the byte 0x1b, which is not text; an observation record is CSV text"},
+      {"t,h\n1," + std::string(70000, '0') + "\n",
+       "w.csv:2: the line is longer than 64 KiB; an observation record is CSV text of short lines"},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse_observation_csv(c.text, "w.csv");
+      ADD_FAILURE() << c.message << ": no error";
+    } catch (const FitInputError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+  // At the limits themselves: taken.
+  const std::vector<CsvObservation> rows = parse_observation_csv("t,h,w\n1,1e100,1\n2,1,1e100\n3,1,1e-100\n", "w.csv");
+  EXPECT_EQ(rows.size(), 3u);
+}
+
 TEST(ObservationCsv, MissingFileNamesIt) {
   try {
     read_observation_csv("/nonexistent/well.csv", "well.csv");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -94,6 +95,32 @@ TEST(Ar1Noise, PhiIsTheLagOneAutocorrelationCorrectedForShortRecords) {
     trend.push_back(static_cast<double>(t));
   }
   EXPECT_EQ(estimate_phi({index}, trend)[0], kLargestPhi);
+}
+
+// Each residual over the RMS of the others, worked by hand.
+TEST(ResidualDiagnostics, StandardizedResidualsLeaveTheirOwnOut) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    const char* name;
+    std::vector<double> e;
+    std::vector<double> z;
+  } cases[] = {
+      // 12 against sqrt((9 + 16 + 0 + 0) / 4) = 2.5; 3 against sqrt(160 / 4).
+      {"one large", {3, 4, 0, 0, 12}, {3.0 / std::sqrt(40.0), 4.0 / std::sqrt(153.0 / 4.0), 0, 0, 4.8}},
+      // The others' squares summed apart: 1e20 + 4 - 1e20 would leave 0.
+      {"an outlier beside unit residuals",
+       {1, -1, 1e10, 1, -1},
+       {1.0 / std::sqrt((1e20 + 3.0) / 4.0), -1.0 / std::sqrt((1e20 + 3.0) / 4.0), 1e10,
+        1.0 / std::sqrt((1e20 + 3.0) / 4.0), -1.0 / std::sqrt((1e20 + 3.0) / 4.0)}},
+      {"others all zero", {0, -2, 0, 0}, {0, -inf, 0, 0}},
+      {"too few to tell", {1, 100}, {0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<double> z = standardized_residuals(c.e);
+    ASSERT_EQ(z.size(), c.z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) EXPECT_DOUBLE_EQ(z[i], c.z[i]) << i;
+  }
 }
 
 }  // namespace
