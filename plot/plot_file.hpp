@@ -14,6 +14,11 @@ namespace kesta::plot {
 inline constexpr std::string_view kPlotHeader =
     "        T            H          SEEP        SEEPT       BANK        BANKV";
 
+// kesta's lines are under 80 bytes. A longer line, or a byte that is not
+// text, means another kind of file (a device, a binary), and reading stops
+// there rather than taking in a file that never ends a line.
+inline constexpr std::size_t kLongestPlotLine = 4096;
+
 // The columns of a row, in file order.
 enum class Column { T, H, SEEP, SEEPT, BANK, BANKV };
 inline constexpr std::size_t kColumnCount = 6;
@@ -41,10 +46,13 @@ class PlotFileError : public std::runtime_error {
 };
 
 // Reads the whole text of a plot file. Records end in CR LF or LF alone;
-// blank lines after the last row are ignored.
+// blank lines after the last row are ignored. The header must open the file,
+// every byte must be text, and the last line must end: a file cut short
+// mid-line has lost part of a row.
 PlotSeries parse_plot_file(std::string_view text);
 
-// Reads the file at path; a missing or unreadable file is a PlotFileError too.
+// Reads the file at path a piece at a time, judging each line as it comes;
+// a missing or unreadable file is a PlotFileError too.
 PlotSeries read_plot_file(const std::string& path);
 
 }  // namespace kesta::plot
