@@ -2,7 +2,6 @@
 // passes it on as CSV.
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -39,30 +38,6 @@ std::string write_files(const std::vector<kesta::OutputText>& outputs, kesta::Pe
   return failed->name + ": cannot write: " + std::strerror(failed->error);
 }
 
-// The file a name leads to: symbolic links followed even where the last one
-// names a file not yet there, which writing the name would create.
-std::filesystem::path file_named(std::filesystem::path name) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  constexpr int kMostLinks = 40;  // as the system follows them, then gives up on a loop
-  for (int links = 0; links < kMostLinks && fs::is_symlink(fs::symlink_status(name, ec)); ++links) {
-    const fs::path target = fs::read_symlink(name, ec);
-    if (ec) break;
-    name = target.is_absolute() ? target : name.parent_path() / target;
-  }
-  name = fs::absolute(name, ec).lexically_normal();
-  const fs::path resolved = fs::weakly_canonical(name, ec);
-  return ec ? name : resolved;
-}
-
-// Whether two names are one file: the same file when both exist, else the same
-// file once links are followed.
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) return std::filesystem::equivalent(a, b, ec);
-  return file_named(a) == file_named(b);
-}
-
 std::string count_of(std::size_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
@@ -93,10 +68,10 @@ int main(int argc, char** argv) {
   for (const std::optional<std::string>& output : {line.svg_file, line.csv_file}) {
     if (!output) continue;
     for (const auto& [input, what] : inputs)
-      if (input && same_file(*output, *input))
+      if (input && kesta::same_output_file(*output, *input))
         return fail(*output + " is " + std::string(what) + " " + *input + "; name another output");
   }
-  if (line.svg_file && line.csv_file && same_file(*line.svg_file, *line.csv_file))
+  if (line.svg_file && line.csv_file && kesta::same_output_file(*line.svg_file, *line.csv_file))
     return fail(*line.svg_file + " and " + *line.csv_file +
                 " are one file; the picture and the table need files of their own");
 
