@@ -50,113 +50,6 @@ std::string quotation(std::string_view text) {
   throw PlotFileError("line " + std::to_string(line_number) + ": " + what);
 }
 
-// Builds the series as the file's bytes arrive, a line at a time: a file that
-// is not a plot file is refused at its first line, whatever follows it.
-class PlotFileReader {
- public:
-  void feed(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const std::size_t end = bytes.find('\n');
-      const std::string_view part = bytes.substr(0, end);
-      if (end == std::string_view::npos) {
-        // The line goes on in the next piece; past the bound it is judged on
-        // the bytes kept.
-        pending_.append(part.substr(0, kLongestPlotLine + 1 - pending_.size()));
-        if (pending_.size() > kLongestPlotLine) take(pending_, false, true);
-        return;
-      }
-      if (pending_.empty()) {
-        take(part, true, part.size() > kLongestPlotLine);
-      } else {
-        pending_.append(part.substr(0, kLongestPlotLine + 1 - pending_.size()));
-        take(pending_, true, pending_.size() > kLongestPlotLine);
-        pending_.clear();
-      }
-      bytes.remove_prefix(end + 1);
-    }
-  }
-
-  // At the end of the file.
-  PlotSeries finish() {
-    if (!pending_.empty()) take(pending_, false, false);
-    if (!header_seen_) throw PlotFileError("the plot file is empty");
-    return std::move(series_);
-  }
-
- private:
-  // One line without its line feed; `ended` when the line feed was there.
-  void take(std::string_view line, bool ended, bool too_long) {
-    ++line_number_;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const auto byte = static_cast<unsigned char>(line[i]);
-      if (is_text(byte)) continue;
-      char shown[8];
-      (void)std::snprintf(shown, sizeof shown, "0x%02X", byte);
-      throw PlotFileError("line " + std::to_string(line_number_) + ", column " + std::to_string(i + 1) + ": byte " +
-                          shown + " is not text: not a kesta plot file");
-    }
-    if (too_long)
-      fail_at(line_number_,
-              "longer than " + std::to_string(kLongestPlotLine) + " bytes without a line end: not a kesta plot file");
-    if (!header_seen_) return take_header(line, ended);
-    if (!ended) fail_at(line_number_, "cut off before its line end: the plot file is truncated");
-    if (is_blank(line)) {
-      if (!first_blank_) first_blank_ = line_number_;
-      return;
-    }
-    // Blank lines are harmless only after the last row.
-    if (first_blank_) fail_at(*first_blank_, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found 0");
-    if (series_.rows_read == static_cast<std::size_t>(NTLIMIT))
-      fail_at(line_number_, "more rows than the " + std::to_string(NTLIMIT) + " time steps kesta computes at most");
-    take_row(line);
-  }
-
-  void take_header(std::string_view line, bool ended) {
-    // A blank first line makes an empty file, or another file: what follows tells.
-    if (is_blank(line)) {
-      if (line_number_ == 1) first_line_ = line;
-      return;
-    }
-    if (line_number_ > 1) fail_at(1, "not a kesta plot file (header " + quotation(first_line_) + ")");
-    // Trailing blanks on the header are harmless; anything else means another file.
-    if (line.substr(0, line.find_last_not_of(kBlanks) + 1) != kPlotHeader)
-      fail_at(1, "not a kesta plot file (header " + quotation(line) + ")");
-    header_seen_ = true;
-    if (!ended) fail_at(1, "cut off before its line end: the plot file is truncated");
-  }
-
-  void take_row(std::string_view line) {
-    const std::vector<std::string_view> fields = split_fields(line);
-    if (fields.size() != kColumnCount)
-      fail_at(line_number_, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found " + std::to_string(fields.size()));
-    PlotRow row;
-    bool finite = true;
-    for (std::size_t f = 0; f < kColumnCount; ++f) {
-      const std::optional<double> value = read_e_field(fields[f]);
-      if (!value)
-        fail_at(line_number_,
-                std::string(column_name(static_cast<Column>(f))) + " " + quotation(fields[f]) + " is not a number");
-      row[f] = *value;
-      finite = finite && std::isfinite(*value);
-    }
-    ++series_.rows_read;
-    series_.rows.push_back(row);
-    if (!finite) {
-      ++series_.rows_skipped;
-      return;
-    }
-    for (std::size_t f = 0; f < kColumnCount; ++f) series_.columns[f].push_back(row[f]);
-  }
-
-  PlotSeries series_;
-  std::string pending_;  // the start of a line that goes on in the next piece
-  std::string first_line_;
-  std::size_t line_number_ = 0;
-  std::optional<std::size_t> first_blank_;  // of the blank lines since the last row
-  bool header_seen_ = false;
-};
-
 struct CloseFile {
   void operator()(std::FILE* f) const { (void)std::fclose(f); }  // only read: nothing to lose
 };
@@ -166,6 +59,99 @@ struct CloseFile {
 std::string_view column_name(Column c) {
   static constexpr std::string_view names[kColumnCount] = {"T", "H", "SEEP", "SEEPT", "BANK", "BANKV"};
   return names[static_cast<int>(c)];
+}
+
+void PlotFileReader::feed(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    const std::string_view part = bytes.substr(0, end);
+    if (end == std::string_view::npos) {
+      // The line goes on in the next piece; past the bound it is judged on the
+      // bytes kept.
+      pending_.append(part.substr(0, kLongestPlotLine + 1 - pending_.size()));
+      if (pending_.size() > kLongestPlotLine) take(pending_, false, true);
+      return;
+    }
+    if (pending_.empty()) {
+      take(part, true, part.size() > kLongestPlotLine);
+    } else {
+      pending_.append(part.substr(0, kLongestPlotLine + 1 - pending_.size()));
+      take(pending_, true, pending_.size() > kLongestPlotLine);
+      pending_.clear();
+    }
+    bytes.remove_prefix(end + 1);
+  }
+}
+
+PlotSeries PlotFileReader::finish() {
+  if (!pending_.empty()) take(pending_, false, false);
+  if (!header_seen_) throw PlotFileError("the plot file is empty");
+  return std::move(series_);
+}
+
+// One line without its line feed; `ended` when the line feed was there.
+void PlotFileReader::take(std::string_view line, bool ended, bool too_long) {
+  ++line_number_;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    if (is_text(byte)) continue;
+    char shown[8];
+    (void)std::snprintf(shown, sizeof shown, "0x%02X", byte);
+    throw PlotFileError("line " + std::to_string(line_number_) + ", column " + std::to_string(i + 1) + ": byte " +
+                        shown + " is not text: not a kesta plot file");
+  }
+  if (too_long)
+    fail_at(line_number_,
+            "longer than " + std::to_string(kLongestPlotLine) + " bytes without a line end: not a kesta plot file");
+  if (!header_seen_) return take_header(line, ended);
+  if (!ended) fail_at(line_number_, "cut off before its line end: the plot file is truncated");
+  if (is_blank(line)) {
+    if (!first_blank_) first_blank_ = line_number_;
+    return;
+  }
+  // Blank lines are harmless only after the last row.
+  if (first_blank_) fail_at(*first_blank_, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found 0");
+  if (series_.rows_read == static_cast<std::size_t>(NTLIMIT))
+    fail_at(line_number_, "more rows than the " + std::to_string(NTLIMIT) + " time steps kesta computes at most");
+  take_row(line);
+}
+
+void PlotFileReader::take_header(std::string_view line, bool ended) {
+  // A blank first line makes an empty file, or another file: what follows tells.
+  if (is_blank(line)) {
+    if (line_number_ == 1) first_line_ = line;
+    return;
+  }
+  if (line_number_ > 1) fail_at(1, "not a kesta plot file (header " + quotation(first_line_) + ")");
+  // Trailing blanks on the header are harmless; anything else means another file.
+  if (line.substr(0, line.find_last_not_of(kBlanks) + 1) != kPlotHeader)
+    fail_at(1, "not a kesta plot file (header " + quotation(line) + ")");
+  header_seen_ = true;
+  if (!ended) fail_at(1, "cut off before its line end: the plot file is truncated");
+}
+
+void PlotFileReader::take_row(std::string_view line) {
+  const std::vector<std::string_view> fields = split_fields(line);
+  if (fields.size() != kColumnCount)
+    fail_at(line_number_, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found " + std::to_string(fields.size()));
+  PlotRow row;
+  bool finite = true;
+  for (std::size_t f = 0; f < kColumnCount; ++f) {
+    const std::optional<double> value = read_e_field(fields[f]);
+    if (!value)
+      fail_at(line_number_,
+              std::string(column_name(static_cast<Column>(f))) + " " + quotation(fields[f]) + " is not a number");
+    row[f] = *value;
+    finite = finite && std::isfinite(*value);
+  }
+  ++series_.rows_read;
+  series_.rows.push_back(row);
+  if (!finite) {
+    ++series_.rows_skipped;
+    return;
+  }
+  for (std::size_t f = 0; f < kColumnCount; ++f) series_.columns[f].push_back(row[f]);
 }
 
 PlotSeries parse_plot_file(std::string_view text) {

@@ -3,6 +3,7 @@
 // time step with T, H, SEEP, SEEPT, BANK and BANKV.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,6 +44,31 @@ struct PlotSeries {
 class PlotFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// Builds the series as the file's bytes arrive, a line at a time: a file that
+// is not a plot file is refused at its first line, whatever follows it. The
+// pieces may end anywhere, within a line or a CR LF; the series and any error
+// are those of the whole text read at once.
+class PlotFileReader {
+ public:
+  // The next piece of the file; throws PlotFileError at the first fault.
+  void feed(std::string_view bytes);
+  // At the end of the file: the series, or the PlotFileError of a last line
+  // cut short or a file without a header.
+  PlotSeries finish();
+
+ private:
+  void take(std::string_view line, bool ended, bool too_long);
+  void take_header(std::string_view line, bool ended);
+  void take_row(std::string_view line);
+
+  PlotSeries series_;
+  std::string pending_;  // the start of a line that goes on in the next piece
+  std::string first_line_;
+  std::size_t line_number_ = 0;
+  std::optional<std::size_t> first_blank_;  // of the blank lines since the last row
+  bool header_seen_ = false;
 };
 
 // Reads the whole text of a plot file. Records end in CR LF or LF alone;
