@@ -133,7 +133,8 @@ TEST(KestaPlotRefusals, AnOutputThatIsAnInputOrTheOtherOutput) {
 TEST(KestaPlotRefusals, APlotFileThatIsCutShortOrIsNoPlotFile) {
   const std::string plot = file_text(kExamplePlot);
   const auto cut = [&](const TempFolder& f) { f.write("cut.txt", plot.substr(0, plot.size() - 30)); };
-  const std::string cut_message = "kesta-plot: cut.txt: line 82: cut off before its line end: the plot file is truncated\n";
+  const std::string cut_message =
+      "kesta-plot: cut.txt: line 82: cut off before its line end: the plot file is truncated\n";
   const std::string zero_message =
       "kesta-plot: /dev/zero: line 1, column 1: byte 0x00 is not text: not a kesta plot file\n";
   expect_refusals({
@@ -160,7 +161,9 @@ TEST(KestaPlotRefusals, ADeckThatIsNotThePlotFiles) {
   short_reach.replace(deck.find(reach), reach.size(), "12.5  0.0  0.0  1000.0");
   expect_refusals({
       {"a streambank the run did not have",
-       [](const TempFolder& f) { f.write("bank.dat", file_text(KESTA_SOURCE_DIR "/examples/flood-wave-streambank.dat")); },
+       [](const TempFolder& f) {
+         f.write("bank.dat", file_text(KESTA_SOURCE_DIR "/examples/flood-wave-streambank.dat"));
+       },
        "--deck bank.dat plot.txt out.svg --csv out.csv",
        "kesta-plot: bank.dat is not the deck of plot.txt: at T = 0.2 (line 4 of the plot file) the deck gives H = "
        "6.2583E-05, the plot file 0.00014170\n"},
