@@ -11,9 +11,13 @@ seconds="$2"
 mkdir -p "$build/artifacts" "$build/logs"
 
 status=0
-for harness in list_parser record_editing input_phase whole_run; do
+for harness in list_parser record_editing input_phase whole_run plot_file; do
   dict=()
-  [ "$harness" = record_editing ] || dict=(-dict="$root/fuzz/deck.dict")
+  case "$harness" in
+    record_editing) ;;
+    plot_file) dict=(-dict="$root/fuzz/plot_file.dict" -max_len=9000) ;;  # room for a line past the bound
+    *) dict=(-dict="$root/fuzz/deck.dict") ;;
+  esac
   log="$build/logs/$harness.log"
   if "$build/${harness}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 "${dict[@]}" -artifact_prefix="$build/artifacts/$harness-" \
