@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,18 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
   return entries;
 }
 
+// The entries made, removed or changed between two snapshots, by name: the
+// failure names the files rather than printing their bytes.
+std::vector<std::string> changed(const std::map<std::string, std::string>& before,
+                                 const std::map<std::string, std::string>& after) {
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : before)
+    if (!after.contains(name) || after.at(name) != bytes) names.push_back(name);
+  for (const auto& [name, bytes] : after)
+    if (!before.contains(name)) names.push_back(name);
+  return names;
+}
+
 struct Refusal {
   std::string what;
   std::function<void(const TempFolder&)> setup;  // beside plot.txt and deck.dat
@@ -82,7 +95,7 @@ void expect_refusals(const std::vector<Refusal>& cases) {
     EXPECT_EQ(o.status, 1) << c.what;
     EXPECT_EQ(o.err, c.message) << c.what;
     EXPECT_EQ(o.out, "") << c.what;
-    EXPECT_EQ(snapshot(folder.path()), before) << c.what;
+    EXPECT_EQ(changed(before, snapshot(folder.path())), std::vector<std::string>{}) << c.what;
   }
 }
 
