@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corpus="$1/corpus"
-mkdir -p "$corpus/input_phase" "$corpus/whole_run" "$corpus/list_parser" "$corpus/record_editing"
+mkdir -p "$corpus/input_phase" "$corpus/whole_run" "$corpus/list_parser" "$corpus/record_editing" "$corpus/plot_file"
 
 # Whole decks for the input phase and for whole runs.
 cp "$root"/fuzz/seeds/input_phase/* "$root"/examples/*.dat "$corpus/input_phase/"
@@ -80,3 +80,9 @@ perl -e '
     }
   }
 ' "$corpus/fit_numbers"
+
+# Plot files for the plot-file reader: the head of each golden plot file, behind
+# the two bytes that choose the pieces it is read in.
+for plot in "$root"/tests/golden/*.plot.txt; do
+  { printf '\007\035'; head -n 40 "$plot"; } > "$corpus/plot_file/$(basename "$plot")"
+done

@@ -17,10 +17,11 @@ for harness in fit_file observation_csv fit_numbers; do
   [ -x "$build/${harness}_fuzz" ] && fit_harnesses+=("$harness")
 done
 
-for harness in list_parser record_editing input_phase whole_run "${fit_harnesses[@]}"; do
+for harness in list_parser record_editing input_phase whole_run plot_file "${fit_harnesses[@]}"; do
   dict=()
   case "$harness" in
     list_parser | input_phase | whole_run) dict=(-dict="$root/fuzz/deck.dict") ;;
+    plot_file) dict=(-dict="$root/fuzz/plot_file.dict" -max_len=9000) ;;  # room for a line past the bound
   esac
   log="$build/logs/$harness.log"
   if "$build/${harness}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

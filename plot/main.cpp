@@ -2,12 +2,12 @@
 // passes it on as CSV.
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "io/interrupts.hpp"
@@ -38,14 +38,6 @@ std::string write_files(const std::vector<kesta::OutputText>& outputs, kesta::Pe
   return failed->name + ": cannot write: " + std::strerror(failed->error);
 }
 
-// Whether two names are one file: the same file when both exist, else the same
-// path once made absolute.
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) return std::filesystem::equivalent(a, b, ec);
-  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
-}
-
 std::string count_of(std::size_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
@@ -71,13 +63,17 @@ int main(int argc, char** argv) {
   }
 
   // Writing over an input, or both outputs into one file, would lose data.
+  const std::pair<std::optional<std::string>, std::string_view> inputs[] = {{line.plot_file, "the plot file"},
+                                                                            {line.deck_file, "the deck"}};
   for (const std::optional<std::string>& output : {line.svg_file, line.csv_file}) {
     if (!output) continue;
-    for (const std::optional<std::string>& input : {std::optional(line.plot_file), line.deck_file})
-      if (input && same_file(*output, *input)) return fail(*output + ": is an input file; name another output");
+    for (const auto& [input, what] : inputs)
+      if (input && kesta::same_output_file(*output, *input))
+        return fail(*output + " is " + std::string(what) + " " + *input + "; name another output");
   }
-  if (line.svg_file && line.csv_file && same_file(*line.svg_file, *line.csv_file))
-    return fail(*line.csv_file + ": the picture and the table need files of their own");
+  if (line.svg_file && line.csv_file && kesta::same_output_file(*line.svg_file, *line.csv_file))
+    return fail(*line.svg_file + " and " + *line.csv_file +
+                " are one file; the picture and the table need files of their own");
 
   PlotSeries series;
   try {

@@ -20,6 +20,10 @@ struct PictureDeck {
   double X = 0.0;
   int NT = 0;
   std::vector<double> STAGE, RECH;  // entry i: time-stress line i + 1
+  double HINIT = 0.0;
+  // H of every result row as kesta computes it (a run of 99999 steps takes
+  // well under a second); empty when the library cannot simulate the deck.
+  std::vector<double> heads;
 };
 
 // A deck that cannot be read; the message names it and says why.
@@ -32,7 +36,8 @@ class DeckFileError : public std::runtime_error {
 PictureDeck read_picture_deck(const std::filesystem::path& path);
 
 // "" when the plot file can be the one computed from the deck, as far as the
-// number of time steps, TINIT and DELT tell (to the plot file's printed
+// number of time steps, TINIT and DELT, the factor 2·XSTREAM between totals
+// and per-length values and the heads tell (each to the plot file's printed
 // digits); otherwise what differs.
 std::string deck_mismatch(const PictureDeck& deck, const PlotSeries& series);
 

@@ -3,6 +3,7 @@
 // time step with T, H, SEEP, SEEPT, BANK and BANKV.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ namespace kesta::plot {
 // The header line exactly as kesta prints it.
 inline constexpr std::string_view kPlotHeader =
     "        T            H          SEEP        SEEPT       BANK        BANKV";
+
+// kesta's lines are under 80 bytes. A longer line, or a byte that is not
+// text, means another kind of file (a device, a binary), and reading stops
+// there rather than taking in a file that never ends a line.
+inline constexpr std::size_t kLongestPlotLine = 4096;
 
 // The columns of a row, in file order.
 enum class Column { T, H, SEEP, SEEPT, BANK, BANKV };
@@ -40,11 +46,39 @@ class PlotFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Builds the series as the file's bytes arrive, a line at a time: a file that
+// is not a plot file is refused at its first line, whatever follows it. The
+// pieces may end anywhere, within a line or a CR LF; the series and any error
+// are those of the whole text read at once.
+class PlotFileReader {
+ public:
+  // The next piece of the file; throws PlotFileError at the first fault.
+  void feed(std::string_view bytes);
+  // At the end of the file: the series, or the PlotFileError of a last line
+  // cut short or a file without a header.
+  PlotSeries finish();
+
+ private:
+  void take(std::string_view line, bool ended, bool too_long);
+  void take_header(std::string_view line, bool ended);
+  void take_row(std::string_view line);
+
+  PlotSeries series_;
+  std::string pending_;  // the start of a line that goes on in the next piece
+  std::string first_line_;
+  std::size_t line_number_ = 0;
+  std::optional<std::size_t> first_blank_;  // of the blank lines since the last row
+  bool header_seen_ = false;
+};
+
 // Reads the whole text of a plot file. Records end in CR LF or LF alone;
-// blank lines after the last row are ignored.
+// blank lines after the last row are ignored. The header must open the file,
+// every byte must be text, and the last line must end: a file cut short
+// mid-line has lost part of a row.
 PlotSeries parse_plot_file(std::string_view text);
 
-// Reads the file at path; a missing or unreadable file is a PlotFileError too.
+// Reads the file at path a piece at a time, judging each line as it comes;
+// a missing or unreadable file is a PlotFileError too.
 PlotSeries read_plot_file(const std::string& path);
 
 }  // namespace kesta::plot

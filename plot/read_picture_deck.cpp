@@ -1,6 +1,7 @@
 // The one file of kesta-plot that reads a deck: with the KESTA library, so the
 // picture sees every deck exactly as kesta does.
 #include <algorithm>
+#include <stdexcept>
 
 #include "kesta/kesta.hpp"
 #include "plot/picture_deck.hpp"
@@ -18,6 +19,16 @@ std::string without_trailing_blanks(std::string text) {
 std::vector<double> lines_used(const std::vector<double>& series, int NT) {
   const std::size_t n = std::min(series.size(), static_cast<std::size_t>(std::max(NT, 0)));
   return {series.begin(), series.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+// The head of every result row, bit for bit as kesta computes it. Empty for a
+// deck the library will not simulate: kesta wrote no rows from it either.
+std::vector<double> heads(const Deck& deck) {
+  try {
+    return simulate(deck).head;
+  } catch (const std::invalid_argument&) {
+    return {};
+  }
 }
 
 }  // namespace
@@ -40,6 +51,8 @@ PictureDeck read_picture_deck(const std::filesystem::path& path) {
   picture.NT = deck.NT;
   picture.STAGE = lines_used(deck.STAGE, deck.NT);
   picture.RECH = lines_used(deck.RECH, deck.NT);
+  picture.HINIT = deck.HINIT;
+  picture.heads = heads(deck);
   return picture;
 }
 

@@ -1,7 +1,5 @@
 // The kesta-plot program as a user runs it: arguments, exit status, messages.
-#include <sys/wait.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -9,25 +7,13 @@
 
 #include "plot/plot_file.hpp"
 #include "plot/tests/plot_file_text.hpp"
+#include "plot/tests/run_kesta_plot.hpp"
 
 namespace kesta::plot {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs kesta-plot with the arguments (already quoted for the shell).
-Outcome run_kesta_plot(const std::string& arguments) {
-  const testing::TempFile out("stdout", "");
-  const testing::TempFile err("stderr", "");
-  const std::string command =
-      std::string(KESTA_PLOT_EXE) + " " + arguments + " >'" + out.path() + "' 2>'" + err.path() + "' </dev/null";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::file_text(out.path()), testing::file_text(err.path())};
-}
+using testing::Outcome;
+using testing::run_kesta_plot;
 
 std::size_t line_count(const std::string& text) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kesta/deck.hpp"
 #include "plot/tests/plot_file_text.hpp"
 
 namespace kesta::plot {
@@ -99,6 +100,75 @@ TEST(PlotFile, MalformedFilesSayWhatIsWrongAndWhere) {
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const PlotFileError& e) {
       EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+}
+
+// What kesta never writes: a line cut off at the end of the file, bytes that
+// are not text, a line no plot file holds, more rows than kesta computes.
+TEST(PlotFile, RefusesWhatCannotBeAPlotFile) {
+  const std::string header = std::string(kPlotHeader) + "\r\n";
+  const std::string row = "  0.100000E+01  0.47950E+00  -.5642E+00  -.1128E+01  0.5642E+00  0.1128E+01";
+  const std::string cut = "line 3: cut off before its line end: the plot file is truncated";
+  const std::string many_rows = [&] {
+    std::string text = header;
+    for (int i = 0; i <= NTLIMIT; ++i) text += "0 0 0 0 0 0\n";
+    return text;
+  }();
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {header + row + "\r\n" + row, cut},
+      {header + row + "\r\n" + row + "\r", cut},
+      {header + row + "\r\n" + row.substr(0, 50), cut},
+      {header + row + "\r\n  ", cut},
+      {std::string(kPlotHeader), "line 1: cut off before its line end: the plot file is truncated"},
+      {std::string("\0\0\0\0", 4), "line 1, column 1: byte 0x00 is not text: not a kesta plot file"},
+      {"\x1F\x8B\x08\x00", "line 1, column 1: byte 0x1F is not text: not a kesta plot file"},
+      {header + row.substr(0, 30) + "\xB5" + row.substr(30) + "\n",
+       "line 2, column 31: byte 0xB5 is not text: not a kesta plot file"},
+      {header + std::string(kLongestPlotLine + 1, ' ') + "\n",
+       "line 2: longer than 4096 bytes without a line end: not a kesta plot file"},
+      {std::string(kLongestPlotLine + 1, 'x'),
+       "line 1: longer than 4096 bytes without a line end: not a kesta plot file"},
+      {"\r\n" + header, "line 1: not a kesta plot file (header '')"},
+      {many_rows, "line 100001: more rows than the 99999 time steps kesta computes at most"},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse_plot_file(c.text);
+      ADD_FAILURE() << "accepted: " << c.message;
+    } catch (const PlotFileError& e) {
+      EXPECT_EQ(e.what(), c.message);
+    }
+  }
+  EXPECT_EQ(parse_plot_file(header + row + "\n" + row + "\n  \r\n\n").rows_read, 2u);  // blank lines that end
+}
+
+// A file is read in pieces of 64 KiB: rows and lines that straddle two pieces
+// read as the whole text does.
+TEST(PlotFile, AFileReadInPiecesReadsAsItsText) {
+  const std::string rows = testing::plot_file_text(testing::ramp_rows(2000));  // about 150 kB
+  const struct {
+    std::string text;
+    std::string message;  // "" for a good file
+  } cases[] = {
+      {rows, ""},
+      {rows.substr(0, rows.size() - 1), "line 2001: cut off before its line end: the plot file is truncated"},
+      {rows + std::string(70000, ' ') + "\n",
+       "line 2002: longer than 4096 bytes without a line end: not a kesta plot file"},
+      {rows + std::string(70000, '7'), "line 2002: longer than 4096 bytes without a line end: not a kesta plot file"},
+  };
+  for (const auto& c : cases) {
+    const testing::TempFile file("plot.txt", c.text);
+    try {
+      const PlotSeries read = read_plot_file(file.path());
+      EXPECT_EQ(c.message, "");
+      EXPECT_EQ(read.rows, parse_plot_file(c.text).rows);
+      EXPECT_EQ(read.rows_read, 2000u);
+    } catch (const PlotFileError& e) {
+      EXPECT_EQ(e.what(), c.message);
     }
   }
 }
