@@ -350,7 +350,7 @@ def main():
                 restorer.restore(m.path, original, times)
         in_place.unlink()
         shown = ", ".join(m.caught_by[:3]) if m.caught_by else m.equivalent
-        print(f"{m.ident:<12}{m.outcome:<15}{time.monotonic() - started:6.0f} s  {m.path}  {shown}", flush=True)
+        print(f"{m.ident:<18}{m.outcome:<15}{time.monotonic() - started:6.0f} s  {m.path}  {shown}", flush=True)
         if sampler and m.outcome in ("does not build", "not found", "ambiguous"):
             redrawn += 1
         elif sampler:
