@@ -162,3 +162,27 @@ TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
 
 }  // namespace
 }  // namespace kesta::fit
+
+namespace kesta::fit {
+namespace {
+
+// Three observations fix the three recession values exactly and leave no
+// residual to scale a covariance by: no standard errors, and the reason. A
+// fourth gives them.
+TEST(LeastSquares, StandardErrorsNeedMoreObservationsThanParameters) {
+  const std::pair<int, std::string> cases[] = {{3, "there are no more observations than determined parameters"},
+                                               {4, ""}};
+  for (const auto& [n, problem] : cases) {
+    SCOPED_TRACE(std::to_string(n) + " observations");
+    const std::vector<double> times = even_times(n, 20.0);
+    const LeastSquaresFit fit = fit_least_squares(recession_parameters(1.5, 4.0, 0.2), observed_from(times, 0.01, 3),
+                                                  batch_of(recession, times), {});
+    EXPECT_EQ(fit.degrees_of_freedom, n - 3);
+    EXPECT_EQ(fit.covariance_problem, problem);
+    const std::vector<Estimate> table = parameter_estimates(recession_parameters(1.5, 4.0, 0.2), fit);
+    EXPECT_EQ(table[0].std_error.has_value(), problem.empty());
+  }
+}
+
+}  // namespace
+}  // namespace kesta::fit

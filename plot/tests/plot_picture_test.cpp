@@ -148,6 +148,12 @@ TEST_F(PlotPicture, WithADeckTheStageOnTopIsTheStepsTheModelSees) {
   EXPECT_EQ(picture.xpath("string(//*[local-name()=\"g\"][@class=\"panel\"][1]/@id)"), "panel-stress");
   EXPECT_EQ(picture.xpath("string(//*[@class=\"title\"])"), deck.TITLE1);
   EXPECT_EQ(picture.xpath("string(//*[@class=\"subtitle\"])"), deck.TITLE2);
+  // Each panel under its own title, top to bottom.
+  std::size_t at = 0;
+  for (const std::string title : {">Stream stage<", ">Head at the observation well<", ">Seepage<", ">Bank storage<"}) {
+    at = picture.text().find(title, at);
+    ASSERT_NE(at, std::string::npos) << title;
+  }
   // One horizontal run per time-stress line: NT runs, two vertices each, on a
   // time axis from TINIT − DELT (line 1, the reference) to the last row.
   const auto stage = picture.points("STAGE");
