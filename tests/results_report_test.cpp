@@ -121,34 +121,38 @@ TEST(ResultsTable, TimeComesFromTinitAndDeltNotTheDeck) {
 }
 
 TEST(ResultsTable, LongRunRowsAreInStepOrderAndPlotRowsMirrorReportRows) {
-  // More rows than one batch of edited rows, with a step count that leaves a remainder.
-  Deck deck;
-  fill_worked_example(deck);
-  deck.NT = 5003;
-  deck.TIME.assign(5003, 0.0);
-  deck.RECH.assign(5003, 0.0);
-  deck.STAGE.assign(5003, 0.0);
-  for (int k = 1; k <= deck.NT; ++k) deck.STAGE[static_cast<std::size_t>(k - 1)] = std::sin(0.01 * k);
-  const Written written = write_results(run_model(deck).results, true);
+  // More rows than one batch of edited rows (4096), with a step count that
+  // leaves a remainder: 907 rows, and 127, one short of a chunk of 128.
+  for (const int steps : {5003, 4223}) {
+    SCOPED_TRACE(std::to_string(steps) + " steps");
+    Deck deck;
+    fill_worked_example(deck);
+    deck.NT = steps;
+    deck.TIME.assign(static_cast<std::size_t>(steps), 0.0);
+    deck.RECH.assign(static_cast<std::size_t>(steps), 0.0);
+    deck.STAGE.assign(static_cast<std::size_t>(steps), 0.0);
+    for (int k = 1; k <= deck.NT; ++k) deck.STAGE[static_cast<std::size_t>(k - 1)] = std::sin(0.01 * k);
+    const Written written = write_results(run_model(deck).results, true);
 
-  std::size_t report_at = HEADING.size() + COLUMN_HEADINGS.size();
-  std::size_t plot_at = PLOT_HEADER.size();
-  for (int k = 1; k <= deck.NT; ++k) {
-    const std::size_t report_end = written.report.find("\r\n", report_at);
-    const std::size_t plot_end = written.plot.find("\r\n", plot_at);
-    ASSERT_NE(report_end, std::string::npos) << k;
-    ASSERT_NE(plot_end, std::string::npos) << k;
-    std::string row = written.report.substr(report_at, report_end - report_at);
-    ASSERT_EQ(row.size(), 75u) << k;
-    // TINIT = 0, DELT = 1: the time field holds k - 1.
-    EXPECT_EQ(edit_real(k - 1.0, 13, 6, 'D'), row.substr(1, 13)) << k;
-    std::replace(row.begin(), row.end(), 'D', 'E');
-    ASSERT_EQ(written.plot.substr(plot_at, plot_end - plot_at), row) << k;
-    report_at = report_end + 2;
-    plot_at = plot_end + 2;
+    std::size_t report_at = HEADING.size() + COLUMN_HEADINGS.size();
+    std::size_t plot_at = PLOT_HEADER.size();
+    for (int k = 1; k <= deck.NT; ++k) {
+      const std::size_t report_end = written.report.find("\r\n", report_at);
+      const std::size_t plot_end = written.plot.find("\r\n", plot_at);
+      ASSERT_NE(report_end, std::string::npos) << k;
+      ASSERT_NE(plot_end, std::string::npos) << k;
+      std::string row = written.report.substr(report_at, report_end - report_at);
+      ASSERT_EQ(row.size(), 75u) << k;
+      // TINIT = 0, DELT = 1: the time field holds k - 1.
+      EXPECT_EQ(edit_real(k - 1.0, 13, 6, 'D'), row.substr(1, 13)) << k;
+      std::replace(row.begin(), row.end(), 'D', 'E');
+      ASSERT_EQ(written.plot.substr(plot_at, plot_end - plot_at), row) << k;
+      report_at = report_end + 2;
+      plot_at = plot_end + 2;
+    }
+    EXPECT_EQ(report_at, written.report.size());
+    EXPECT_EQ(plot_at, written.plot.size());
   }
-  EXPECT_EQ(report_at, written.report.size());
-  EXPECT_EQ(plot_at, written.plot.size());
 }
 
 }  // namespace
