@@ -82,6 +82,11 @@ TEST(LibraryEdges, SimulateOnTheEdges) {
       const Results r = simulate(deck);
       EXPECT_EQ(c.message, "") << c.what;
       EXPECT_EQ(r.head.size(), static_cast<std::size_t>(deck.NT)) << c.what;
+      if (deck.NT == 1) {  // no lag, so nothing inverted and no error in the one value
+        const InversionError error = inversion_error(deck);
+        EXPECT_EQ(error.head, std::vector<double>{0.0});
+        EXPECT_EQ(error.seepage, std::vector<double>{0.0});
+      }
     } catch (const std::invalid_argument& e) {
       EXPECT_EQ(e.what(), c.message) << c.what;
     }

@@ -79,10 +79,16 @@ TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
   const std::string svg = testing::file_text(folder.path("fit.svg"));
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
-  std::size_t points = 0;
-  for (std::size_t at = svg.find("<circle cx="); at != std::string::npos; at = svg.find("<circle cx=", at + 1))
-    ++points;
-  EXPECT_EQ(points, n);
+  // One point per observation, each record's left to right in time order,
+  // every one right of the value axes.
+  std::vector<double> cx;
+  for (std::size_t at = svg.find("<circle cx=\""); at != std::string::npos; at = svg.find("<circle cx=\"", at + 1))
+    cx.push_back(std::stod(svg.substr(at + 12)));
+  ASSERT_EQ(cx.size(), n);
+  const std::size_t first_record = sets[0].rows.size();
+  EXPECT_TRUE(std::is_sorted(cx.begin(), cx.begin() + static_cast<long>(first_record)));
+  EXPECT_LT(cx.front(), cx[first_record - 1]);
+  EXPECT_GT(*std::min_element(cx.begin(), cx.end()), 100.0);
 }
 
 TEST(KestaFitProgram, TextReportAndProgressLines) {
@@ -115,7 +121,10 @@ TEST(KestaFitProgram, HeadsAloneReportTheDiffusivityInWords) {
   const std::string warning = report["warnings"][0];
   EXPECT_NE(warning.find("only through AK/AS"), std::string::npos) << warning;
   EXPECT_NE(warning.find("seepage record"), std::string::npos) << warning;
-  EXPECT_EQ(report["identifiability"][0]["determined"][0]["expression"], "AK/AS");
+  const nlohmann::json& ratio = report["identifiability"][0]["determined"][0];
+  EXPECT_EQ(ratio["expression"], "AK/AS");
+  EXPECT_LT(ratio["ci95"][0].get<double>(), ratio["value"].get<double>());
+  EXPECT_GT(ratio["ci95"][1].get<double>(), ratio["value"].get<double>());
 }
 
 // A fit stopped by the iteration limit reports and writes all the same, with
