@@ -26,6 +26,13 @@ TEST(Layout, FieldsTakeValuesInOrder) {
   EXPECT_EQ(got, (Records{"   NS:    12  0.123D+04|ab  "}));
 }
 
+// A field given no value, or a value of another kind, stays blank.
+TEST(Layout, FieldsWithoutAValueOfTheirKindStayBlank) {
+  EXPECT_EQ(format_layout({Lit("|"), I(4), Lit("|"), D(8, 2), Lit("|"), A(3), Lit("|")}, {1.5, 7, 2.5}),
+            (Records{"|    |        |   |"}));
+  EXPECT_EQ(format_layout({Lit("|"), I(4), E(8, 2), Lit("|")}), (Records{"|            |"}));
+}
+
 TEST(Layout, ReportRowIs75Columns) {
   const Records got =
       format_layout({X(1), D(13, 6), X(2), D(11, 5), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4), X(2), D(10, 4)},

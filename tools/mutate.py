@@ -147,7 +147,8 @@ class Suite:
     def fingerprints(self):
         """A hash of every test program, program and library the tests use."""
         paths = [Path(k) for k in self.groups if not k.startswith("ctest:")]
-        paths += [self.build / p for p in PROGRAMS] + list(self.build.glob("*.a"))
+        # The Python module too: its tests see a mutant of the bindings only through it.
+        paths += [self.build / p for p in PROGRAMS] + list(self.build.glob("*.a")) + list(self.build.glob("python/*.so"))
         return {str(p): hashlib.sha256(p.read_bytes()).hexdigest() for p in paths if p.is_file()}
 
     def affected(self, key, changed):

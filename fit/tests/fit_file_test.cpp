@@ -151,8 +151,11 @@ TEST(FitFile, MessagesInFull) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
   }
-  // A byte-order mark before the first key is no fault.
+  // A byte-order mark before the first key is no fault, nor are the limits themselves.
   EXPECT_EQ(parse_fit_file("\xEF\xBB\xBF" + deck + obs + par, "fit.toml", ".").deck, "d.dat");
+  const FitFile limits = parse_fit_file(
+      deck + obs + "[parameters]\nAS = { initial = 1e-100 }\nHINIT = { initial = -1e100 }\n", "fit.toml", ".");
+  EXPECT_EQ(limits.parameters.size(), 2u);
 }
 
 TEST(FitFile, NsIsTheDecksAutoOrANumber) {

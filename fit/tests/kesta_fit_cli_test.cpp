@@ -80,15 +80,23 @@ TEST(KestaFitProgram, JsonReportAndFilesOfAGoodFit) {
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
   // One point per observation, each record's left to right in time order,
-  // every one right of the value axes.
-  std::vector<double> cx;
-  for (std::size_t at = svg.find("<circle cx=\""); at != std::string::npos; at = svg.find("<circle cx=\"", at + 1))
+  // every one right of the value axes, a higher value drawn higher up.
+  std::vector<double> cx, cy;
+  for (std::size_t at = svg.find("<circle cx=\""); at != std::string::npos; at = svg.find("<circle cx=\"", at + 1)) {
     cx.push_back(std::stod(svg.substr(at + 12)));
+    cy.push_back(std::stod(svg.substr(svg.find("cy=\"", at) + 4)));
+  }
   ASSERT_EQ(cx.size(), n);
   const std::size_t first_record = sets[0].rows.size();
   EXPECT_TRUE(std::is_sorted(cx.begin(), cx.begin() + static_cast<long>(first_record)));
   EXPECT_LT(cx.front(), cx[first_record - 1]);
   EXPECT_GT(*std::min_element(cx.begin(), cx.end()), 100.0);
+  for (std::size_t i = 1; i < first_record; ++i) {
+    const double rise = sets[0].rows[i].value - sets[0].rows[i - 1].value;
+    if (std::abs(rise) > 0.01) {
+      EXPECT_EQ(cy[i]<cy[i - 1], rise> 0.0) << "point " << i;
+    }
+  }
 }
 
 TEST(KestaFitProgram, TextReportAndProgressLines) {
