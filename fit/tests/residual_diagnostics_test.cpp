@@ -28,6 +28,8 @@ TEST(ResidualDiagnostics, FiguresOfHandWorkedSequences) {
       {"two blocks", {1, 1, 1, -1, -1, -1}, 3.0 / 6.0, 4.0 / 6.0, 2, 4.0},
       // Zeros count in the sums but not in the runs: products 0, DW 8/8.
       {"with a zero", {2, 0, -2}, 0.0, 1.0, 2, 2.0},
+      // The figures do not depend on the residuals' scale, however small.
+      {"two blocks of millimetres", {1e-3, 1e-3, 1e-3, -1e-3, -1e-3, -1e-3}, 3.0 / 6.0, 4.0 / 6.0, 2, 4.0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

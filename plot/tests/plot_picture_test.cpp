@@ -154,6 +154,7 @@ TEST_F(PlotPicture, WithADeckTheStageOnTopIsTheStepsTheModelSees) {
     at = picture.text().find(title, at);
     ASSERT_NE(at, std::string::npos) << title;
   }
+  EXPECT_NE(picture.text().find(">The well is at X = "), std::string::npos);
   // One horizontal run per time-stress line: NT runs, two vertices each, on a
   // time axis from TINIT − DELT (line 1, the reference) to the last row.
   const auto stage = picture.points("STAGE");
