@@ -636,3 +636,28 @@ TEST(KestaFitProgram, FittedDeckKeepsTheTitleLinesAsWritten) {
 
 }  // namespace
 }  // namespace kesta::fit
+
+namespace kesta::fit {
+namespace {
+
+TEST(KestaFitProgram, HelpVersionAndMisuse) {
+  const TempFolder folder;
+  const std::tuple<std::string, int, std::string, std::string> cases[] = {
+      {"--help", 0, "Usage: kesta-fit ", ""},
+      {"x.toml --version", 0, "kesta-fit ", ""},
+      {"--output-dir", 2, "", "kesta-fit: --output-dir needs a folder; try kesta-fit --help\n"},
+      {"--bogus x.toml", 2, "", "kesta-fit: unknown option '--bogus'; try kesta-fit --help\n"},
+      {"a.toml b.toml", 2, "", "kesta-fit: one fit file only; try kesta-fit --help\n"},
+      {"--json", 2, "", "kesta-fit: expected a fit file; try kesta-fit --help\n"},
+  };
+  for (const auto& [arguments, status, out_start, err] : cases) {
+    SCOPED_TRACE(arguments);
+    const Outcome o = run_kesta_fit(folder, arguments);
+    EXPECT_EQ(o.status, status);
+    EXPECT_EQ(o.out.substr(0, out_start.size()), out_start);
+    EXPECT_EQ(o.err, err);
+  }
+}
+
+}  // namespace
+}  // namespace kesta::fit
