@@ -283,6 +283,11 @@ TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
        30,
        "kesta: severe (30): open failure, unit 17, file hard-link.dat\nkesta: the plot file is the input deck\n",
        {}},
+      {"former results also named as the plot file",
+       "deck.dat\nformer.txt\nformer-link.txt\n",
+       30,
+       "kesta: severe (30): open failure, unit 17, file former-link.txt\nkesta: the plot file is the results file\n",
+       {}},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -290,6 +295,8 @@ TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
     std::filesystem::create_directory(dir / "folder");
     write_file(dir / "deck.dat", Deck{}.text());
     std::filesystem::create_hard_link(dir / "deck.dat", dir / "hard-link.dat");
+    write_file(dir / "former.txt", "results of an earlier run\n");
+    std::filesystem::create_hard_link(dir / "former.txt", dir / "former-link.txt");
     write_file(dir / fifty_one, Deck{}.text());
     const auto before = files_in(dir);
     const RunResult run = run_kesta(dir, c.answers);

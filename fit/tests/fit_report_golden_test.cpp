@@ -1,6 +1,8 @@
 // kesta-fit's text report and JSON compared whole with stored ones, the time
 // taken masked: the worked example, a record with weights of zero and rows out
-// of time order, and an estimate held at its bound. The stored reports were
+// of time order, an estimate held at its bound, and a gross outlier planted in
+// the sixth row of a second record (named as its line 7, time 1.2), the solver
+// stopping there on the change of the cost. The stored reports were
 // written by this test (KESTA_WRITE_FIT_GOLDENS=1) and their key numbers checked
 // once against a second computation from the residuals file (below).
 #include <sys/wait.h>
@@ -79,13 +81,27 @@ void bound_hit(const TempFolder& folder) {
                             "AK = { initial = 3.0, min = 0.1, max = 6.0 }\nAS = { min = 1e-7, max = 0.1 }\n");
 }
 
+// Two parameters from noisy records, the seepage record's sixth row a gross
+// outlier: the report names that row of the second record, by its line.
+void outlier_in_second_record(const TempFolder& folder) {
+  const Deck truth = testing::flood_deck();
+  std::vector<ObservationSet> sets =
+      testing::records(truth, {{Kind::Head, 30.0, 2, 0.02}, {Kind::Seepage, 0.0, 2, 0.05}}, 23);
+  sets[1].rows[5].value += 1.0;
+  testing::write_fit_folder(folder, truth, sets,
+                            "AK = { initial = 4.0, min = 0.1, max = 1000.0 }\nAS = { min = 1e-7, max = 0.1 }\n");
+}
+
 struct GoldenCase {
   std::string name;
   void (*arrange)(const TempFolder&);
 };
 
 TEST(FitReportGolden, TextAndJsonWhole) {
-  const GoldenCase cases[] = {{"river", river}, {"weights-and-order", weights_and_order}, {"bound-hit", bound_hit}};
+  const GoldenCase cases[] = {{"river", river},
+                              {"weights-and-order", weights_and_order},
+                              {"bound-hit", bound_hit},
+                              {"outlier-in-second-record", outlier_in_second_record}};
   for (const GoldenCase& c : cases) {
     SCOPED_TRACE(c.name);
     const TempFolder folder;

@@ -218,16 +218,20 @@ double attribute(const std::string& tag, const std::string& name) {
   return std::stod(tag.substr(at, tag.find('"', at) - at));
 }
 
-// Every text stands outside every panel's plotting area.
+// Every text stands outside every panel's plotting area, and every frame and
+// text inside the picture's width.
 TEST_F(PlotPicture, NoLabelSitsInsideAPanel) {
   const PictureDeck deck = flood_wave_deck();
   const Picture picture(flood_wave_series(), {"plot.txt", parse_units("m,d"), &deck});
   const std::vector<std::string> frames = tags(picture.text(), "<rect class=\"frame\"");
   ASSERT_EQ(frames.size(), 4u);
+  const double width = attribute(tags(picture.text(), "<svg ").at(0), "width");
+  for (const std::string& f : frames) EXPECT_LE(attribute(f, "x") + attribute(f, "width"), width) << f;
   const std::vector<std::string> texts = tags(picture.text(), "<text ");
   EXPECT_GT(texts.size(), 50u);
   for (const std::string& text : texts) {
     const double x = attribute(text, "x"), y = attribute(text, "y");
+    EXPECT_LT(x, width) << text;
     for (const std::string& f : frames) {
       const double left = attribute(f, "x"), top = attribute(f, "y");
       EXPECT_FALSE(x > left && x < left + attribute(f, "width") && y > top && y < top + attribute(f, "height")) << text;
@@ -241,6 +245,25 @@ TEST_F(PlotPicture, LongSeriesIsThinnedToTwoPointsPerPixelColumn) {
   // keeps its first and last sample only.
   const Picture picture(parse_plot_file(testing::plot_file_text(testing::ramp_rows(99999))), named("plot.txt"));
   for (const char* column : {"H", "SEEP", "BANK"}) EXPECT_EQ(picture.points_of(column), 2u * kPlotColumns) << column;
+}
+
+// About five round intervals on a value axis: a head range of 1.2 takes steps
+// of 0.5 (1.2 / 5 = 0.24, rounded up to 0.5), a range of 11 steps of 5.
+TEST_F(PlotPicture, ValueAxesTakeAboutFiveRoundSteps) {
+  const struct {
+    double top;
+    const char* ticks;
+  } cases[] = {{1.2, "0 0.5 1.0 1.5"}, {11.0, "0 5 10 15"}};
+  for (const auto& c : cases) {
+    const std::vector<testing::Row> rows = {{0, 0, 0, 0, 0, 0}, {1, c.top, 0, 0, 0, 0}};
+    const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
+    std::string ticks;
+    const std::string path = "//*[@id=\"panel-head\"]/*[@data-side=\"left\"]/*[@class=\"tick\"]";
+    const int count = std::stoi(picture.xpath("count(" + path + ")"));
+    for (int i = 1; i <= count; ++i)
+      ticks += (i > 1 ? " " : "") + picture.xpath("string((" + path + ")[" + std::to_string(i) + "])");
+    EXPECT_EQ(ticks, c.ticks) << c.top;
+  }
 }
 
 TEST_F(PlotPicture, ShortSeriesDrawsEveryRow) {
