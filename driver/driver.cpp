@@ -12,12 +12,12 @@
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
-#include "model/parallel_for.hpp"
 #include "report/accuracy_warning.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/not_finite_report.hpp"
 #include "report/printed_accuracy.hpp"
 #include "report/results_report.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
@@ -38,8 +38,6 @@ std::string inversion_warning(CheckedSimulation& simulation) {
   return accuracy_warning(simulation.results(), accuracy, advise_ns(simulation, error, work));
 }
 
-constexpr std::size_t CHECK_BESIDE_FROM = 2048;
-
 // Writes the results table while the inversion's error is estimated on
 // another thread: both only read the results.
 void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, std::string& warning) {
@@ -53,7 +51,7 @@ void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, s
   };
   OutputUnit* plot = files.plot.is_open() ? &files.plot : nullptr;
   // A short table is written in less time than a thread takes to start.
-  if (worker_count() < 2 || simulation.results().head.size() < CHECK_BESIDE_FROM) {
+  if (worker_count() < 2 || simulation.results().head.size() < static_cast<std::size_t>(kParallelFrom)) {
     write_results_table(simulation.results(), files.report, plot);
     check();
     return;

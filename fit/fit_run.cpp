@@ -8,13 +8,13 @@
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/case/inversion_check.hpp"
-#include "fit/case/parallel_runs.hpp"
 #include "fit/input/fit_error.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "fit/output/json_report.hpp"
 #include "fit/output/output_files.hpp"
 #include "fit/output/text_report.hpp"
 #include "io/output_target.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta::fit {
 

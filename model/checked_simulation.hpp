@@ -11,7 +11,7 @@
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
 #include "model/fft_convolution.hpp"
-#include "model/filled_series.hpp"
+#include "support/filled_series.hpp"
 
 namespace kesta {
 

@@ -8,7 +8,7 @@
 
 #include "model/inversion.hpp"
 #include "model/laplace_transforms.hpp"
-#include "model/parallel_for.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
@@ -29,8 +29,6 @@ constexpr double H_SCALE = 3.5;
 // The exponentials exp(z·t) advance from lag to lag by one product; taken
 // afresh this often, their rounding stays below 1e-13 of the largest term.
 constexpr int FRESH_EVERY = 256;
-// Below this many lags one thread is faster than starting another.
-constexpr int PARALLEL_MIN_LAGS = 2048;
 
 struct Contour {
   std::array<Complex, NODES + 1> z;  // the nodes
@@ -110,7 +108,7 @@ ContourResponses contour_responses(const Deck& deck, const Derived& derived, int
       runs.push_back({w, first, std::min(windows[w].last, first + FRESH_EVERY - 1)});
 
   const int count = static_cast<int>(runs.size());
-  parallel_for(count, lags >= PARALLEL_MIN_LAGS ? 1 : count + 1, 1, [&](int at) {
+  parallel_for(count, lags >= kParallelFrom ? 1 : count + 1, 1, [&](int at) {
     const Run& run = runs[static_cast<std::size_t>(at)];
     const Window& w = windows[run.window];
     // Real and imaginary parts apart, so the products need no checks for

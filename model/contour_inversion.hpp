@@ -9,7 +9,7 @@
 
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
-#include "model/filled_series.hpp"
+#include "support/filled_series.hpp"
 
 namespace kesta {
 

@@ -125,7 +125,7 @@ Fft::Fft(std::size_t n, VectorPath path, std::size_t block)
     : n_(n),
       block_(std::max<std::size_t>(block, 8)),
       bits_(0),
-      avx2_(path != VectorPath::Baseline && __builtin_cpu_supports("avx2")),
+      avx2_(available_path(path) != VectorPath::Baseline),
       cos_(n >= 8 ? n - 4 : 0),
       sin_(n >= 8 ? n - 4 : 0) {
   while ((std::size_t{1} << bits_) < n) ++bits_;

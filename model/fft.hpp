@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "model/large_pages.hpp"
-#include "model/vector_path.hpp"
+#include "support/large_pages.hpp"
+#include "support/vector_path.hpp"
 
 namespace kesta {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/fft.hpp"
-#include "model/large_pages.hpp"
+#include "support/large_pages.hpp"
 
 namespace kesta {
 

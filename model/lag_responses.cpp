@@ -5,15 +5,11 @@
 #include <cstdint>
 
 #include "model/laplace_transforms.hpp"
-#include "model/parallel_for.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
 
-// Below this many lags one thread does the work faster than two: starting the
-// second costs more than it saves, and a small run leaves the other core to
-// whatever else runs.
-constexpr int PARALLEL_MIN_LAGS = 2048;
 constexpr int LAGS_PER_CHUNK = 64;
 
 // The Stehfest sum of one order over transforms already evaluated, in the
@@ -96,7 +92,7 @@ LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags
     }
   };
   const int chains = (lags + 1) / 2;
-  parallel_for(chains, PARALLEL_MIN_LAGS / 2, LAGS_PER_CHUNK, [&](int c) {
+  parallel_for(chains, kParallelFrom / 2, LAGS_PER_CHUNK, [&](int c) {
     Terms terms_a, terms_b;
     const Terms* before = nullptr;
     Terms* now = &terms_a;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "model/parallel_for.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
@@ -13,9 +13,6 @@ namespace {
 typedef double Lanes2 __attribute__((vector_size(16)));
 typedef double Lanes4 __attribute__((vector_size(32)));
 typedef double Lanes8 __attribute__((vector_size(64)));
-
-// Below this many output steps more threads cost more than they save.
-constexpr int PARALLEL_MIN_STEPS = 2048;
 
 // One output step alone, from lag `first` on, continuing a partial sum.
 inline double continue_sum(const double* rate, const double* response, int i, int first, double sum) {
@@ -144,12 +141,11 @@ struct Blocks {
 
 // The widest path asked for that the processor has.
 Blocks blocks_for(VectorPath path) {
-  const bool avx512 = __builtin_cpu_supports("avx512f");
-  const bool avx2 = __builtin_cpu_supports("avx2");
-  if ((path == VectorPath::Best || path == VectorPath::Avx512) && avx512)
-    return {block_avx512, pair_avx512, 8 * GROUPS};
-  if (path != VectorPath::Baseline && avx2) return {block_avx2, pair_avx2, 4 * NARROW_GROUPS};
-  return {block_baseline, pair_baseline, 2 * NARROW_GROUPS};
+  switch (available_path(path)) {
+    case VectorPath::Avx512: return {block_avx512, pair_avx512, 8 * GROUPS};
+    case VectorPath::Avx2: return {block_avx2, pair_avx2, 4 * NARROW_GROUPS};
+    default: return {block_baseline, pair_baseline, 2 * NARROW_GROUPS};
+  }
 }
 
 }  // namespace
@@ -170,7 +166,7 @@ void lag_sums(std::span<const double> rate, std::span<const double> response, in
   const int blocks = n / B;
   // Pair p holds blocks 2p and 2p + 1; an odd last block goes alone.
   const BlockSums pair = chosen.pairs;
-  parallel_for(blocks / 2, PARALLEL_MIN_STEPS / (2 * B), 1, [&](int p) { pair(r, h, n - (2 * p + 2) * B + 1, o); });
+  parallel_for(blocks / 2, kParallelFrom / (2 * B), 1, [&](int p) { pair(r, h, n - (2 * p + 2) * B + 1, o); });
   if (blocks % 2 != 0) block(r, h, n - blocks * B + 1, o);
   for (int i = 1; i <= n - blocks * B; ++i) o[i] = continue_sum(r, h, i, 1, 0.0);
 }

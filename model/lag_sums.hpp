@@ -3,7 +3,7 @@
 // all earlier intervals times the step response at the lag since each of them.
 #include <span>
 
-#include "model/vector_path.hpp"
+#include "support/vector_path.hpp"
 
 namespace kesta {
 

@@ -4,16 +4,13 @@
 
 #include "model/lag_responses.hpp"
 #include "model/lag_sums.hpp"
-#include "model/parallel_for.hpp"
 #include "model/stresses.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
 
 using Series = std::vector<double>;
-
-// Below this many steps one thread fills the series faster than two start.
-constexpr int PARALLEL_MIN_STEPS = 2048;
 
 struct Rates {
   Series HRATE, QRATE;
@@ -49,7 +46,7 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
                                          &results.total_seepage, &results.bank_storage, &results.bank_volume};
   const std::array<double, 6> initial = {0.0, deck.HINIT, 0.0, 0.0, 0.0, 0.0};
   const int count = static_cast<int>(series.size());
-  parallel_for(count, NT >= PARALLEL_MIN_STEPS ? 1 : count + 1, 1,
+  parallel_for(count, NT >= kParallelFrom ? 1 : count + 1, 1,
                [&](int k) { series[static_cast<std::size_t>(k)]->assign(n, initial[static_cast<std::size_t>(k)]); });
   for (int k = 1; k <= NT; ++k)
     results.time[static_cast<std::size_t>(k - 1)] = static_cast<double>(k - 1) * deck.DELT + deck.TINIT;

@@ -7,17 +7,16 @@
 #include <vector>
 
 #include "io/record_editing.hpp"
-#include "model/parallel_for.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
 
 // Rows are edited in chunks on every core, then written in step order. A
-// table shorter than PARALLEL_MIN_ROWS is edited faster than threads start, and
+// table shorter than kParallelFrom is edited faster than threads start, and
 // leaves the other cores to whatever else runs: its rows go straight into the
 // files' buffers.
 constexpr int ROWS_PER_BATCH = 4096;
-constexpr int PARALLEL_MIN_ROWS = 2048;
 constexpr int ROWS_PER_CHUNK = 128;
 
 // A row: time, head, seepage, total seepage, bank storage and bank volume, each
@@ -111,7 +110,7 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
 
   const int NT = static_cast<int>(results.time.size());
   const int threads = std::max(worker_count() - std::max(busy_cores, 0), 1);
-  if (NT < PARALLEL_MIN_ROWS || threads < 2) {
+  if (NT < kParallelFrom || threads < 2) {
     for (int k = 0; k < NT; ++k) {
       const auto at = static_cast<std::size_t>(k);
       report.write_built([&](std::string& out) { append_report_row(out, results, at); });
@@ -128,7 +127,7 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
     report_chunks.resize(static_cast<std::size_t>(chunks));
     plot_chunks.resize(static_cast<std::size_t>(chunks));
     parallel_for(
-        chunks, PARALLEL_MIN_ROWS / ROWS_PER_CHUNK, 1,
+        chunks, kParallelFrom / ROWS_PER_CHUNK, 1,
         [&](int c) {
           const int begin = first + c * ROWS_PER_CHUNK;
           const int end = std::min(begin + ROWS_PER_CHUNK, first + count);

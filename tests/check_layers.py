@@ -2,11 +2,13 @@
 """Every file includes only from its own layer or below.
 
 The layers, bottom up: the public value types (include/kesta) and io/ (records,
-lists, files, stops); data/ (inversion settings); model/ (pure arithmetic);
+lists, files, stops); support/ (threads, large pages, unset storage, the
+vector path: the platform under the arithmetic); data/ (inversion settings);
+model/ (pure arithmetic);
 input/ (reading and checking decks); report/ (every report writer); api/ (the
 library's functions); driver/ (the dialogue and the run). plot/ and fit/ are
-programs of their own over the public headers and io/ (whole outputs,
-interruptions); python/ binds the public headers
+programs of their own over the public headers, io/ (whole outputs,
+interruptions) and support/ (threads); python/ binds the public headers
 (and kesta-fit's run) as a Python module.
 """
 import pathlib
@@ -16,17 +18,18 @@ import sys
 ALLOWED = {
     "include/kesta": {"kesta"},
     "io": {"io"},
+    "support": {"support"},
     "data": {"kesta", "data"},
-    "model": {"kesta", "data", "model"},
-    "input": {"kesta", "data", "io", "input"},
-    "report": {"kesta", "data", "io", "model", "input", "report"},
-    "api": {"kesta", "data", "io", "model", "input", "report", "api"},
-    "driver": {"kesta", "data", "io", "model", "input", "report", "api", "driver"},
+    "model": {"kesta", "data", "support", "model"},
+    "input": {"kesta", "data", "io", "support", "input"},
+    "report": {"kesta", "data", "io", "support", "model", "input", "report"},
+    "api": {"kesta", "data", "io", "support", "model", "input", "report", "api"},
+    "driver": {"kesta", "data", "io", "support", "model", "input", "report", "api", "driver"},
     "plot": {"kesta", "io", "plot"},
-    "fit": {"kesta", "io", "plot", "fit"},
+    "fit": {"kesta", "io", "support", "plot", "fit"},
     "python": {"kesta", "io", "fit", "python"},
 }
-LAYERS = {"kesta", "data", "io", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
+LAYERS = {"kesta", "data", "io", "support", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([a-z_]+)/', re.M)
 
 

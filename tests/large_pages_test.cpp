@@ -1,6 +1,6 @@
 // Storage in large pages holds every byte it is asked for, starts on a large
 // page where it takes them, and leaves the rest to the ordinary heap.
-#include "model/large_pages.hpp"
+#include "support/large_pages.hpp"
 
 #include <cstdint>
 #include <numeric>

@@ -1,6 +1,8 @@
 #include "model/superposition.hpp"
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -16,6 +18,7 @@
 #include "model/lag_sums.hpp"
 #include "model/step_response.hpp"
 #include "model_fixture.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
@@ -90,22 +93,53 @@ INSTANTIATE_TEST_SUITE_P(LongDecks, AgainstDirectLoop,
                                            FieldDeck{0, 0, 0, 0, 2, 10}),
                          [](const auto& info) { return deck_name(info.param); });
 
+// The head, seepage and bank-storage volume of a deck computed in a child
+// process with OMP_NUM_THREADS set: a process reads its thread count once.
+std::vector<double> series_with_threads(const Deck& deck, const char* threads) {
+  int ends[2];
+  if (::pipe(ends) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ends[0]);
+    setenv("OMP_NUM_THREADS", threads, 1);
+    const Results r = run_model(deck).results;
+    for (const std::vector<double>* series : {&r.head, &r.seepage, &r.bank_volume}) {
+      const auto bytes = static_cast<ssize_t>(series->size() * sizeof(double));
+      if (::write(ends[1], series->data(), series->size() * sizeof(double)) != bytes) ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  ::close(ends[1]);
+  std::vector<double> out;
+  double value = 0.0;
+  while (::read(ends[0], &value, sizeof value) == static_cast<ssize_t>(sizeof value)) out.push_back(value);
+  ::close(ends[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << threads;
+  return out;
+}
+
 // However many threads share the lags and the blocks, every bit is the same.
 TEST(Superposition, ThreadCountDoesNotChangeTheBits) {
   Deck deck;
   fill_deck(deck, {3, 1, 1, 2, 3001, 8});
-  const Results alone = [&] {
-    setenv("OMP_NUM_THREADS", "1", 1);
-    return run_model(deck).results;
-  }();
-  for (const char* threads : {"2", "3", "7"}) {
-    setenv("OMP_NUM_THREADS", threads, 1);
-    const Results shared = run_model(deck).results;
-    expect_same_bits(shared.head, alone.head, "HEAD");
-    expect_same_bits(shared.seepage, alone.seepage, "SEEP");
-    expect_same_bits(shared.bank_volume, alone.bank_volume, "BANKV");
-  }
-  unsetenv("OMP_NUM_THREADS");
+  const std::vector<double> alone = series_with_threads(deck, "1");
+  ASSERT_EQ(alone.size(), 3u * 3001);
+  for (const char* threads : {"2", "3", "7"}) expect_same_bits(series_with_threads(deck, threads), alone, threads);
+}
+
+// The count a loop may use: the cores, unless OMP_NUM_THREADS names a count.
+TEST(ThreadContext, CoresOrTheCountAsked) {
+  const struct {
+    int cores;
+    const char* asked;
+    int threads;
+  } cases[] = {{8, nullptr, 8}, {8, "3", 3},     {2, "7", 7},        {8, "0", 8}, {8, "-2", 8},
+               {8, "two", 8},   {0, nullptr, 1}, {4, "100000", 256}, {1, "1", 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(thread_count(c.cores, c.asked), c.threads) << c.cores << " " << (c.asked ? c.asked : "unset");
+  EXPECT_EQ(ThreadContext(0).workers(), 1);
 }
 
 TEST(LagSums, EveryPathAndSizeMatchesThePlainLoop) {

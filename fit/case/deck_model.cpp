@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "fit/case/parallel_runs.hpp"
+#include "support/parallel_for.hpp"
 
 namespace kesta::fit {
 

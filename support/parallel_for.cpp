@@ -1,24 +1,33 @@
-#include "model/parallel_for.hpp"
+#include "support/parallel_for.hpp"
 
 #include <sched.h>
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 namespace kesta {
 
-int worker_count() {
-  cpu_set_t cpus;
-  CPU_ZERO(&cpus);
-  int cores = sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+int thread_count(int cores, const char* asked) {
   // OMP_NUM_THREADS, as scripts have long set it, chooses the count outright.
-  if (const char* asked = std::getenv("OMP_NUM_THREADS")) {
+  if (asked != nullptr) {
     const int n = std::atoi(asked);
     if (n >= 1) cores = std::min(n, 256);
   }
   return std::max(cores, 1);
+}
+
+const ThreadContext& ThreadContext::of_process() {
+  static const ThreadContext context = [] {
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    const int cores = sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+    return ThreadContext(thread_count(cores, std::getenv("OMP_NUM_THREADS")));
+  }();
+  return context;
 }
 
 void parallel_for(int count, int parallel_from, int chunk, const std::function<void(int)>& body, int most_threads) {
@@ -40,6 +49,11 @@ void parallel_for(int count, int parallel_from, int chunk, const std::function<v
   }
   work();
   for (std::thread& helper : helpers) helper.join();
+}
+
+void run_in_parallel(std::size_t count, const std::function<void(std::size_t)>& run) {
+  const int runs = static_cast<int>(std::min<std::size_t>(count, INT_MAX));
+  parallel_for(runs, 1, 1, [&](int i) { run(static_cast<std::size_t>(i)); });
 }
 
 }  // namespace kesta

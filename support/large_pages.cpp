@@ -1,4 +1,4 @@
-#include "model/large_pages.hpp"
+#include "support/large_pages.hpp"
 
 #include <sys/mman.h>
 #include <cstdint>
