@@ -7,7 +7,7 @@
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
-#include "report/printed_accuracy.hpp"
+#include "model/printed_accuracy.hpp"
 
 namespace kesta {
 namespace {

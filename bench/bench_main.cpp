@@ -16,12 +16,12 @@
 #include "model/fft.hpp"
 #include "model/inversion_error.hpp"
 #include "model/lag_sums.hpp"
+#include "model/printed_accuracy.hpp"
 #include "model/stehfest.hpp"
 #include "model/step_response.hpp"
 #include "model/superposition.hpp"
 #include "model_fixture.hpp"
 #include "report/dimensionless_block.hpp"
-#include "report/printed_accuracy.hpp"
 #include "report/results_report.hpp"
 
 namespace kesta {

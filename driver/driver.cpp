@@ -12,10 +12,10 @@
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
+#include "model/printed_accuracy.hpp"
 #include "report/accuracy_warning.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/not_finite_report.hpp"
-#include "report/printed_accuracy.hpp"
 #include "report/results_report.hpp"
 #include "support/parallel_for.hpp"
 

@@ -5,12 +5,12 @@
 #include <optional>
 #include <vector>
 
-#include "data/inversion.hpp"
 #include "kesta/accuracy.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
 #include "model/fft_convolution.hpp"
+#include "model/inversion.hpp"
 #include "support/filled_series.hpp"
 
 namespace kesta {

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta {
 

@@ -5,10 +5,10 @@
 // those evaluations, the costly part.
 #include <vector>
 
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "model/contour_inversion.hpp"
+#include "model/inversion.hpp"
 #include "support/filled_series.hpp"
 
 namespace kesta {

@@ -4,9 +4,9 @@
 // so the slope is the Stehfest sum of p·F(p) times TD. No difference of two
 // inverted values is taken, so the inversion's rounding is not divided by a
 // step.
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/inversion.hpp"
 #include "model/step_response.hpp"
 
 namespace kesta {

@@ -1,9 +1,9 @@
 #pragma once
 // Response of the aquifer to a unit step rise of stream stage at dimensionless
 // time 0, brought back from the Laplace domain at dimensionless time TD.
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta {
 

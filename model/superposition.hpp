@@ -4,10 +4,10 @@
 #include <span>
 #include <vector>
 
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
+#include "model/inversion.hpp"
 
 namespace kesta {
 

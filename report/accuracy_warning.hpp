@@ -6,7 +6,7 @@
 
 #include "kesta/accuracy.hpp"
 #include "kesta/results.hpp"
-#include "report/printed_accuracy.hpp"
+#include "model/printed_accuracy.hpp"
 
 namespace kesta {
 

@@ -3,9 +3,8 @@
 
 The layers, bottom up: the public value types (include/kesta) and io/ (records,
 lists, files, stops); support/ (threads, large pages, unset storage, the
-vector path: the platform under the arithmetic); data/ (inversion settings);
-model/ (pure arithmetic);
-input/ (reading and checking decks); report/ (every report writer); api/ (the
+vector path: the platform under the arithmetic); model/ (pure arithmetic,
+the inversion's accuracy and the advised NS included); input/ (reading and checking decks); report/ (every report writer); api/ (the
 library's functions); driver/ (the dialogue and the run). plot/ and fit/ are
 programs of their own over the public headers, io/ (whole outputs,
 interruptions) and support/ (threads); python/ binds the public headers
@@ -19,17 +18,16 @@ ALLOWED = {
     "include/kesta": {"kesta"},
     "io": {"io"},
     "support": {"support"},
-    "data": {"kesta", "data"},
-    "model": {"kesta", "data", "support", "model"},
-    "input": {"kesta", "data", "io", "support", "input"},
-    "report": {"kesta", "data", "io", "support", "model", "input", "report"},
-    "api": {"kesta", "data", "io", "support", "model", "input", "report", "api"},
-    "driver": {"kesta", "data", "io", "support", "model", "input", "report", "api", "driver"},
+    "model": {"kesta", "support", "model"},
+    "input": {"kesta", "io", "support", "input"},
+    "report": {"kesta", "io", "support", "model", "input", "report"},
+    "api": {"kesta", "io", "support", "model", "input", "report", "api"},
+    "driver": {"kesta", "io", "support", "model", "input", "report", "api", "driver"},
     "plot": {"kesta", "io", "plot"},
     "fit": {"kesta", "io", "support", "plot", "fit"},
     "python": {"kesta", "io", "fit", "python"},
 }
-LAYERS = {"kesta", "data", "io", "support", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
+LAYERS = {"kesta", "io", "support", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([a-z_]+)/', re.M)
 
 

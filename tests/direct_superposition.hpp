@@ -5,10 +5,10 @@
 // and the baseline the benchmarks measure against; it never enters the program.
 #include <vector>
 
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
+#include "model/inversion.hpp"
 #include "model/step_response.hpp"
 
 namespace kesta {

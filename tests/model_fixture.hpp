@@ -9,7 +9,6 @@
 #include <iterator>
 #include <string>
 
-#include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"

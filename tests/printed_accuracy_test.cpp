@@ -1,6 +1,6 @@
 // Which printed values the inversion's error reaches, and the warning that
 // names them.
-#include "report/printed_accuracy.hpp"
+#include "model/printed_accuracy.hpp"
 
 #include <gtest/gtest.h>
 

@@ -19,7 +19,7 @@ import random
 import re
 from pathlib import Path
 
-PRODUCT = ("api", "data", "driver", "fit", "include", "input", "io", "model", "plot", "python", "report", "support")
+PRODUCT = ("api", "driver", "fit", "include", "input", "io", "model", "plot", "python", "report", "support")
 
 # A statement that can be left out: a call, an assignment or an increment, not
 # a declaration, a return or a line that opens or closes a block.

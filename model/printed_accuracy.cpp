@@ -1,4 +1,4 @@
-#include "report/printed_accuracy.hpp"
+#include "model/printed_accuracy.hpp"
 
 #include <algorithm>
 #include <array>
