@@ -1,6 +1,5 @@
 #include "input/checks.hpp"
 
-#include <array>
 #include <cmath>
 #include <string>
 
@@ -158,27 +157,7 @@ std::optional<CheckMessage> first_failed_check(const Deck& d) {
   if (d.TIME.size() < nt || d.STAGE.size() < nt || d.RECH.size() < nt)
     return CheckMessage{"TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED."};
   if (auto message = check_finite_values(d)) return message;
-  constexpr std::array<Check, 18> kInReportOrder = {
-      check_stress_type,
-      check_recharge,
-      check_time_step,
-      check_printing,
-      check_extent,
-      check_aquifer_type,
-      check_streambank,
-      check_half_width,
-      check_width,
-      check_width_beyond_bank,
-      check_leakance,
-      check_stream_length,
-      check_aquifer,
-      check_aquitard,
-      check_specific_yield,
-      check_well_outside_stream,
-      check_well_inside_aquifer,
-      check_terms,
-  };
-  for (const Check check : kInReportOrder)
+  for (const Check check : kChecksInReportOrder)
     if (auto message = check(d)) return message;
   return std::nullopt;
 }

@@ -2,6 +2,8 @@
 // The checks of a deck's values, each with its message as the report prints it.
 // The input summary echoes each value and then runs its check; the library runs
 // the checks alone, in the same order.
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +36,43 @@ std::optional<CheckMessage> check_specific_yield(const Deck& d);       // ASYT >
 std::optional<CheckMessage> check_well_outside_stream(const Deck& d);  // X >= XZERO
 std::optional<CheckMessage> check_well_inside_aquifer(const Deck& d);  // X <= XLL, when IXL = 1
 std::optional<CheckMessage> check_terms(const Deck& d);                // NS 2..20
+
+// The checks the input summary runs, in the order it meets them, each after
+// the values it echoes; first_failed_check runs them in the same order.
+inline constexpr std::array<Check, 18> kChecksInReportOrder = {
+    check_stress_type,
+    check_recharge,
+    check_time_step,
+    check_printing,
+    check_extent,
+    check_aquifer_type,
+    check_streambank,
+    check_half_width,
+    check_width,
+    check_width_beyond_bank,
+    check_leakance,
+    check_stream_length,
+    check_aquifer,
+    check_aquitard,
+    check_specific_yield,
+    check_well_outside_stream,
+    check_well_inside_aquifer,
+    check_terms,
+};
+
+// The checks of one deck taken one at a time, in the report's order, as the
+// summary echoes the values between them. A check whose value the deck's codes
+// switch off passes.
+class CheckWalk {
+ public:
+  explicit CheckWalk(const Deck& deck) : deck_(deck) {}
+  std::optional<CheckMessage> next() { return kChecksInReportOrder.at(next_++)(deck_); }
+  bool done() const { return next_ == kChecksInReportOrder.size(); }
+
+ private:
+  const Deck& deck_;
+  std::size_t next_ = 0;
+};
 
 // The message of the first check the deck fails, in the report's order; a deck
 // built in code is also checked for series shorter than NT and, before the

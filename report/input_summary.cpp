@@ -27,52 +27,51 @@ std::string_view words(const std::array<std::string_view, N>& table, int code) {
   return table[static_cast<std::size_t>(code)];
 }
 
-Outcome summarise_codes(const Deck& s, OutputUnit& report) {
-  if (auto m = check_stress_type(s)) return reject(report, *m);
+Outcome summarise_codes(const Deck& s, CheckWalk& walk, OutputUnit& report) {
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" STRESS TYPE (ISTRESS): "), X(10), I(5), Lit(words(kStressWords, s.ISTRESS))}, {s.ISTRESS});
   // Comes before the aquifer type itself is echoed.
-  if (auto m = check_recharge(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
 
   report.write({X(2), Lit(" TIME-STEP SIZE (DELT):"), X(12), D(12, 3), Lit(" (units of time)")}, {s.DELT});
-  if (auto m = check_time_step(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
 
-  if (auto m = check_printing(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" PRINTING CODE (IPRINT): "), X(9), I(5), Lit(words(kPrintWords, s.IPRINT))}, {s.IPRINT});
 
   report.write({Slash, Lit(" AQUIFER AND STREAMBANK CHARACTERISTICS (INPUT LINES 4 AND 5)")});
-  if (auto m = check_extent(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" AQUIFER EXTENT (IXL): "), X(11), I(5), Lit(words(kExtentWords, s.IXL))}, {s.IXL});
-  if (auto m = check_aquifer_type(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" AQUIFER TYPE (IAQ): "), X(13), I(5), Lit(words(kAquiferWords, s.IAQ))}, {s.IAQ});
-  if (auto m = check_streambank(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" STREAMBANK CODE (IXA): "), X(10), I(5), Lit(words(kStreambankWords, s.IXA))}, {s.IXA});
   return std::nullopt;
 }
 
-Outcome summarise_stream(const Deck& s, OutputUnit& report) {
+Outcome summarise_stream(const Deck& s, CheckWalk& walk, OutputUnit& report) {
   report.write({X(2), Lit(" STREAM HALF WIDTH (XZERO): "), X(7), D(12, 3), Lit(" (units of length)")}, {s.XZERO});
-  if (auto m = check_half_width(s)) return reject(report, *m);
-  if (s.IXL == 1) {
+  if (auto m = walk.next()) return reject(report, *m);
+  // The width's checks and the leakance's pass when the codes switch them off.
+  if (s.IXL == 1)
     report.write({X(2), Lit(" WIDTH OF AQUIFER (XLL): "), X(10), D(12, 3), Lit(" (units of length)")}, {s.XLL});
-    if (auto m = check_width(s)) return reject(report, *m);
-    if (auto m = check_width_beyond_bank(s)) return reject(report, *m);
-  }
-  if (s.IXA == 1) {
+  if (auto m = walk.next()) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
+  if (s.IXA == 1)
     report.write({X(2), Lit(" STREAMBANK LEAKANCE (XAA): "), X(9), D(10, 3), Lit(" (units of length)")}, {s.XAA});
-    if (auto m = check_leakance(s)) return reject(report, *m);
-  }
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" LENGTH OF STREAM (XSTREAM): "), X(6), D(12, 3), Lit(" (units of length)")}, {s.XSTREAM});
-  if (auto m = check_stream_length(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   return std::nullopt;
 }
 
-Outcome summarise_properties(const Deck& s, OutputUnit& report) {
+Outcome summarise_properties(const Deck& s, CheckWalk& walk, OutputUnit& report) {
   report.write({Slash, Lit(" AQUIFER PROPERTIES (INPUT LINE 6) ")});
   report.write({X(2), Lit(" HYDRAULIC CONDUCTIVITY (AK): "), X(5), D(12, 3), Lit(" (units of length per time)")},
                {s.AK});
   report.write({X(2), Lit(" SPECIFIC STORAGE (AS): "), X(11), D(12, 3), Lit(" (units of inverse length)")}, {s.AS});
   report.write({X(2), Lit(" SATURATED THICKNESS (AB): "), X(8), D(12, 3), Lit(" (units of length)")}, {s.AB});
-  if (auto m = check_aquifer(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
 
   report.write({Slash, Lit(" AQUITARD PROPERTIES (INPUT LINE 7) ")});
   report.write({X(2), Lit(" HYDRAULIC CONDUCTIVITY (AKT): "), X(4), D(12, 3), Lit(" (units of length per time)")},
@@ -80,22 +79,22 @@ Outcome summarise_properties(const Deck& s, OutputUnit& report) {
   report.write({X(2), Lit(" SPECIFIC STORAGE (AST): "), X(10), D(12, 3), Lit(" (units of inverse length)")}, {s.AST});
   report.write({X(2), Lit(" SATURATED THICKNESS (ABT): "), X(7), D(12, 3), Lit(" (units of length)")}, {s.ABT});
   report.write({X(2), Lit(" SPECIFIC YIELD (ASYT): "), X(11), D(12, 3), Lit(" (dimensionless)")}, {s.ASYT});
-  if (auto m = check_aquitard(s)) return reject(report, *m);
-  if (auto m = check_specific_yield(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   return std::nullopt;
 }
 
-Outcome summarise_well_and_solution(const Deck& s, OutputUnit& report) {
+Outcome summarise_well_and_solution(const Deck& s, CheckWalk& walk, OutputUnit& report) {
   report.write({Slash, Lit(" OBSERVATION WELL DATA AND INITIAL CONDITIONS (INPUT LINE 8)")});
   report.write({X(2), Lit(" DISTANCE TO OBSERVATION WELL (X): "), D(10, 3), Lit(" (units of length)")}, {s.X});
-  if (auto m = check_well_outside_stream(s)) return reject(report, *m);
-  if (auto m = check_well_inside_aquifer(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   report.write({X(2), Lit(" INITIAL HEAD AT WELL (HINIT): "), X(2), D(12, 3), Lit(" (units of length)")}, {s.HINIT});
   report.write({X(2), Lit(" START TIME OF SIMULATION (TINIT): "), D(10, 3), Lit(" (units of time)")}, {s.TINIT});
 
   report.write({Slash, Lit(" PROGRAM SOLUTION VARIABLES (INPUT LINE 9) ")});
   report.write({X(2), Lit(" NUMBER OF STEHFEST TERMS (NS): "), X(12), I(5)}, {s.NS});
-  if (auto m = check_terms(s)) return reject(report, *m);
+  if (auto m = walk.next()) return reject(report, *m);
   return std::nullopt;
 }
 
@@ -139,10 +138,12 @@ Outcome write_input_summary(const Deck& deck, OutputUnit& report) {
   report.write({X(5), A(70)}, {std::string_view(deck.TITLE1)});
   report.write({X(5), A(70)}, {std::string_view(deck.TITLE2)});
   report.write({Slash, Slash, X(20), Lit("SUMMARY OF INPUT DATA"), Slash, X(20), Lit("---------------------"), Slash});
-  if (auto stop = summarise_codes(deck, report)) return stop;
-  if (auto stop = summarise_stream(deck, report)) return stop;
-  if (auto stop = summarise_properties(deck, report)) return stop;
-  if (auto stop = summarise_well_and_solution(deck, report)) return stop;
+  // The checks in their one order, taken in turn between the values they follow.
+  CheckWalk walk(deck);
+  if (auto stop = summarise_codes(deck, walk, report)) return stop;
+  if (auto stop = summarise_stream(deck, walk, report)) return stop;
+  if (auto stop = summarise_properties(deck, walk, report)) return stop;
+  if (auto stop = summarise_well_and_solution(deck, walk, report)) return stop;
   summarise_stress_data(deck, report);
   return std::nullopt;
 }

@@ -222,6 +222,40 @@ TEST(InputSummary, EveryCheckStopsWithItsMessage) {
   }
 }
 
+// A deck that fails two neighbouring checks stops at the earlier one exactly
+// as a deck failing that one alone: the checks run in one order. (The aquitard's
+// two checks both follow the echo of all its values, so a second fault there
+// shows in the echo.)
+TEST(InputSummary, TwoFaultsStopAtTheEarlierCheck) {
+  using Lines = std::vector<std::pair<int, std::string>>;
+  const struct {
+    Lines earlier, both;
+  } cases[] = {
+      {{{3, "1 0.5 1"}, {4, "1 2 1"}}, {{3, "1 0 1"}, {4, "1 2 1"}}},          // recharge, DELT
+      {{{3, "2 0 1"}}, {{3, "2 0 2"}}},                                        // DELT, IPRINT
+      {{{3, "2 0.5 2"}}, {{3, "2 0.5 2"}, {4, "2 3 1"}}},                      // IPRINT, IXL
+      {{{3, "0 0.5 1"}, {4, "2 3 1"}}, {{3, "0 0.5 1"}, {4, "2 7 1"}}},        // IXL, IAQ
+      {{{3, "0 0.5 1"}, {4, "1 7 1"}}, {{3, "0 0.5 1"}, {4, "1 7 2"}}},        // IAQ, IXA
+      {{{4, "1 3 2"}}, {{4, "1 3 2"}, {5, "0 1000 0.75 5000"}}},               // IXA, XZERO
+      {{{5, "0 1000 0.75 5000"}}, {{5, "0 -1000 0.75 5000"}}},                 // XZERO, XLL
+      {{{5, "2.5 2.5 0.75 5000"}}, {{5, "2.5 2.5 0 5000"}}},                   // XLL beyond XZERO, XAA
+      {{{5, "2.5 1000 0 5000"}}, {{5, "2.5 1000 0 0"}}},                       // XAA, XSTREAM
+      {{{5, "2.5 1000 0.75 0"}}, {{5, "2.5 1000 0.75 0"}, {6, "0 1e-5 20"}}},  // XSTREAM, AK
+      {{{6, "0 1e-5 20"}}, {{6, "0 1e-5 20"}, {7, "0 2e-4 3 0.2"}}},           // AK, AKT
+      {{{7, "0.01 2e-4 3 0"}}, {{7, "0.01 2e-4 3 0"}, {8, "2.0 -1.5 0"}}},     // ASYT, X
+      {{{8, "1000.5 -1.5 0"}}, {{8, "1000.5 -1.5 0"}, {9, "1"}}},              // X beyond XLL, NS
+  };
+  for (const auto& c : cases) {
+    Deck earlier, both;
+    for (const auto& [line, text] : c.earlier) earlier.line[static_cast<std::size_t>(line)] = text;
+    for (const auto& [line, text] : c.both) both.line[static_cast<std::size_t>(line)] = text;
+    SCOPED_TRACE(both.text());
+    const DeckRun alone = run_deck(earlier.text());
+    ASSERT_EQ(alone.result.status, 1) << alone.report;
+    EXPECT_EQ(run_deck(both.text()).report, alone.report);
+  }
+}
+
 // Where the checks meet and where they deliberately let a deck through.
 TEST(InputSummary, OrderAndAcceptedEdgeCases) {
   Deck cross;
