@@ -9,7 +9,7 @@ namespace {
 using Complex = std::complex<double>;
 
 // Up to this length the plain double loop is cheaper than the transforms.
-constexpr std::size_t DIRECT_MAX = 512;
+constexpr std::size_t kDirectMax = 512;
 
 template <typename T>
 void convolve_directly(std::span<const double> a, std::span<const T> b, std::vector<double>& out) {
@@ -38,7 +38,7 @@ Complex joined_product(Complex z_k, Complex z_m, Complex s_k, Complex s_m) {
 
 PairConvolution::PairConvolution(std::span<const double> a_head, std::span<const double> a_seepage)
     : n_(a_head.size()) {
-  if (n_ <= DIRECT_MAX) {
+  if (n_ <= kDirectMax) {
     a_head_.assign(a_head.begin(), a_head.end());
     a_seepage_.assign(a_seepage.begin(), a_seepage.end());
     return;

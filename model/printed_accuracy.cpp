@@ -54,14 +54,14 @@ ColumnCheck check_other_order(const std::vector<double>& printed, const std::vec
 // 10^k as std::pow gives it, from a table: the check asks for several per
 // printed value and searched order, and pow itself costs more than the rest.
 double power_of_ten(int k) {
-  constexpr int REACH = 400;  // beyond any exponent a double has
-  static const std::array<double, 2 * REACH + 1> table = [] {
-    std::array<double, 2 * REACH + 1> t{};
-    for (std::size_t at = 0; at < t.size(); ++at) t[at] = std::pow(10.0, static_cast<int>(at) - REACH);
+  constexpr int kReach = 400;  // beyond any exponent a double has
+  static const std::array<double, 2 * kReach + 1> table = [] {
+    std::array<double, 2 * kReach + 1> t{};
+    for (std::size_t at = 0; at < t.size(); ++at) t[at] = std::pow(10.0, static_cast<int>(at) - kReach);
     return t;
   }();
-  if (k < -REACH || k > REACH) return std::pow(10.0, k);
-  const int at = k + REACH;
+  if (k < -kReach || k > kReach) return std::pow(10.0, k);
+  const int at = k + kReach;
   return table[static_cast<std::size_t>(at)];
 }
 
@@ -88,8 +88,8 @@ PrintedAccuracy check_printed(const Results& results, const InversionError& erro
   PrintedAccuracy a;
   a.NS = error.NS;
   a.steps = results.head.empty() ? 0 : static_cast<int>(results.head.size()) - 1;
-  a.head = check_column(results.head, error.head, HEAD_DIGITS);
-  a.seepage = check_column(results.seepage, error.seepage, SEEPAGE_DIGITS);
+  a.head = check_column(results.head, error.head, kHeadDigits);
+  a.seepage = check_column(results.seepage, error.seepage, kSeepageDigits);
   return a;
 }
 
@@ -107,8 +107,8 @@ NsAdvice advise_ns(CheckedSimulation& simulation, const InversionError& error, P
   InversionError candidate;
   for (std::size_t m = 0; m < simulation.searched().size(); ++m) {
     simulation.take_searched_error(m, work, candidate);
-    const ColumnCheck head = check_other_order(results.head, error.head, candidate.head, HEAD_DIGITS);
-    const ColumnCheck seepage = check_other_order(results.seepage, error.seepage, candidate.seepage, SEEPAGE_DIGITS);
+    const ColumnCheck head = check_other_order(results.head, error.head, candidate.head, kHeadDigits);
+    const ColumnCheck seepage = check_other_order(results.seepage, error.seepage, candidate.seepage, kSeepageDigits);
     const int off = head.off + seepage.off;
     const double worst = std::max(head.worst, seepage.worst);
     if (best.NS == 0 || off < best.values_off || (off == best.values_off && worst < best_worst)) {

@@ -10,8 +10,8 @@
 namespace kesta {
 
 // Significant digits of the results table: head D11.5, seepage D10.4.
-inline constexpr int HEAD_DIGITS = 5;
-inline constexpr int SEEPAGE_DIGITS = 4;
+inline constexpr int kHeadDigits = 5;
+inline constexpr int kSeepageDigits = 4;
 
 // Half a unit in the last of `digits` significant digits of a value as the D
 // editing prints it (0.5·10^(e - digits) for 0.d…d·10^e after rounding).

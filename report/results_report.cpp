@@ -16,33 +16,33 @@ namespace {
 // table shorter than kParallelFrom is edited faster than threads start, and
 // leaves the other cores to whatever else runs: its rows go straight into the
 // files' buffers.
-constexpr int ROWS_PER_BATCH = 4096;
-constexpr int ROWS_PER_CHUNK = 128;
+constexpr int kRowsPerBatch = 4096;
+constexpr int kRowsPerChunk = 128;
 
 // A row: time, head, seepage, total seepage, bank storage and bank volume, each
 // after its blanks, in the report's D and the plot file's E editing.
 struct Column {
   int blanks, w, d;
 };
-constexpr std::array<Column, 6> COLUMNS = {{{1, 13, 6}, {2, 11, 5}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}}};
+constexpr std::array<Column, 6> kColumns = {{{1, 13, 6}, {2, 11, 5}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}, {2, 10, 4}}};
 constexpr std::size_t row_bytes() {
   std::size_t n = 2;  // CR LF
-  for (const Column& c : COLUMNS) n += static_cast<std::size_t>(c.blanks + c.w);
+  for (const Column& c : kColumns) n += static_cast<std::size_t>(c.blanks + c.w);
   return n;
 }
-constexpr std::size_t ROW_BYTES = row_bytes();
+constexpr std::size_t kRowBytes = row_bytes();
 
 void append_row(std::string& out, const Results& r, std::size_t k, char letter) {
-  const std::array<double, COLUMNS.size()> values = {r.time[k],          r.head[k],         r.seepage[k],
-                                                     r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]};
+  const std::array<double, kColumns.size()> values = {r.time[k],          r.head[k],         r.seepage[k],
+                                                      r.total_seepage[k], r.bank_storage[k], r.bank_volume[k]};
   const std::size_t at = out.size();
-  out.resize(at + ROW_BYTES);
+  out.resize(at + kRowBytes);
   char* p = out.data() + at;
-  for (std::size_t c = 0; c < COLUMNS.size(); ++c) {
-    std::memset(p, ' ', static_cast<std::size_t>(COLUMNS[c].blanks));
-    p += COLUMNS[c].blanks;
-    put_real(p, values[c], COLUMNS[c].w, COLUMNS[c].d, letter);
-    p += COLUMNS[c].w;
+  for (std::size_t c = 0; c < kColumns.size(); ++c) {
+    std::memset(p, ' ', static_cast<std::size_t>(kColumns[c].blanks));
+    p += kColumns[c].blanks;
+    put_real(p, values[c], kColumns[c].w, kColumns[c].d, letter);
+    p += kColumns[c].w;
   }
   *p++ = '\r';
   *p = '\n';
@@ -121,22 +121,22 @@ void write_results_table(const Results& results, OutputUnit& report, OutputUnit*
   // Each chunk's rows, report and plot apart, as they go to the files; the
   // strings keep their room from batch to batch.
   std::vector<std::string> report_chunks, plot_chunks;
-  for (int first = 0; first < NT; first += ROWS_PER_BATCH) {
-    const int count = std::min(ROWS_PER_BATCH, NT - first);
-    const int chunks = (count + ROWS_PER_CHUNK - 1) / ROWS_PER_CHUNK;
+  for (int first = 0; first < NT; first += kRowsPerBatch) {
+    const int count = std::min(kRowsPerBatch, NT - first);
+    const int chunks = (count + kRowsPerChunk - 1) / kRowsPerChunk;
     report_chunks.resize(static_cast<std::size_t>(chunks));
     plot_chunks.resize(static_cast<std::size_t>(chunks));
     parallel_for(
-        chunks, kParallelFrom / ROWS_PER_CHUNK, 1,
+        chunks, kParallelFrom / kRowsPerChunk, 1,
         [&](int c) {
-          const int begin = first + c * ROWS_PER_CHUNK;
-          const int end = std::min(begin + ROWS_PER_CHUNK, first + count);
+          const int begin = first + c * kRowsPerChunk;
+          const int end = std::min(begin + kRowsPerChunk, first + count);
           std::string& report_rows = report_chunks[static_cast<std::size_t>(c)];
           std::string& plot_rows = plot_chunks[static_cast<std::size_t>(c)];
           report_rows.clear();
           plot_rows.clear();
-          report_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
-          if (plot != nullptr) plot_rows.reserve(static_cast<std::size_t>(end - begin) * ROW_BYTES);
+          report_rows.reserve(static_cast<std::size_t>(end - begin) * kRowBytes);
+          if (plot != nullptr) plot_rows.reserve(static_cast<std::size_t>(end - begin) * kRowBytes);
           for (int k = begin; k < end; ++k) {
             append_report_row(report_rows, results, static_cast<std::size_t>(k));
             if (plot != nullptr) append_plot_row(plot_rows, results, static_cast<std::size_t>(k));

@@ -7,12 +7,12 @@
 namespace kesta {
 namespace {
 
-constexpr std::size_t LARGE_PAGE = std::size_t{2} << 20;
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
 
-std::size_t whole_pages(std::size_t bytes) { return (bytes + LARGE_PAGE - 1) / LARGE_PAGE * LARGE_PAGE; }
+std::size_t whole_pages(std::size_t bytes) { return (bytes + kLargePage - 1) / kLargePage * kLargePage; }
 
 // At least one large page, and no more than an eighth of it left empty.
-bool takes_large_pages(std::size_t bytes) { return bytes >= LARGE_PAGE / 2 && whole_pages(bytes) - bytes <= bytes / 8; }
+bool takes_large_pages(std::size_t bytes) { return bytes >= kLargePage / 2 && whole_pages(bytes) - bytes <= bytes / 8; }
 
 }  // namespace
 
@@ -20,13 +20,13 @@ void* allocate_large(std::size_t bytes) {
   if (!takes_large_pages(bytes)) return ::operator new(bytes);
   const std::size_t span = whole_pages(bytes);
   // Mapped with a large page to spare, then cut to a boundary of one.
-  void* mapped = ::mmap(nullptr, span + LARGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* mapped = ::mmap(nullptr, span + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   char* const first = static_cast<char*>(mapped);
-  const std::size_t lead = (LARGE_PAGE - reinterpret_cast<std::uintptr_t>(first) % LARGE_PAGE) % LARGE_PAGE;
+  const std::size_t lead = (kLargePage - reinterpret_cast<std::uintptr_t>(first) % kLargePage) % kLargePage;
   char* const start = first + lead;
   if (lead > 0) (void)::munmap(first, lead);
-  (void)::munmap(start + span, LARGE_PAGE - lead);
+  (void)::munmap(start + span, kLargePage - lead);
   // Without large pages (or with them switched off) the memory is the same,
   // only slower to touch: the advice may fail.
   (void)::madvise(start, span, MADV_HUGEPAGE);

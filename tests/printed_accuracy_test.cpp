@@ -28,7 +28,7 @@ TEST(HalfUnit, AgreesWithTheEditingAtDecadesAndRoundingCarries) {
   const double values[] = {0.0,        1.0,        0.999996, 0.999994, 52.3,    -3.2e-7,
                            9.99951e-3, 9.99949e-3, 1e-300,   -0.47950, 123456.0};
   for (double v : values)
-    for (int digits : {HEAD_DIGITS, SEEPAGE_DIGITS})
+    for (int digits : {kHeadDigits, kSeepageDigits})
       EXPECT_DOUBLE_EQ(half_unit(v, digits), edited_half_unit(v, digits)) << v << " with " << digits << " digits";
 }
 
