@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
+#include "plot/significant.hpp"
 #include "plot/totals.hpp"
 
 namespace kesta::plot {
@@ -33,25 +33,13 @@ bool same_to(double printed, double computed, double digits) {
 
 bool same_time(double printed, double computed) { return same_to(printed, computed, kTimeDigits); }
 
-std::string number_text(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.7G", v);
-  return text;
-}
+std::string number_text(double v) { return significant(v, 7); }
 
 // The factor read back holds about 4 digits.
-std::string factor_text(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.4G", v);
-  return text;
-}
+std::string factor_text(double v) { return significant(v, 4); }
 
 // A head with the 5 digits the plot file prints, trailing zeros kept.
-std::string head_text(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%#.5G", v);
-  return text;
-}
+std::string head_text(double v) { return significant(v, 5, true); }
 
 // The first row whose printed head is not the deck's, as a message; "" when all agree.
 std::string head_mismatch(const PictureDeck& deck, const PlotSeries& series) {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "plot/axis_scale.hpp"
+#include "plot/significant.hpp"
 #include "plot/svg_writer.hpp"
 #include "plot/thinning.hpp"
 #include "plot/totals.hpp"
@@ -98,18 +98,10 @@ std::string shown_name(std::string_view name) {
   return out;
 }
 
-std::string number_text(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.6G", v);
-  return text;
-}
+std::string number_text(double v) { return significant(v, 6); }
 
 // Exact, for the data attributes that tests and scripts read back.
-std::string exact_text(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.17G", v);
-  return text;
-}
+std::string exact_text(double v) { return significant(v, 17); }
 
 std::string label(std::string_view quantity, const std::string& unit) {
   return std::string(quantity) + " (" + unit + ")";
