@@ -3,7 +3,6 @@
 // output (whatever ends the run, and whoever else writes it at the same time),
 // special files end the run in a defined way, and no row of a non-finite number
 // is ever printed.
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <algorithm>
@@ -17,8 +16,8 @@
 #include "deck_builder.hpp"
 #include "report_text.hpp"
 #include "run_kesta.hpp"
+#include "shell_process.hpp"
 
-extern char** environ;
 
 namespace kesta::testing {
 namespace {
@@ -41,16 +40,7 @@ pid_t start_kesta(const TempFolder& dir, const std::string& answers, const std::
   write_file(dir / (".answers-" + tag), answers);
   const std::string command =
       "cd '" + dir.path() + "' && exec '" KESTA_BINARY "' < .answers-" + tag + " > /dev/null 2> .err-" + tag;
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  pid_t pid = -1;
-  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-  return pid;
-}
-
-int wait_for(pid_t pid) {
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  return WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
+  return start_shell(command);
 }
 
 // A deck of 99,999 time steps: long enough to be caught at many moments.

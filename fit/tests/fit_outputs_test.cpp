@@ -2,7 +2,6 @@
 // input, links and names planted beside the outputs, folders and streams that
 // refuse them, interruptions and two fits writing the same names at once.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,12 +15,13 @@
 #include <thread>
 
 #include "fit/tests/fit_scenario.hpp"
+#include "tests/shell_process.hpp"
 
-extern char** environ;
 
 namespace kesta::fit {
 namespace {
 
+using kesta::testing::wait_for;
 using testing::file_text;
 using testing::TempFolder;
 
@@ -213,16 +213,7 @@ TEST(KestaFitOutputs, PermissionsFollowTheUmaskOrTheFormerFile) {
 pid_t start(const TempFolder& folder, const std::string& arguments, const std::string& tag) {
   const std::string command = "cd '" + folder.path("").string() + "' && exec " + kFit + " " + arguments + " > .out-" +
                               tag + " 2> .err-" + tag + " < /dev/null";
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  pid_t pid = -1;
-  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-  return pid;
-}
-
-int wait_for(pid_t pid) {
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  return WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : WEXITSTATUS(raw);
+  return kesta::testing::start_shell(command);
 }
 
 // Interrupted at any moment, a fit leaves the three former files or, when the
