@@ -18,7 +18,6 @@
 #include "run_kesta.hpp"
 #include "shell_process.hpp"
 
-
 namespace kesta::testing {
 namespace {
 

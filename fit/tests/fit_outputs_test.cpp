@@ -17,7 +17,6 @@
 #include "fit/tests/fit_scenario.hpp"
 #include "tests/shell_process.hpp"
 
-
 namespace kesta::fit {
 namespace {
 
