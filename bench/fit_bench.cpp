@@ -8,7 +8,7 @@
 #include "fit/case/deck_model.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 constexpr int kSteps = 2000;
@@ -76,4 +76,4 @@ void BM_SimulateMonthDeck(benchmark::State& bench) {
 BENCHMARK(BM_SimulateMonthDeck)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -16,7 +16,7 @@
 #include "fit/output/text_report.hpp"
 #include "io/output_target.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -129,4 +129,4 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   return trusted(summary) ? kConverged : kNotConverged;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace kesta::fit;
+using namespace kesta::fit_detail;
 
 void require(bool holds) {
   if (!holds) std::abort();

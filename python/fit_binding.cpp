@@ -27,10 +27,10 @@ py::object fit(const std::filesystem::path& path, const std::optional<std::files
   int status = 0;
   {
     py::gil_scoped_release unlocked;
-    status = kesta::fit::run_fit({path, true, true, output_dir.value_or(std::filesystem::path())}, out, err);
+    status = kesta::fit_detail::run_fit({path, true, true, output_dir.value_or(std::filesystem::path())}, out, err);
   }
-  if (status == kesta::fit::kBadInput) throw py::value_error(message_of(err.str()));
-  if (status == kesta::fit::kWriteFailed) {
+  if (status == kesta::fit_detail::kBadInput) throw py::value_error(message_of(err.str()));
+  if (status == kesta::fit_detail::kWriteFailed) {
     PyErr_SetString(PyExc_OSError, message_of(err.str()).c_str());
     throw py::error_already_set();
   }

@@ -6,7 +6,7 @@
 
 #include "fit/case/parallel_runs.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -118,4 +118,4 @@ std::vector<Curve> DeckModel::curves(const std::vector<double>& values) const {
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/case/fit_case.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The computed series of one observation set at every output step.
 struct Curve {
@@ -59,4 +59,4 @@ class DeckModel {
   mutable std::atomic<long> simulations_ = 0;
 };
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

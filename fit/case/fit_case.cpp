@@ -10,7 +10,7 @@
 #include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -203,4 +203,4 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
   return c;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -10,7 +10,7 @@
 #include "fit/input/parameters.hpp"
 #include "kesta/kesta.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct ObservationSet {
   std::string name;  // the file as written in the fit file
@@ -41,4 +41,4 @@ FitCase load_fit_case(FitFile file);
 // checks the parameters against the deck and gathers the observations.
 FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -45,4 +45,4 @@ void run_in_parallel(std::size_t count, const std::function<void(std::size_t)>& 
   for (std::thread& helper : helpers) helper.join();
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

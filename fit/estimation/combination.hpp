@@ -10,7 +10,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct Combination {
   std::vector<double> coefficients;  // one per free parameter, solver coordinates
@@ -26,4 +26,4 @@ struct Combination {
 Combination make_combination(std::vector<double> coefficients, const std::vector<FreeParameter>& parameters,
                              const LeastSquaresFit& fit);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

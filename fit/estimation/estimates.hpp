@@ -9,7 +9,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct Estimate {
   std::string name;
@@ -56,4 +56,4 @@ std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& para
 // the covariance is missing.
 std::vector<std::vector<std::optional<double>>> correlation_matrix(const LeastSquaresFit& fit);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

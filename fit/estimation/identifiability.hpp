@@ -8,7 +8,7 @@
 
 #include "fit/estimation/combination.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // Correlations beyond this in magnitude are reported.
 inline constexpr double kStrongCorrelation = 0.95;
@@ -27,4 +27,4 @@ struct Finding {
 std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit,
                                               std::string_view more_data);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -14,7 +14,7 @@
 #include "fit/estimation/central_difference_cost.hpp"
 #include "fit/estimation/step_choice.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -236,4 +236,4 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
   return fit;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

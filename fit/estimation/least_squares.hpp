@@ -10,7 +10,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/null_space.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct SolverOptions {
   int max_iterations = 100;
@@ -70,4 +70,4 @@ class FitComputationError : public std::runtime_error {
 LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, const Observed& observed,
                                   const BatchModel& model, const SolverOptions& options);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

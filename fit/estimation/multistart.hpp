@@ -7,7 +7,7 @@
 
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The seed of the Latin hypercube: the same starts on every run.
 inline constexpr unsigned kStartsSeed = 1;
@@ -39,4 +39,4 @@ std::vector<Minimum> find_minima(const std::vector<FreeParameter>& parameters,
                                  const std::vector<std::vector<double>>& starts, const Observed& observed,
                                  const BatchModel& model, int max_iterations, const RunParallel& parallel);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // Lag-1 autocorrelation beyond this makes standard errors that treat the
 // residuals as independent too small to trust.
@@ -44,4 +44,4 @@ std::vector<double> standardized_residuals(std::span<const double> residuals);
 // sum of squares, both about the mean.
 double lag1_autocorrelation(std::span<const double> residuals);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

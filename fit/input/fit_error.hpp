@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 class FitInputError : public std::runtime_error {
  public:
@@ -24,4 +24,4 @@ class FitInputError : public std::runtime_error {
   int line_;
 };
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -251,4 +251,4 @@ FitFile read_fit_file(const std::filesystem::path& path) {
   return parse_fit_file(read_text_input(path, shown, fit_file_text()), shown, path.parent_path());
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 
 #include "fit/input/parameters.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 enum class Kind { Head, Seepage };
 
@@ -55,4 +55,4 @@ struct FitFile {
 FitFile read_fit_file(const std::filesystem::path& path);
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 #include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::string read_text_input(const std::filesystem::path& path, const std::string
   return text;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/number_text.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -310,4 +310,4 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const Inversi
   return s;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -14,7 +14,7 @@
 #include "fit/estimation/multistart.hpp"
 #include "fit/estimation/residual_diagnostics.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // An observation whose residual is beyond kGrossOutlier times the RMS of the
 // other residuals of its record.
@@ -100,4 +100,4 @@ bool trusted(const FitSummary& summary);
 FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
                      const StartsSummary& starts, long evaluations, double seconds);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -142,4 +142,4 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
   out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/number_text.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -207,4 +207,4 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
     write_wrapped(out, "Not written: " + files + "; " + s.files_not_written + ".", "", "  ");
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

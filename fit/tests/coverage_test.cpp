@@ -9,7 +9,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 constexpr double kPhi = 0.7;
@@ -75,4 +75,4 @@ TEST(Coverage, ArOneIntervalsHoldTheTruthAndPlainOnesDoNot) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

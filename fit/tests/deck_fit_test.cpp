@@ -8,7 +8,7 @@
 #include "fit/estimation/identifiability.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::Bounds;
@@ -126,4 +126,4 @@ TEST(DeckFit, HeadsAloneDetermineOnlyTheDiffusivity) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

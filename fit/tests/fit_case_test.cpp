@@ -8,7 +8,7 @@
 #include "fit/input/fit_error.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::RecordPlan;
@@ -125,4 +125,4 @@ TEST(FitCase, GathersRecordsAndStartingValues) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

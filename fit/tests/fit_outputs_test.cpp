@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::file_text;
@@ -286,4 +286,4 @@ TEST(KestaFitOutputs, TwoFitsOfOneStemNeverMix) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -10,7 +10,7 @@
 
 #include "fit/case/deck_model.hpp"
 
-namespace kesta::fit::testing {
+namespace kesta::fit_detail::testing {
 
 Deck flood_deck() {
   Deck d;
@@ -125,4 +125,4 @@ void write_fit_folder(const TempFolder& folder, const Deck& start, const std::ve
   folder.write("fit.toml", toml + "[parameters]\n" + parameters_toml);
 }
 
-}  // namespace kesta::fit::testing
+}  // namespace kesta::fit_detail::testing

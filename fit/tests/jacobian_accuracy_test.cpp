@@ -13,7 +13,7 @@
 #include "model/inversion.hpp"
 #include "model/response_derivative.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // Confined, semi-infinite, no streambank: the head is the stage's changes
@@ -154,4 +154,4 @@ TEST(JacobianAccuracy, ClosedFormIsTheModelsHead) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

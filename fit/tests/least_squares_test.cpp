@@ -10,7 +10,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/tests/synthetic_models.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::batch_of;
@@ -161,9 +161,9 @@ TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // Three observations fix the three recession values exactly and leave no
@@ -185,4 +185,4 @@ TEST(LeastSquares, StandardErrorsNeedMoreObservationsThanParameters) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

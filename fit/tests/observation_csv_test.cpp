@@ -4,7 +4,7 @@
 
 #include "fit/input/fit_error.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 TEST(ObservationCsv, ReadsWhatPeopleAndSpreadsheetsWrite) {
@@ -134,4 +134,4 @@ TEST(ObservationCsv, MissingFileNamesIt) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail
