@@ -57,7 +57,7 @@ void BM_FitThreeParameters(benchmark::State& bench) {
   for (auto _ : bench) {
     const DeckModel model(c);
     const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-    const LeastSquaresFit fit = fit_least_squares(c.free, c.observed, batch, {});
+    const LeastSquaresFit fit = fit_least_squares(c.free_parameters(), c.observed, batch, {});
     simulations = model.simulations();
     iterations = fit.iterations;
     benchmark::DoNotOptimize(fit.estimate.data());

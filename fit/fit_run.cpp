@@ -87,10 +87,10 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   try {
     // Several starts: each solved to its minimum on both cores; the best
     // minimum is then solved again from where it lies, with the noise model.
-    std::vector<FreeParameter> from = fit_case.free;
+    std::vector<FreeParameter> from = fit_case.free_parameters();
     if (fit_case.file.starts > 1) {
       starts.count = fit_case.file.starts;
-      starts.minima = find_minima(fit_case.free, latin_hypercube_starts(fit_case.free, starts.count, starts.seed),
+      starts.minima = find_minima(fit_case.free_parameters(), latin_hypercube_starts(fit_case.free_parameters(), starts.count, starts.seed),
                                   fit_case.observed, batch, fit_case.file.max_iterations, run_in_parallel);
       if (starts.minima.empty()) throw std::runtime_error("the model cannot be computed at any of the starts");
       for (std::size_t i = 0; i < from.size(); ++i) from[i].initial = starts.minima.front().estimate[i];

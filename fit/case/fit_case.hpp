@@ -19,6 +19,13 @@ struct ObservationSet {
   std::vector<CsvObservation> rows;
 };
 
+// A deck value the fit estimates: where it sits in the deck, and its
+// starting value and bounds as the solver takes them.
+struct CaseParameter {
+  const ParameterInfo* info = nullptr;
+  FreeParameter free;
+};
+
 struct FitCase {
   FitFile file;
   Deck deck;  // as read, NS as the fit file chooses: the starting values and the stress series
@@ -26,11 +33,11 @@ struct FitCase {
   // printed values still err at it.
   NsAdvice ns_advice;
   std::vector<ObservationSet> sets;
-  std::vector<const ParameterInfo*> parameters;  // the free ones, in table order
-  std::vector<FreeParameter> free;
+  std::vector<CaseParameter> parameters;  // in table order
   Observed observed;  // every set's rows, set after set
 
   std::size_t observation_count() const { return observed.value.size(); }
+  std::vector<FreeParameter> free_parameters() const;
 };
 
 // Reads the deck and the observation files that the fit file names and checks

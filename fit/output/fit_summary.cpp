@@ -284,9 +284,9 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const Inversi
                      const StartsSummary& starts, long evaluations, double seconds) {
   FitSummary s;
   s.fit_file = c.file.shown_name;
-  s.estimates = parameter_estimates(c.free, fit);
+  s.estimates = parameter_estimates(c.free_parameters(), fit);
   s.correlation = correlation_matrix(fit);
-  s.findings = identifiability_findings(c.free, fit, more_data(c));
+  s.findings = identifiability_findings(c.free_parameters(), fit, more_data(c));
   s.sets = set_summaries(c, fit, inversion);
   s.observations = c.observed.counted();
   s.rmse = std::sqrt(fit.ssr / static_cast<double>(s.observations));

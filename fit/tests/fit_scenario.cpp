@@ -76,7 +76,7 @@ FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const P
 LeastSquaresFit run_case(const FitCase& c) {
   const DeckModel model(c);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-  return fit_least_squares(c.free, c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
+  return fit_least_squares(c.free_parameters(), c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
 }
 
 TempFolder::TempFolder() {
