@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/fit_file.hpp"
 #include "fit/input/input_limits.hpp"
 

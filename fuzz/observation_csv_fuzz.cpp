@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/observation_csv.hpp"
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 
 namespace kesta::fit_detail {

@@ -12,14 +12,6 @@
 
 namespace kesta::fit_detail {
 
-struct Combination {
-  std::vector<double> coefficients;  // one per free parameter, solver coordinates
-  std::string expression;            // "AK/AS", "AK*XAA^0.5", "HINIT + 0.2*ln(AK)"
-  double value = 0.0;
-  std::optional<double> std_error;  // nothing without a covariance
-  std::optional<std::pair<double, double>> ci95;
-};
-
 // Scales the coefficients so that the first is 1, snaps them to simple
 // fractions (halves, thirds, quarters) where they are that close, and
 // evaluates the combination at the estimate.

@@ -11,31 +11,6 @@
 
 namespace kesta::fit_detail {
 
-struct Estimate {
-  std::string name;
-  Scale scale = Scale::Linear;
-  double initial = 0.0;
-  double value = 0.0;
-  // In deck units; nothing when the data do not determine the parameter.
-  std::optional<double> std_error;
-  // For a log-scaled parameter symmetric in the logarithm, so never below zero.
-  std::optional<std::pair<double, double>> ci95;
-  // As if the residuals were independent (the same as above without a noise model).
-  std::optional<double> plain_std_error;
-  std::optional<std::pair<double, double>> plain_ci95;
-  // "min", "max" or empty. An estimate at its bound has no meaningful
-  // standard error or interval: both are left out.
-  std::string at_bound;
-  // The solver left it exactly where it started (not on a bound) although the
-  // Gauss-Newton step from there still moves it by more than kStillOpen: a
-  // gross misfit swamped what the data say. (A start that is already the
-  // minimum leaves no such step.)
-  bool unmoved = false;
-  // Its 95 % interval does not close: an end is infinite, or zero on a log
-  // scale. The data do not bound it.
-  bool unbounded = false;
-};
-
 // An estimate this close to a bound, relative on its solver scale
 // (|x - bound| <= kOnBound * max(1, |bound|)), sits on it.
 inline constexpr double kOnBound = 1e-6;

@@ -62,7 +62,7 @@ Eigen::MatrixXd jacobian_at(const CentralDifferenceCost& cost, std::vector<doubl
   const double* parameter_blocks[] = {point.data()};
   double* jacobian_blocks[] = {rows.data()};
   if (!cost.Evaluate(parameter_blocks, residuals.data(), jacobian_blocks))
-    throw FitComputationError("the fit cannot be computed around the estimate: " + cost.last_problem(), false);
+    throw ComputationFailure("the fit cannot be computed around the estimate: " + cost.last_problem(), false);
   Eigen::MatrixXd j(n, p);
   for (std::size_t k = 0; k < n; ++k)
     for (std::size_t i = 0; i < p; ++i) j(k, i) = rows[k * p + i];
@@ -139,7 +139,7 @@ std::vector<double> residuals_at(const CentralDifferenceCost& cost, const Observ
   std::vector<double> residuals(n);
   const double* blocks[] = {point.data()};
   if (!cost.Evaluate(blocks, residuals.data(), nullptr))
-    throw FitComputationError("the fit cannot be computed at the estimate: " + cost.last_problem(), false);
+    throw ComputationFailure("the fit cannot be computed at the estimate: " + cost.last_problem(), false);
   const std::vector<double>& simulated = cost.last_simulated();
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed.weight[k] * (simulated[k] - observed.value[k]);
   return residuals;
@@ -164,7 +164,7 @@ void check_start(const CentralDifferenceCost& cost, const std::vector<double>& i
   std::vector<double> residuals(n);
   const double* blocks[] = {internal.data()};
   if (!cost.Evaluate(blocks, residuals.data(), nullptr))
-    throw FitComputationError("the fit cannot be computed at the initial values: " + cost.last_problem(), true);
+    throw ComputationFailure("the fit cannot be computed at the initial values: " + cost.last_problem(), true);
 }
 
 int solve(const ceres::Solver::Options& solver, ceres::Problem& problem, ceres::Solver::Summary& summary) {

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
 
@@ -193,7 +193,6 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
 
 }  // namespace
 
-std::string_view kind_name(Kind kind) { return kind == Kind::Head ? "head" : "seepage"; }
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
   text = checked_text(text, shown_name, fit_file_text());

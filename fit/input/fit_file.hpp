@@ -11,9 +11,7 @@
 
 namespace kesta::fit_detail {
 
-enum class Kind { Head, Seepage };
-
-std::string_view kind_name(Kind kind);
+using Kind = RecordKind;
 
 struct ObservationEntry {
   std::string file;            // as written in the fit file
@@ -29,10 +27,6 @@ struct ParameterEntry {
   std::optional<double> initial, min, max;  // nothing: the deck's value, no bound
   int line = 0;
 };
-
-// Where the deck's NS comes from: the deck itself, the fit file's number, or
-// the order with the smallest estimated inversion error for the starting deck.
-enum class NsChoice { Deck, Given, Auto };
 
 struct FitFile {
   std::string shown_name;  // the fit file as named on the command line

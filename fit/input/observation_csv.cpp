@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
 

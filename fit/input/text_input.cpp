@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 
 namespace kesta::fit_detail {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
 namespace kesta::fit_detail {

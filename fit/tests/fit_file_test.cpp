@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 namespace {

@@ -119,7 +119,7 @@ void write_fit_folder(const TempFolder& folder, const Deck& start, const std::ve
   std::string toml = "deck = \"deck.dat\"\n" + top_toml;
   for (const ObservationSet& set : sets) {
     folder.write(set.name, csv_text(set.rows));
-    toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(kind_name(set.kind)) + "\"\n";
+    toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(name_of(set.kind)) + "\"\n";
     if (set.kind == Kind::Head) toml += "distance = " + std::to_string(set.distance) + "\n";
   }
   folder.write("fit.toml", toml + "[parameters]\n" + parameters_toml);

@@ -153,7 +153,7 @@ TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
       fit_least_squares({{"A", Scale::Linear, 1.0}, {"TAU", Scale::Log, 1.0}, {"BASE", Scale::Linear, 0.0}}, observed,
                         model, {});
       ADD_FAILURE() << "no error";
-    } catch (const FitComputationError& e) {
+    } catch (const ComputationFailure& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
       EXPECT_EQ(e.at_start(), c.at_start);
     }
