@@ -15,6 +15,8 @@
 namespace kesta::python {
 namespace {
 
+using namespace pybind11::literals;
+
 // JSON has no infinity or NaN: kesta-fit prints null for them.
 py::object number(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::none(); }
 
@@ -32,53 +34,32 @@ py::str text(std::string_view s) { return to_python(std::string(s)); }
 
 py::dict estimates(const FitSummary& s) {
   py::dict out;
-  for (const Estimate& e : s.estimates) {
-    py::dict entry;
-    entry["scale"] = text(name_of(e.scale));
-    entry["initial"] = number(e.initial);
-    entry["estimate"] = number(e.value);
-    entry["std_error"] = number(e.std_error);
-    entry["ci95"] = interval(e.ci95);
-    entry["plain_std_error"] = number(e.plain_std_error);
-    entry["plain_ci95"] = interval(e.plain_ci95);
-    entry["at_bound"] = e.at_bound.empty() ? py::object(py::none()) : py::object(text(e.at_bound));
-    out[text(e.name)] = entry;
-  }
+  for (const Estimate& e : s.estimates)
+    out[text(e.name)] =
+        py::dict("scale"_a = text(name_of(e.scale)), "initial"_a = number(e.initial), "estimate"_a = number(e.value),
+                 "std_error"_a = number(e.std_error), "ci95"_a = interval(e.ci95),
+                 "plain_std_error"_a = number(e.plain_std_error), "plain_ci95"_a = interval(e.plain_ci95),
+                 "at_bound"_a = e.at_bound.empty() ? py::object(py::none()) : py::object(text(e.at_bound)));
   return out;
 }
 
 py::list sets(const FitSummary& s) {
   py::list out;
   for (const SetSummary& set : s.sets) {
-    py::dict entry;
-    entry["file"] = text(set.name);
-    entry["kind"] = text(name_of(set.kind));
+    py::dict entry("file"_a = text(set.name), "kind"_a = text(name_of(set.kind)));
     if (set.distance) entry["distance"] = number(*set.distance);
-    entry["count"] = set.count;
-    entry["rmse"] = number(set.rmse);
-    entry["mean_residual"] = number(set.mean_residual);
-    entry["inversion_error_rms"] = number(set.inversion_rms);
     const ResidualDiagnostics& d = set.diagnostics;
-    entry["lag1_autocorrelation"] = number(d.lag1);
-    entry["durbin_watson"] = number(d.durbin_watson);
-    py::dict runs;
-    runs["runs"] = d.runs;
-    runs["expected"] = number(d.runs_expected);
-    runs["z"] = number(d.runs_z);
-    runs["p"] = number(d.runs_p);
-    entry["runs_test"] = runs;
-    entry["ar1_phi"] = number(set.phi);
     py::list outliers;
-    for (const GrossOutlier& o : set.outliers) {
-      py::dict outlier;
-      outlier["line"] = o.line;
-      outlier["time"] = number(o.time);
-      outlier["observed"] = number(o.observed);
-      outlier["standardized_residual"] = number(o.standardized);
-      outliers.append(outlier);
-    }
-    entry["gross_outliers"] = outliers;
-    out.append(entry);
+    for (const GrossOutlier& o : set.outliers)
+      outliers.append(py::dict("line"_a = o.line, "time"_a = number(o.time), "observed"_a = number(o.observed),
+                               "standardized_residual"_a = number(o.standardized)));
+    out.append(py::dict(**entry, "count"_a = set.count, "rmse"_a = number(set.rmse),
+                        "mean_residual"_a = number(set.mean_residual),
+                        "inversion_error_rms"_a = number(set.inversion_rms), "lag1_autocorrelation"_a = number(d.lag1),
+                        "durbin_watson"_a = number(d.durbin_watson),
+                        "runs_test"_a = py::dict("runs"_a = d.runs, "expected"_a = number(d.runs_expected),
+                                                 "z"_a = number(d.runs_z), "p"_a = number(d.runs_p)),
+                        "ar1_phi"_a = number(set.phi), "gross_outliers"_a = outliers));
   }
   return out;
 }
@@ -86,21 +67,12 @@ py::list sets(const FitSummary& s) {
 py::list findings(const FitSummary& s) {
   py::list out;
   for (const Finding& f : s.findings) {
-    py::list names;
+    py::list names, determined;
     for (const std::size_t i : f.parameters) names.append(text(s.estimates[i].name));
-    py::list determined;
-    for (const Combination& c : f.determined) {
-      py::dict combination;
-      combination["expression"] = text(c.expression);
-      combination["value"] = number(c.value);
-      combination["std_error"] = number(c.std_error);
-      combination["ci95"] = interval(c.ci95);
-      determined.append(combination);
-    }
-    py::dict entry;
-    entry["kind"] = text(name_of(f.kind));
-    entry["parameters"] = names;
-    entry["determined"] = determined;
+    for (const Combination& c : f.determined)
+      determined.append(py::dict("expression"_a = text(c.expression), "value"_a = number(c.value),
+                                 "std_error"_a = number(c.std_error), "ci95"_a = interval(c.ci95)));
+    py::dict entry("kind"_a = text(name_of(f.kind)), "parameters"_a = names, "determined"_a = determined);
     if (f.kind == Finding::Kind::Correlated) entry["correlation"] = number(f.correlation);
     entry["text"] = text(f.text);
     out.append(entry);
@@ -113,18 +85,10 @@ py::dict starts(const FitSummary& s) {
   for (const Minimum& m : s.starts.minima) {
     py::dict estimate;
     for (std::size_t i = 0; i < m.estimate.size(); ++i) estimate[text(s.estimates[i].name)] = number(m.estimate[i]);
-    py::dict minimum;
-    minimum["sum_of_squares"] = number(m.ssr);
-    minimum["starts"] = m.starts;
-    minimum["converged"] = m.converged;
-    minimum["estimate"] = estimate;
-    minima.append(minimum);
+    minima.append(py::dict("sum_of_squares"_a = number(m.ssr), "starts"_a = m.starts, "converged"_a = m.converged,
+                           "estimate"_a = estimate));
   }
-  py::dict out;
-  out["count"] = s.starts.count;
-  out["seed"] = s.starts.seed;
-  out["minima"] = minima;
-  return out;
+  return py::dict("count"_a = s.starts.count, "seed"_a = s.starts.seed, "minima"_a = minima);
 }
 
 py::dict dictionary(const FitSummary& s) {
@@ -135,47 +99,23 @@ py::dict dictionary(const FitSummary& s) {
     for (const auto& v : row) r.append(number(v));
     matrix.append(r);
   }
-  for (const ModelCheck& c : s.checks) {
-    py::dict check;
-    check["check"] = text(c.name);
-    check["pass"] = c.pass;
-    check["detail"] = text(c.detail);
-    checks.append(check);
-  }
+  for (const ModelCheck& c : s.checks)
+    checks.append(py::dict("check"_a = text(c.name), "pass"_a = c.pass, "detail"_a = text(c.detail)));
   for (const FitWarning& w : s.warnings) warnings.append(text(w.text));
-  py::dict correlation, noise, ns, files, out;
-  correlation["parameters"] = names;
-  correlation["matrix"] = matrix;
-  noise["model"] = s.ar1 ? "ar1" : "independent";
-  noise["rounds"] = s.noise_rounds;
-  ns["value"] = s.ns;
-  ns["source"] = text(name_of(s.ns_choice));
-  ns["inversion_error_small"] = s.inversion_small;
-  files["fitted_deck"] = text(s.files.fitted_deck);
-  files["residuals"] = text(s.files.residuals);
-  files["svg"] = text(s.files.picture);
-  out["fit_file"] = text(s.fit_file);
-  out["parameters"] = estimates(s);
-  out["observation_sets"] = sets(s);
-  out["rmse"] = number(s.rmse);
-  out["n_observations"] = s.observations;
-  out["degrees_of_freedom"] = s.degrees_of_freedom;
-  out["correlation"] = correlation;
-  out["identifiability"] = findings(s);
-  out["noise"] = noise;
-  out["derivative_step"] = number(s.relative_step);
-  out["starts"] = starts(s);
-  out["checks"] = checks;
-  out["ns"] = ns;
-  out["iterations"] = s.iterations;
-  out["evaluations"] = s.evaluations;
-  out["parameter_sets"] = s.parameter_sets;
-  out["seconds"] = number(s.seconds);
-  out["converged"] = s.converged;
-  out["stop_reason"] = text(s.stop_reason);
-  out["warnings"] = warnings;
-  out["files"] = files;
-  out["files_written"] = s.files_not_written.empty();
+  py::dict out(
+      "fit_file"_a = text(s.fit_file), "parameters"_a = estimates(s), "observation_sets"_a = sets(s),
+      "rmse"_a = number(s.rmse), "n_observations"_a = s.observations, "degrees_of_freedom"_a = s.degrees_of_freedom,
+      "correlation"_a = py::dict("parameters"_a = names, "matrix"_a = matrix), "identifiability"_a = findings(s),
+      "noise"_a = py::dict("model"_a = s.ar1 ? "ar1" : "independent", "rounds"_a = s.noise_rounds),
+      "derivative_step"_a = number(s.relative_step), "starts"_a = starts(s), "checks"_a = checks,
+      "ns"_a = py::dict("value"_a = s.ns, "source"_a = text(name_of(s.ns_choice)),
+                        "inversion_error_small"_a = s.inversion_small),
+      "iterations"_a = s.iterations, "evaluations"_a = s.evaluations, "parameter_sets"_a = s.parameter_sets,
+      "seconds"_a = number(s.seconds), "converged"_a = s.converged, "stop_reason"_a = text(s.stop_reason),
+      "warnings"_a = warnings,
+      "files"_a = py::dict("fitted_deck"_a = text(s.files.fitted_deck), "residuals"_a = text(s.files.residuals),
+                           "svg"_a = text(s.files.picture)),
+      "files_written"_a = s.files_not_written.empty());
   if (!s.files_not_written.empty()) out["files_not_written"] = text(s.files_not_written);
   return out;
 }
