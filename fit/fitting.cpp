@@ -37,8 +37,7 @@ std::optional<std::string> output_folder_problem(const std::filesystem::path& fi
   // /dev/stdin and its kin lead through an open descriptor: even when that is
   // a regular file, its folder and name are not the ones the user gave.
   OutputTarget named;
-  if (resolve_output(fit_file.string(), named) != 0 || !named.exists || !named.replaced ||
-      !S_ISREG(named.info.st_mode))
+  if (resolve_output(fit_file.string(), named) != 0 || !named.exists || !named.replaced || !S_ISREG(named.info.st_mode))
     return fit_file.string() +
            ": is not a regular file, so it cannot name the fitted deck, residuals and picture; give a folder for "
            "them with --output-dir";
@@ -99,8 +98,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
 
   const DeckModel model(fit_case);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-  const Solved solved =
-      solve(fit_case, batch, {fit_case.file.max_iterations, options.progress, fit_case.file.ar1});
+  const Solved solved = solve(fit_case, batch, {fit_case.file.max_iterations, options.progress, fit_case.file.ar1});
   InversionCheck inversion;
   try {
     inversion = check_inversion(fit_case, model, solved.fit.estimate, solved.fit.residual);
@@ -108,8 +106,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
     throw FitComputationError(fit_case.file.shown_name +
                               ": the inversion error cannot be estimated at the estimate: " + one_line(e.what()));
   }
-  FitSummary summary =
-      summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
+  FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
   const auto not_written =
       write_output_files(names, write_deck(model.deck_with(solved.fit.estimate)), residuals_csv(fit_case, solved.fit),

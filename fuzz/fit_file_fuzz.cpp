@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "kesta/fit.hpp"
 #include "fit/input/fit_file.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/observation_csv.hpp"
+#include "kesta/fit.hpp"
 
 namespace {
 

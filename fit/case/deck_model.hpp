@@ -51,7 +51,7 @@ class DeckModel {
   std::vector<Results> run(const std::vector<std::vector<double>>& sets) const;
 
   Deck deck_;
-  std::vector<double Deck::*> fields_;  // of the free parameters, in their order
+  std::vector<double Deck::*> fields_;     // of the free parameters, in their order
   std::vector<double> distances_;          // distinct well distances, one run each
   std::vector<std::size_t> set_distance_;  // index into distances_ per observation set
   std::vector<Kind> set_kind_;

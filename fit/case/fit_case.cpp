@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "fit/estimation/number_text.hpp"
-#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 

@@ -34,7 +34,7 @@ struct FitCase {
   NsAdvice ns_advice;
   std::vector<ObservationSet> sets;
   std::vector<CaseParameter> parameters;  // in table order
-  Observed observed;  // every set's rows, set after set
+  Observed observed;                      // every set's rows, set after set
 
   std::size_t observation_count() const { return observed.value.size(); }
   std::vector<FreeParameter> free_parameters() const;

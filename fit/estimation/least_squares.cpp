@@ -246,7 +246,8 @@ void covariances(ceres::Problem& problem, const std::vector<double>& transformed
 LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, const Observed& observed,
                                   const BatchModel& model, const SolverOptions& options) {
   LeastSquaresFit fit;
-  for (const FreeParameter& parameter : parameters) fit.internal.push_back(to_internal(parameter.scale, parameter.initial));
+  for (const FreeParameter& parameter : parameters)
+    fit.internal.push_back(to_internal(parameter.scale, parameter.initial));
   fit.relative_step = choose_step(parameters, fit.internal, observed, model).relative_step;
   auto* cost = new CentralDifferenceCost(parameters, observed, model, fit.relative_step);
   ceres::Problem problem;  // owns the cost function

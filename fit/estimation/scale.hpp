@@ -5,7 +5,6 @@
 
 namespace kesta::fit_detail {
 
-
 double to_internal(Scale scale, double value);
 double to_natural(Scale scale, double internal);
 

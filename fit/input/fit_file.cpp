@@ -5,9 +5,9 @@
 #include <map>
 
 #include "fit/estimation/number_text.hpp"
-#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 
@@ -192,7 +192,6 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
 }
 
 }  // namespace
-
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
   text = checked_text(text, shown_name, fit_file_text());

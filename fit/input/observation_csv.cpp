@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "fit/estimation/number_text.hpp"
-#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 

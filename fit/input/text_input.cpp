@@ -6,8 +6,8 @@
 #include <cstring>
 #include <memory>
 
-#include "kesta/fit.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 

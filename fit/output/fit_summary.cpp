@@ -180,7 +180,8 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
   using Kind = FitWarning::Kind;
   std::vector<FitWarning> out;
   if (!s.converged)
-    out.push_back({Kind::NotConverged, {},
+    out.push_back({Kind::NotConverged,
+                   {},
                    "The solver stopped before it converged: " + s.stop_reason +
                        " The estimates are where it stopped; see docs/fitting.md on fits that do not converge."});
   std::vector<std::string> outliers;
@@ -189,7 +190,8 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
   if (!outliers.empty()) out.push_back({Kind::GrossOutliers, outliers, outlier_warning(s)});
   for (const Estimate& e : s.estimates) {
     if (e.at_bound.empty()) continue;
-    out.push_back({Kind::AtBound, {e.name},
+    out.push_back({Kind::AtBound,
+                   {e.name},
                    e.name + " is at its bound (" + e.at_bound + " = " + six_digits(e.value) +
                        "): the data pull it beyond, so its standard error and interval are not meaningful. Widen the "
                        "bound if a value beyond it is physically possible, or fix " +
@@ -210,7 +212,8 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
                               : "Standard errors that treat them as independent, the ones given here (noise = "
                                 "\"independent\"), understate the uncertainty; noise = \"ar1\" allows for it.")});
   if (s.starts.minima.size() > 1)
-    out.push_back({Kind::SeveralMinima, {},
+    out.push_back({Kind::SeveralMinima,
+                   {},
                    std::to_string(s.starts.count) + " starts found " + std::to_string(s.starts.minima.size()) +
                        " distinct minima (listed under Starts); the estimate is the best. Check that the others are "
                        "worse for a reason the model explains, or narrow the bounds to the physically plausible."});

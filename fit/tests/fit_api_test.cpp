@@ -31,10 +31,10 @@ TEST(FitApi, EachFailureHasItsOwnType) {
     const char* words;
   };
   const std::vector<Case> cases = {
-      {"no fit file", [](const TempFolder& f) { std::filesystem::remove(f.path("river.toml")); }, "",
-       Thrown::Input, "river.toml"},
-      {"bad record", [](const TempFolder& f) { f.write("gauging.csv", "time,seepage\n1.0,abc\n"); }, "",
-       Thrown::Input, "gauging.csv:2: column 2 (value): 'abc' is not a finite number"},
+      {"no fit file", [](const TempFolder& f) { std::filesystem::remove(f.path("river.toml")); }, "", Thrown::Input,
+       "river.toml"},
+      {"bad record", [](const TempFolder& f) { f.write("gauging.csv", "time,seepage\n1.0,abc\n"); }, "", Thrown::Input,
+       "gauging.csv:2: column 2 (value): 'abc' is not a finite number"},
       {"output folder missing", [](const TempFolder&) {}, "nowhere", Thrown::Input, "nowhere: is not a folder"},
       {"output is the deck",
        [](const TempFolder& f) {
@@ -45,8 +45,9 @@ TEST(FitApi, EachFailureHasItsOwnType) {
          }());
        },
        "", Thrown::Input, "writing it would lose an input"},
-      {"fitted deck is a folder", [](const TempFolder& f) { std::filesystem::create_directory(f.path("river.fitted.dat")); },
-       "", Thrown::Write, "river.fitted.dat"},
+      {"fitted deck is a folder",
+       [](const TempFolder& f) { std::filesystem::create_directory(f.path("river.fitted.dat")); }, "", Thrown::Write,
+       "river.fitted.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

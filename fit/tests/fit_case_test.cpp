@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "kesta/fit.hpp"
 #include "fit/tests/fit_scenario.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 namespace {

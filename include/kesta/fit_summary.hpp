@@ -118,15 +118,15 @@ struct ModelCheck {
 // A caveat about the fit, with what it concerns.
 struct FitWarning {
   enum class Kind {
-    NotConverged,       // the solver stopped short
-    GrossOutliers,      // subjects: the observations ("well.csv:14")
-    AtBound,            // subjects: the parameter
-    Autocorrelated,     // subjects: the records
-    SeveralMinima,      // several starts ended in distinct minima
-    NoStandardErrors,   // the covariance cannot be had
-    NotIdentifiable,    // a finding; subjects: its parameters
-    Unsettled,          // subjects: parameters not moved or not bounded by the data
-    InversionError,     // subjects: the records where it is not small
+    NotConverged,      // the solver stopped short
+    GrossOutliers,     // subjects: the observations ("well.csv:14")
+    AtBound,           // subjects: the parameter
+    Autocorrelated,    // subjects: the records
+    SeveralMinima,     // several starts ended in distinct minima
+    NoStandardErrors,  // the covariance cannot be had
+    NotIdentifiable,   // a finding; subjects: its parameters
+    Unsettled,         // subjects: parameters not moved or not bounded by the data
+    InversionError,    // subjects: the records where it is not small
   };
   Kind kind = Kind::NotConverged;
   std::vector<std::string> subjects;
