@@ -8,7 +8,7 @@
 #include "fit/case/deck_model.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 constexpr int kSteps = 2000;
@@ -57,7 +57,7 @@ void BM_FitThreeParameters(benchmark::State& bench) {
   for (auto _ : bench) {
     const DeckModel model(c);
     const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-    const LeastSquaresFit fit = fit_least_squares(c.free, c.observed, batch, {});
+    const LeastSquaresFit fit = fit_least_squares(c.free_parameters(), c.observed, batch, {});
     simulations = model.simulations();
     iterations = fit.iterations;
     benchmark::DoNotOptimize(fit.estimate.data());
@@ -76,4 +76,4 @@ void BM_SimulateMonthDeck(benchmark::State& bench) {
 BENCHMARK(BM_SimulateMonthDeck)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -1,6 +1,7 @@
-# `cmake --install build --prefix P` puts the public headers, the static library
-# and a package configuration under P, so that another project finds it with
-# find_package(kesta) and links kesta::kesta.
+# `cmake --install build --prefix P` puts the public headers, the static
+# libraries and a package configuration under P, so that another project finds
+# it with find_package(kesta) and links kesta::kesta, and kesta::fit where
+# kesta-fit is built (fit/CMakeLists.txt adds its libraries to the export).
 include(CMakePackageConfigHelpers)
 
 install(TARGETS kesta_core EXPORT kestaTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -5,7 +5,7 @@
 
 #include "io/pending_files.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct RunOptions {
   std::filesystem::path fit_file;
@@ -24,4 +24,4 @@ inline constexpr int kWriteFailed = 3;   // the report stands, but the files or 
 
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

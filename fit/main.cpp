@@ -33,7 +33,7 @@ constexpr std::string_view kUsage =
 // already on standard error).
 enum class Action { Run, Help, Version };
 
-std::optional<Action> read_arguments(int argc, char** argv, kesta::fit::RunOptions& options) {
+std::optional<Action> read_arguments(int argc, char** argv, kesta::fit_detail::RunOptions& options) {
   bool have_file = false;
   bool options_end = false;  // after "--" every argument is the fit file's name
   for (int i = 1; i < argc; ++i) {
@@ -78,9 +78,9 @@ std::optional<Action> read_arguments(int argc, char** argv, kesta::fit::RunOptio
 }  // namespace
 
 int main(int argc, char** argv) {
-  kesta::fit::RunOptions options;
+  kesta::fit_detail::RunOptions options;
   const auto action = read_arguments(argc, argv, options);
-  if (!action) return kesta::fit::kBadInput;
+  if (!action) return kesta::fit_detail::kBadInput;
   if (*action == Action::Help) {
     std::cout << kUsage;
     return 0;
@@ -94,5 +94,5 @@ int main(int argc, char** argv) {
   kesta::PendingFiles pending;
   const kesta::InterruptGuard guard(pending);
   options.pending = &pending;
-  return kesta::fit::run_fit(options, std::cout, std::cerr);
+  return kesta::fit_detail::run_fit(options, std::cout, std::cerr);
 }

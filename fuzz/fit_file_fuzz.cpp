@@ -11,15 +11,15 @@
 #include <string>
 #include <string_view>
 
-#include "fit/input/fit_error.hpp"
 #include "fit/input/fit_file.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
 namespace {
 
-using kesta::fit::FitFile;
-using kesta::fit::FitInputError;
-using kesta::fit::kLargestMagnitude;
+using kesta::fit_detail::FitFile;
+using kesta::fit_detail::FitInputError;
+using kesta::fit_detail::kLargestMagnitude;
 
 void require(bool holds) {
   if (!holds) std::abort();
@@ -35,7 +35,7 @@ void check(const FitFile& f) {
   for (const auto& o : f.observations) {
     require(!o.file.empty() && o.line > 0);
     check_number(o.distance);
-    require(!(o.distance && o.kind == kesta::fit::Kind::Seepage));
+    require(!(o.distance && o.kind == kesta::fit_detail::Kind::Seepage));
   }
   for (const auto& p : f.parameters) {
     require(p.info != nullptr);
@@ -45,9 +45,9 @@ void check(const FitFile& f) {
     if (p.min && p.max) require(*p.min < *p.max);
     if (p.initial && p.min) require(*p.initial >= *p.min);
     if (p.initial && p.max) require(*p.initial <= *p.max);
-    if (p.info->scale == kesta::fit::Scale::Log)
+    if (p.info->scale == kesta::fit_detail::Scale::Log)
       for (const auto& v : {p.initial, p.min, p.max})
-        if (v) require(*v >= kesta::fit::kSmallestMagnitude);
+        if (v) require(*v >= kesta::fit_detail::kSmallestMagnitude);
   }
 }
 
@@ -56,7 +56,7 @@ void check(const FitFile& f) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
-    check(kesta::fit::parse_fit_file(text, "fit.toml", "folder"));
+    check(kesta::fit_detail::parse_fit_file(text, "fit.toml", "folder"));
   } catch (const FitInputError& e) {
     const std::string_view what = e.what();
     require(what.substr(0, 8) == "fit.toml" && what.size() > 10 && e.line() >= 0);

@@ -8,7 +8,7 @@
 // a double. Every run ends in one of two ways:
 //  - a fit whose covariances, standard errors and correlations are finite or
 //    missing, never NaN or infinite;
-//  - a FitComputationError naming an observation or saying what failed.
+//  - a ComputationFailure naming an observation or saying what failed.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace kesta::fit;
+using namespace kesta::fit_detail;
 
 void require(bool holds) {
   if (!holds) std::abort();
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       testing::batch_of([](double t, const std::vector<double>& p) { return testing::recession(t, p); }, times);
   try {
     check(parameters, fit_least_squares(parameters, observed, model, {20, nullptr, ar1}));
-  } catch (const FitComputationError& e) {
+  } catch (const ComputationFailure& e) {
     require(std::string(e.what()).find("cannot be computed") != std::string::npos);
   }
   return 0;

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/observation_csv.hpp"
+#include "kesta/fit.hpp"
 
 namespace {
 
@@ -23,20 +23,20 @@ void require(bool holds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using kesta::fit::kLargestMagnitude;
+  using kesta::fit_detail::kLargestMagnitude;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
-    const auto rows = kesta::fit::parse_observation_csv(text, "well.csv");
+    const auto rows = kesta::fit_detail::parse_observation_csv(text, "well.csv");
     require(!rows.empty());
     int line = 1;  // the header's
     for (const auto& r : rows) {
       require(std::isfinite(r.time) && std::isfinite(r.value) && std::isfinite(r.weight));
-      require(r.weight == 0.0 || (r.weight >= kesta::fit::kSmallestMagnitude && r.weight <= kLargestMagnitude));
+      require(r.weight == 0.0 || (r.weight >= kesta::fit_detail::kSmallestMagnitude && r.weight <= kLargestMagnitude));
       require(std::abs(r.value) <= kLargestMagnitude && std::abs(r.value) * r.weight <= kLargestMagnitude);
       require(r.line > line);
       line = r.line;
     }
-  } catch (const kesta::fit::FitInputError& e) {
+  } catch (const kesta::fit_detail::FitInputError& e) {
     const std::string_view what = e.what();
     require(what.substr(0, 8) == "well.csv" && what.size() > 10 && e.line() >= 0);
   }

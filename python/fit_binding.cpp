@@ -1,42 +1,138 @@
-// kesta.fit: one run of kesta-fit, its JSON report as a dictionary.
+// kesta.fit: the library's fit, its summary as the dictionary whose keys and
+// values are those of kesta-fit --json.
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <utility>
 
-#include "fit/fit_run.hpp"
+#include "kesta/fit.hpp"
 #include "python/bindings.hpp"
 
 namespace kesta::python {
 namespace {
 
-// The error stream's one line, without the program's name before it.
-std::string message_of(const std::string& err) {
-  std::string message = err;
-  const std::string program = "kesta-fit: ";
-  if (message.rfind(program, 0) == 0) message.erase(0, program.size());
-  while (!message.empty() && message.back() == '\n') message.pop_back();
-  return message;
+using namespace pybind11::literals;
+
+// JSON has no infinity or NaN: kesta-fit prints null for them.
+py::object number(double v) { return std::isfinite(v) ? py::object(py::float_(v)) : py::none(); }
+
+py::object number(const std::optional<double>& v) { return v ? number(*v) : py::none(); }
+
+py::object interval(const std::optional<std::pair<double, double>>& ci) {
+  if (!ci) return py::none();
+  py::list out;
+  out.append(number(ci->first));
+  out.append(number(ci->second));
+  return out;
 }
 
-py::object fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir) {
-  std::ostringstream out, err;
-  int status = 0;
-  {
-    py::gil_scoped_release unlocked;
-    status = kesta::fit::run_fit({path, true, true, output_dir.value_or(std::filesystem::path())}, out, err);
+py::str text(std::string_view s) { return to_python(std::string(s)); }
+
+py::dict estimates(const FitSummary& s) {
+  py::dict out;
+  for (const Estimate& e : s.estimates)
+    out[text(e.name)] =
+        py::dict("scale"_a = text(name_of(e.scale)), "initial"_a = number(e.initial), "estimate"_a = number(e.value),
+                 "std_error"_a = number(e.std_error), "ci95"_a = interval(e.ci95),
+                 "plain_std_error"_a = number(e.plain_std_error), "plain_ci95"_a = interval(e.plain_ci95),
+                 "at_bound"_a = e.at_bound.empty() ? py::object(py::none()) : py::object(text(e.at_bound)));
+  return out;
+}
+
+py::list sets(const FitSummary& s) {
+  py::list out;
+  for (const SetSummary& set : s.sets) {
+    py::dict entry("file"_a = text(set.name), "kind"_a = text(name_of(set.kind)));
+    if (set.distance) entry["distance"] = number(*set.distance);
+    const ResidualDiagnostics& d = set.diagnostics;
+    py::list outliers;
+    for (const GrossOutlier& o : set.outliers)
+      outliers.append(py::dict("line"_a = o.line, "time"_a = number(o.time), "observed"_a = number(o.observed),
+                               "standardized_residual"_a = number(o.standardized)));
+    out.append(py::dict(**entry, "count"_a = set.count, "rmse"_a = number(set.rmse),
+                        "mean_residual"_a = number(set.mean_residual),
+                        "inversion_error_rms"_a = number(set.inversion_rms), "lag1_autocorrelation"_a = number(d.lag1),
+                        "durbin_watson"_a = number(d.durbin_watson),
+                        "runs_test"_a = py::dict("runs"_a = d.runs, "expected"_a = number(d.runs_expected),
+                                                 "z"_a = number(d.runs_z), "p"_a = number(d.runs_p)),
+                        "ar1_phi"_a = number(set.phi), "gross_outliers"_a = outliers));
   }
-  if (status == kesta::fit::kBadInput) throw py::value_error(message_of(err.str()));
-  if (status == kesta::fit::kWriteFailed) {
-    PyErr_SetString(PyExc_OSError, message_of(err.str()).c_str());
+  return out;
+}
+
+py::list findings(const FitSummary& s) {
+  py::list out;
+  for (const Finding& f : s.findings) {
+    py::list names, determined;
+    for (const std::size_t i : f.parameters) names.append(text(s.estimates[i].name));
+    for (const Combination& c : f.determined)
+      determined.append(py::dict("expression"_a = text(c.expression), "value"_a = number(c.value),
+                                 "std_error"_a = number(c.std_error), "ci95"_a = interval(c.ci95)));
+    py::dict entry("kind"_a = text(name_of(f.kind)), "parameters"_a = names, "determined"_a = determined);
+    if (f.kind == Finding::Kind::Correlated) entry["correlation"] = number(f.correlation);
+    entry["text"] = text(f.text);
+    out.append(entry);
+  }
+  return out;
+}
+
+py::dict starts(const FitSummary& s) {
+  py::list minima;
+  for (const Minimum& m : s.starts.minima) {
+    py::dict estimate;
+    for (std::size_t i = 0; i < m.estimate.size(); ++i) estimate[text(s.estimates[i].name)] = number(m.estimate[i]);
+    minima.append(py::dict("sum_of_squares"_a = number(m.ssr), "starts"_a = m.starts, "converged"_a = m.converged,
+                           "estimate"_a = estimate));
+  }
+  return py::dict("count"_a = s.starts.count, "seed"_a = s.starts.seed, "minima"_a = minima);
+}
+
+py::dict dictionary(const FitSummary& s) {
+  py::list names, matrix, checks, warnings;
+  for (const Estimate& e : s.estimates) names.append(text(e.name));
+  for (const auto& row : s.correlation) {
+    py::list r;
+    for (const auto& v : row) r.append(number(v));
+    matrix.append(r);
+  }
+  for (const ModelCheck& c : s.checks)
+    checks.append(py::dict("check"_a = text(c.name), "pass"_a = c.pass, "detail"_a = text(c.detail)));
+  for (const FitWarning& w : s.warnings) warnings.append(text(w.text));
+  py::dict out(
+      "fit_file"_a = text(s.fit_file), "parameters"_a = estimates(s), "observation_sets"_a = sets(s),
+      "rmse"_a = number(s.rmse), "n_observations"_a = s.observations, "degrees_of_freedom"_a = s.degrees_of_freedom,
+      "correlation"_a = py::dict("parameters"_a = names, "matrix"_a = matrix), "identifiability"_a = findings(s),
+      "noise"_a = py::dict("model"_a = s.ar1 ? "ar1" : "independent", "rounds"_a = s.noise_rounds),
+      "derivative_step"_a = number(s.relative_step), "starts"_a = starts(s), "checks"_a = checks,
+      "ns"_a = py::dict("value"_a = s.ns, "source"_a = text(name_of(s.ns_choice)),
+                        "inversion_error_small"_a = s.inversion_small),
+      "iterations"_a = s.iterations, "evaluations"_a = s.evaluations, "parameter_sets"_a = s.parameter_sets,
+      "seconds"_a = number(s.seconds), "converged"_a = s.converged, "stop_reason"_a = text(s.stop_reason),
+      "warnings"_a = warnings,
+      "files"_a = py::dict("fitted_deck"_a = text(s.files.fitted_deck), "residuals"_a = text(s.files.residuals),
+                           "svg"_a = text(s.files.picture)),
+      "files_written"_a = s.files_not_written.empty());
+  if (!s.files_not_written.empty()) out["files_not_written"] = text(s.files_not_written);
+  return out;
+}
+
+py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir) {
+  FitSummary summary;
+  try {
+    py::gil_scoped_release unlocked;
+    summary = kesta::fit(path, {output_dir.value_or(std::filesystem::path()), nullptr});
+  } catch (const FitInputError& e) {
+    throw py::value_error(e.what());
+  } catch (const FitWriteError& e) {
+    PyErr_SetString(PyExc_OSError, e.what());
     throw py::error_already_set();
   }
-  // A fit that cannot be computed past its start prints no report.
-  if (out.str().empty()) throw std::runtime_error(message_of(err.str()));
-  return py::module_::import("json").attr("loads")(to_python(out.str()));
+  // FitComputationError is a std::runtime_error: RuntimeError.
+  return dictionary(summary);
 }
 
 }  // namespace

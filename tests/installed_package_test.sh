@@ -27,3 +27,21 @@ if "$work/build/peak_head" "$work/no-such-deck.dat" 2> "$work/err"; then
   echo "a missing deck must fail"; exit 1
 fi
 grep -q "cannot open the deck: file not found" "$work/err" || { cat "$work/err"; exit 1; }
+
+# Calibration, where kesta-fit is built: the example fits the river example
+# against the installed kesta::fit and writes the fitted deck kesta-fit writes.
+[ -x "$build/fit/kesta-fit" ] || exit 0
+[ -x "$work/build/fit_estimates" ] || { echo "the installed package has no kesta::fit"; exit 1; }
+cp -r "$source/examples/fit" "$work/fit"
+mkdir "$work/library-out" "$work/program-out"
+"$work/build/fit_estimates" "$work/fit/river.toml" "$work/library-out" > "$work/fit.txt"
+"$build/fit/kesta-fit" --quiet --output-dir "$work/program-out" "$work/fit/river.toml" > /dev/null
+cmp "$work/library-out/river.fitted.dat" "$work/program-out/river.fitted.dat"
+grep -q "^AK = [0-9.]* (95 % interval [0-9.]* to [0-9.]*)$" "$work/fit.txt" || { cat "$work/fit.txt"; exit 1; }
+grep -qx "autocorrelated residuals: gauging.csv" "$work/fit.txt" || { cat "$work/fit.txt"; exit 1; }
+[ "$(tail -n 1 "$work/fit.txt")" = "trusted" ] || { cat "$work/fit.txt"; exit 1; }
+# A fit file that is not there is a FitInputError naming it, exit 1.
+if "$work/build/fit_estimates" "$work/fit/no-such.toml" 2> "$work/err"; then
+  echo "a missing fit file must fail"; exit 1
+fi
+grep -q "^fit_estimates: .*no-such.toml" "$work/err" || { cat "$work/err"; exit 1; }

@@ -6,7 +6,7 @@
 
 #include "support/parallel_for.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -18,7 +18,8 @@ const std::vector<double>& series(const Results& r, Kind kind) { return kind == 
 
 }  // namespace
 
-DeckModel::DeckModel(const FitCase& c) : deck_(c.deck), parameters_(c.parameters) {
+DeckModel::DeckModel(const FitCase& c) : deck_(c.deck) {
+  for (const CaseParameter& p : c.parameters) fields_.push_back(p.info->field);
   for (const ObservationSet& set : c.sets) {
     set_kind_.push_back(set.kind);
     // Seepage does not depend on the well: it rides along with any run.
@@ -42,7 +43,7 @@ DeckModel::DeckModel(const FitCase& c) : deck_(c.deck), parameters_(c.parameters
 
 Deck DeckModel::deck_with(const std::vector<double>& values) const {
   Deck deck = deck_;
-  for (std::size_t i = 0; i < parameters_.size(); ++i) deck.*(parameters_[i]->field) = values[i];
+  for (std::size_t i = 0; i < fields_.size(); ++i) deck.*(fields_[i]) = values[i];
   return deck;
 }
 
@@ -118,4 +119,4 @@ std::vector<Curve> DeckModel::curves(const std::vector<double>& values) const {
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

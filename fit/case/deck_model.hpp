@@ -7,7 +7,7 @@
 
 #include "fit/case/fit_case.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The computed series of one observation set at every output step.
 struct Curve {
@@ -51,7 +51,7 @@ class DeckModel {
   std::vector<Results> run(const std::vector<std::vector<double>>& sets) const;
 
   Deck deck_;
-  std::vector<const ParameterInfo*> parameters_;
+  std::vector<double Deck::*> fields_;     // of the free parameters, in their order
   std::vector<double> distances_;          // distinct well distances, one run each
   std::vector<std::size_t> set_distance_;  // index into distances_ per observation set
   std::vector<Kind> set_kind_;
@@ -59,4 +59,4 @@ class DeckModel {
   mutable std::atomic<long> simulations_ = 0;
 };
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,10 +7,10 @@
 #include <optional>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -166,10 +166,7 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
   c.deck = std::move(deck);
   c.sets = std::move(sets);
   choose_ns(c);
-  for (const ParameterEntry& entry : c.file.parameters) {
-    c.parameters.push_back(entry.info);
-    c.free.push_back(free_parameter(c, entry));
-  }
+  for (const ParameterEntry& entry : c.file.parameters) c.parameters.push_back({entry.info, free_parameter(c, entry)});
   for (std::size_t s = 0; s < c.sets.size(); ++s) {
     const ObservationSet& set = c.sets[s];
     // Messages name a record as its input errors do: by its path.
@@ -187,20 +184,26 @@ FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> s
     c.observed.sets.push_back(std::move(counted));
   }
   if (c.file.starts > 1) {
-    for (const FreeParameter& p : c.free)
-      if (!std::isfinite(p.min) || !std::isfinite(p.max))
+    for (const CaseParameter& parameter : c.parameters)
+      if (const FreeParameter& p = parameter.free; !std::isfinite(p.min) || !std::isfinite(p.max))
         throw FitInputError(c.file.shown_name, c.file.starts_line,
                             "starts = " + std::to_string(c.file.starts) + ": parameters." + p.name +
                                 " needs both min and max; the starts are spread over the bounds");
   }
   // Checked before solving: the solver would run, and only the covariance fail.
   const std::size_t n = c.observed.counted();
-  if (n <= c.free.size())
+  if (n <= c.parameters.size())
     throw FitInputError(
         c.file.shown_name, 0,
-        std::to_string(n) + " observations with a positive weight for " + std::to_string(c.free.size()) +
+        std::to_string(n) + " observations with a positive weight for " + std::to_string(c.parameters.size()) +
             " parameters: a fit needs more observations than parameters; add records or fix parameters");
   return c;
 }
 
-}  // namespace kesta::fit
+std::vector<FreeParameter> FitCase::free_parameters() const {
+  std::vector<FreeParameter> out;
+  for (const CaseParameter& p : parameters) out.push_back(p.free);
+  return out;
+}
+
+}  // namespace kesta::fit_detail

@@ -10,13 +10,20 @@
 #include "fit/input/parameters.hpp"
 #include "kesta/kesta.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct ObservationSet {
   std::string name;  // the file as written in the fit file
   Kind kind = Kind::Head;
   double distance = 0.0;  // X of the well (for seepage the deck's X, unused)
   std::vector<CsvObservation> rows;
+};
+
+// A deck value the fit estimates: where it sits in the deck, and its
+// starting value and bounds as the solver takes them.
+struct CaseParameter {
+  const ParameterInfo* info = nullptr;
+  FreeParameter free;
 };
 
 struct FitCase {
@@ -26,11 +33,11 @@ struct FitCase {
   // printed values still err at it.
   NsAdvice ns_advice;
   std::vector<ObservationSet> sets;
-  std::vector<const ParameterInfo*> parameters;  // the free ones, in table order
-  std::vector<FreeParameter> free;
-  Observed observed;  // every set's rows, set after set
+  std::vector<CaseParameter> parameters;  // in table order
+  Observed observed;                      // every set's rows, set after set
 
   std::size_t observation_count() const { return observed.value.size(); }
+  std::vector<FreeParameter> free_parameters() const;
 };
 
 // Reads the deck and the observation files that the fit file names and checks
@@ -41,4 +48,4 @@ FitCase load_fit_case(FitFile file);
 // checks the parameters against the deck and gathers the observations.
 FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 bool InversionCheck::all_small() const {
   return std::all_of(small.begin(), small.end(), [](bool s) { return s; });
@@ -32,4 +32,4 @@ InversionCheck check_inversion(const FitCase& c, const DeckModel& model, const s
   return check;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/case/deck_model.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The inversion error counts as small when its RMS at a set's observations
 // (weighted as the residuals are) is at most this share of the set's RMSE.
@@ -29,4 +29,4 @@ struct InversionCheck {
 InversionCheck check_inversion(const FitCase& fit_case, const DeckModel& model, const std::vector<double>& estimate,
                                const std::vector<double>& residual);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,7 +5,7 @@
 
 #include "fit/estimation/residual_diagnostics.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 void whiten(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& phi, double* rows,
             std::size_t columns) {
@@ -42,4 +42,4 @@ std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& se
   return phi;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

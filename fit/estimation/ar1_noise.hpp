@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // |phi| is held below this: at 1 the transform would drop the first row's
 // weight entirely and the noise would be a random walk.
@@ -23,4 +23,4 @@ void whiten(const std::vector<std::vector<std::size_t>>& sets, const std::vector
 std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets,
                                  const std::vector<double>& residual);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 
 #include "fit/estimation/scale.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // Each parameter set holds deck values (not solver coordinates), one per free
 // parameter. The answer has one vector per set, in the same order; an empty
@@ -43,4 +43,4 @@ struct Observed {
   std::string name(std::size_t k) const { return k < where.size() ? where[k] : "observation " + std::to_string(k + 1); }
 };
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

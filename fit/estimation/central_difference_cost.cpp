@@ -6,7 +6,7 @@
 
 #include "fit/estimation/ar1_noise.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -176,4 +176,4 @@ bool CentralDifferenceCost::fill_jacobian(const std::vector<double>& point,
   return true;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 
 #include "fit/estimation/batch_model.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The default relative step of the central differences: 2 % (see the .cpp).
 inline constexpr double kRelativeStep = 0.02;
@@ -67,4 +67,4 @@ class CentralDifferenceCost : public ceres::CostFunction {
   mutable long parameter_sets_ = 0;
 };
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

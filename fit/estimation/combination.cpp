@@ -5,7 +5,7 @@
 
 #include "fit/estimation/estimates.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -92,4 +92,4 @@ Combination make_combination(std::vector<double> c, const std::vector<FreeParame
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -10,15 +10,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
-
-struct Combination {
-  std::vector<double> coefficients;  // one per free parameter, solver coordinates
-  std::string expression;            // "AK/AS", "AK*XAA^0.5", "HINIT + 0.2*ln(AK)"
-  double value = 0.0;
-  std::optional<double> std_error;  // nothing without a covariance
-  std::optional<std::pair<double, double>> ci95;
-};
+namespace kesta::fit_detail {
 
 // Scales the coefficients so that the first is 1, snaps them to simple
 // fractions (halves, thirds, quarters) where they are that close, and
@@ -26,4 +18,4 @@ struct Combination {
 Combination make_combination(std::vector<double> coefficients, const std::vector<FreeParameter>& parameters,
                              const LeastSquaresFit& fit);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

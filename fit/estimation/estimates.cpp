@@ -4,7 +4,7 @@
 
 #include "fit/estimation/student_t.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::vector<std::vector<std::optional<double>>> correlation_matrix(const LeastSq
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

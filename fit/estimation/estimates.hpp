@@ -9,32 +9,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
-
-struct Estimate {
-  std::string name;
-  Scale scale = Scale::Linear;
-  double initial = 0.0;
-  double value = 0.0;
-  // In deck units; nothing when the data do not determine the parameter.
-  std::optional<double> std_error;
-  // For a log-scaled parameter symmetric in the logarithm, so never below zero.
-  std::optional<std::pair<double, double>> ci95;
-  // As if the residuals were independent (the same as above without a noise model).
-  std::optional<double> plain_std_error;
-  std::optional<std::pair<double, double>> plain_ci95;
-  // "min", "max" or empty. An estimate at its bound has no meaningful
-  // standard error or interval: both are left out.
-  std::string at_bound;
-  // The solver left it exactly where it started (not on a bound) although the
-  // Gauss-Newton step from there still moves it by more than kStillOpen: a
-  // gross misfit swamped what the data say. (A start that is already the
-  // minimum leaves no such step.)
-  bool unmoved = false;
-  // Its 95 % interval does not close: an end is infinite, or zero on a log
-  // scale. The data do not bound it.
-  bool unbounded = false;
-};
+namespace kesta::fit_detail {
 
 // An estimate this close to a bound, relative on its solver scale
 // (|x - bound| <= kOnBound * max(1, |bound|)), sits on it.
@@ -56,4 +31,4 @@ std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& para
 // the covariance is missing.
 std::vector<std::vector<std::optional<double>>> correlation_matrix(const LeastSquaresFit& fit);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/estimation/number_text.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -177,4 +177,4 @@ std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& 
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

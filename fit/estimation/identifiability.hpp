@@ -8,23 +8,14 @@
 
 #include "fit/estimation/combination.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // Correlations beyond this in magnitude are reported.
 inline constexpr double kStrongCorrelation = 0.95;
-
-struct Finding {
-  enum class Kind { NotSeparable, NoEffect, Correlated };
-  Kind kind = Kind::NotSeparable;
-  std::vector<std::size_t> parameters;  // indices of the free parameters concerned
-  std::vector<Combination> determined;  // what the data fix instead
-  double correlation = 0.0;             // for Correlated
-  std::string text;
-};
 
 // more_data names the records that could separate the parameters, as the start
 // of a sentence ("A seepage record").
 std::vector<Finding> identifiability_findings(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit,
                                               std::string_view more_data);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -14,7 +14,7 @@
 #include "fit/estimation/central_difference_cost.hpp"
 #include "fit/estimation/step_choice.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -62,7 +62,7 @@ Eigen::MatrixXd jacobian_at(const CentralDifferenceCost& cost, std::vector<doubl
   const double* parameter_blocks[] = {point.data()};
   double* jacobian_blocks[] = {rows.data()};
   if (!cost.Evaluate(parameter_blocks, residuals.data(), jacobian_blocks))
-    throw FitComputationError("the fit cannot be computed around the estimate: " + cost.last_problem(), false);
+    throw ComputationFailure("the fit cannot be computed around the estimate: " + cost.last_problem(), false);
   Eigen::MatrixXd j(n, p);
   for (std::size_t k = 0; k < n; ++k)
     for (std::size_t i = 0; i < p; ++i) j(k, i) = rows[k * p + i];
@@ -139,41 +139,120 @@ std::vector<double> residuals_at(const CentralDifferenceCost& cost, const Observ
   std::vector<double> residuals(n);
   const double* blocks[] = {point.data()};
   if (!cost.Evaluate(blocks, residuals.data(), nullptr))
-    throw FitComputationError("the fit cannot be computed at the estimate: " + cost.last_problem(), false);
+    throw ComputationFailure("the fit cannot be computed at the estimate: " + cost.last_problem(), false);
   const std::vector<double>& simulated = cost.last_simulated();
   for (std::size_t k = 0; k < n; ++k) residuals[k] = observed.weight[k] * (simulated[k] - observed.value[k]);
   return residuals;
+}
+
+// The Ceres problem over the central-difference cost (which it owns), in the
+// solver coordinates of fit.internal, bounded as the parameters are.
+void add_bounded_cost(ceres::Problem& problem, CentralDifferenceCost* cost,
+                      const std::vector<FreeParameter>& parameters, std::vector<double>& internal) {
+  problem.AddResidualBlock(cost, nullptr, internal.data());
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    const int index = static_cast<int>(i);
+    if (std::isfinite(parameters[i].min))
+      problem.SetParameterLowerBound(internal.data(), index, to_internal(parameters[i].scale, parameters[i].min));
+    if (std::isfinite(parameters[i].max))
+      problem.SetParameterUpperBound(internal.data(), index, to_internal(parameters[i].scale, parameters[i].max));
+  }
+}
+
+// Before any step: a model that fails here is the input's fault.
+void check_start(const CentralDifferenceCost& cost, const std::vector<double>& internal, std::size_t n) {
+  std::vector<double> residuals(n);
+  const double* blocks[] = {internal.data()};
+  if (!cost.Evaluate(blocks, residuals.data(), nullptr))
+    throw ComputationFailure("the fit cannot be computed at the initial values: " + cost.last_problem(), true);
+}
+
+int solve(const ceres::Solver::Options& solver, ceres::Problem& problem, ceres::Solver::Summary& summary) {
+  ceres::Solve(solver, &problem, &summary);
+  return summary.num_successful_steps + summary.num_unsuccessful_steps;
+}
+
+// AR(1): phi from the residuals, the parameters again for that phi, until
+// phi settles; each solve starts where the last ended.
+void noise_rounds(const ceres::Solver::Options& solver, ceres::Problem& problem, CentralDifferenceCost& cost,
+                  const Observed& observed, LeastSquaresFit& fit, ceres::Solver::Summary& summary) {
+  fit.phi.assign(observed.sets.size(), 0.0);
+  while (fit.noise_rounds < kMostNoiseRounds) {
+    const std::vector<double> phi = estimate_phi(observed.sets, residuals_at(cost, observed, fit.internal));
+    double change = 0.0;
+    for (std::size_t s = 0; s < phi.size(); ++s) change = std::max(change, std::abs(phi[s] - fit.phi[s]));
+    fit.phi = phi;
+    if (change < kPhiSettled && fit.noise_rounds > 1) break;
+    cost.set_ar1(fit.phi);
+    fit.iterations += solve(solver, problem, summary);
+    ++fit.noise_rounds;
+  }
+}
+
+// The estimate, its simulated values, residuals and Jacobian (transformed
+// with AR(1)); returns the untransformed Jacobian.
+Eigen::MatrixXd take_estimate(const CentralDifferenceCost& cost, const Observed& observed, LeastSquaresFit& fit) {
+  const std::size_t n = observed.value.size();
+  const std::size_t p = fit.internal.size();
+  fit.estimate = cost.natural(fit.internal.data());
+  fit.jacobian = jacobian_at(cost, fit.internal, n);
+  const std::vector<double>& raw = cost.last_jacobian();
+  Eigen::MatrixXd plain_jacobian(n, p);
+  for (std::size_t k = 0; k < n; ++k)
+    for (std::size_t i = 0; i < p; ++i)
+      plain_jacobian(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(i)) = raw[k * p + i];
+  fit.simulated = cost.last_simulated();
+  fit.residual.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    fit.residual[k] = observed.weight[k] * (fit.simulated[k] - observed.value[k]);
+    fit.ssr += fit.residual[k] * fit.residual[k];
+  }
+  return plain_jacobian;
+}
+
+// The residuals the Jacobian belongs to: whitened with AR(1).
+std::vector<double> transformed_residuals(const Observed& observed, const LeastSquaresFit& fit) {
+  std::vector<double> u = fit.residual;
+  if (!fit.phi.empty()) whiten(observed.sets, fit.phi, u.data(), 1);
+  return u;
+}
+
+// What the Jacobian at the estimate says: the step still open, the directions
+// the data cannot see, and the degrees of freedom left.
+void diagnose(const Observed& observed, const std::vector<double>& transformed, LeastSquaresFit& fit) {
+  fit.open_step = gauss_newton_step(fit.jacobian, transformed);
+  fit.null_space = null_space(fit.jacobian);
+  const int determined = static_cast<int>(fit.internal.size()) - fit.null_space.rank_deficiency();
+  fit.plain_degrees_of_freedom = static_cast<int>(observed.counted()) - determined;
+  fit.degrees_of_freedom = fit.plain_degrees_of_freedom - static_cast<int>(fit.phi.size());
+}
+
+// Both covariances: the one that allows for the noise model, through Ceres,
+// and the plain one.
+void covariances(ceres::Problem& problem, const std::vector<double>& transformed, const Eigen::MatrixXd& plain_jacobian,
+                 LeastSquaresFit& fit) {
+  double transformed_ssr = fit.ssr;
+  if (!fit.phi.empty()) {
+    transformed_ssr = 0.0;
+    for (const double v : transformed) transformed_ssr += v * v;
+  }
+  compute_covariance(problem, fit.internal.data(), transformed_ssr, fit);
+  fit.plain_covariance =
+      plain_covariance(plain_jacobian, fit.null_space.rank_deficiency(), fit.ssr, fit.plain_degrees_of_freedom);
 }
 
 }  // namespace
 
 LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, const Observed& observed,
                                   const BatchModel& model, const SolverOptions& options) {
-  const std::size_t p = parameters.size();
-  const std::size_t n = observed.value.size();
   LeastSquaresFit fit;
-  fit.internal.resize(p);
-  for (std::size_t i = 0; i < p; ++i) fit.internal[i] = to_internal(parameters[i].scale, parameters[i].initial);
-
-  const StepChoice step = choose_step(parameters, fit.internal, observed, model);
-  fit.relative_step = step.relative_step;
-  auto* cost = new CentralDifferenceCost(parameters, observed, model, step.relative_step);
+  for (const FreeParameter& parameter : parameters)
+    fit.internal.push_back(to_internal(parameter.scale, parameter.initial));
+  fit.relative_step = choose_step(parameters, fit.internal, observed, model).relative_step;
+  auto* cost = new CentralDifferenceCost(parameters, observed, model, fit.relative_step);
   ceres::Problem problem;  // owns the cost function
-  problem.AddResidualBlock(cost, nullptr, fit.internal.data());
-  for (std::size_t i = 0; i < p; ++i) {
-    const int index = static_cast<int>(i);
-    if (std::isfinite(parameters[i].min))
-      problem.SetParameterLowerBound(fit.internal.data(), index, to_internal(parameters[i].scale, parameters[i].min));
-    if (std::isfinite(parameters[i].max))
-      problem.SetParameterUpperBound(fit.internal.data(), index, to_internal(parameters[i].scale, parameters[i].max));
-  }
-
-  {
-    std::vector<double> residuals(n);
-    const double* blocks[] = {fit.internal.data()};
-    if (!cost->Evaluate(blocks, residuals.data(), nullptr))
-      throw FitComputationError("the fit cannot be computed at the initial values: " + cost->last_problem(), true);
-  }
+  add_bounded_cost(problem, cost, parameters, fit.internal);
+  check_start(*cost, fit.internal, observed.value.size());
 
   ceres::Solver::Options solver = solver_options(options);
   std::optional<ProgressLine> progress;
@@ -182,58 +261,18 @@ LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, 
     solver.callbacks.push_back(&*progress);
   }
   ceres::Solver::Summary summary;
-  ceres::Solve(solver, &problem, &summary);
-  fit.iterations = summary.num_successful_steps + summary.num_unsuccessful_steps;
+  fit.iterations = solve(solver, problem, summary);
   fit.noise_rounds = 1;
-  // AR(1): phi from the residuals, the parameters again for that phi, until
-  // phi settles; each solve starts where the last ended.
-  if (options.ar1 && !observed.sets.empty()) {
-    fit.phi.assign(observed.sets.size(), 0.0);
-    while (fit.noise_rounds < kMostNoiseRounds) {
-      const std::vector<double> phi = estimate_phi(observed.sets, residuals_at(*cost, observed, fit.internal));
-      double change = 0.0;
-      for (std::size_t s = 0; s < phi.size(); ++s) change = std::max(change, std::abs(phi[s] - fit.phi[s]));
-      fit.phi = phi;
-      if (change < kPhiSettled && fit.noise_rounds > 1) break;
-      cost->set_ar1(fit.phi);
-      ceres::Solve(solver, &problem, &summary);
-      fit.iterations += summary.num_successful_steps + summary.num_unsuccessful_steps;
-      ++fit.noise_rounds;
-    }
-  }
-
+  if (options.ar1 && !observed.sets.empty()) noise_rounds(solver, problem, *cost, observed, fit, summary);
   fit.converged = summary.termination_type == ceres::CONVERGENCE;
   fit.stop_reason = summary.message;
-  fit.estimate = cost->natural(fit.internal.data());
-  fit.jacobian = jacobian_at(*cost, fit.internal, n);  // transformed with AR(1)
-  const std::vector<double>& raw = cost->last_jacobian();
-  Eigen::MatrixXd plain_jacobian(n, p);
-  for (std::size_t k = 0; k < n; ++k)
-    for (std::size_t i = 0; i < p; ++i)
-      plain_jacobian(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(i)) = raw[k * p + i];
-  fit.simulated = cost->last_simulated();
-  fit.residual.resize(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    fit.residual[k] = observed.weight[k] * (fit.simulated[k] - observed.value[k]);
-    fit.ssr += fit.residual[k] * fit.residual[k];
-  }
-  double transformed_ssr = fit.ssr;
-  std::vector<double> u = fit.residual;  // the residuals the Jacobian belongs to
-  if (!fit.phi.empty()) {
-    whiten(observed.sets, fit.phi, u.data(), 1);
-    transformed_ssr = 0.0;
-    for (const double v : u) transformed_ssr += v * v;
-  }
-  fit.open_step = gauss_newton_step(fit.jacobian, u);
-  fit.null_space = null_space(fit.jacobian);
-  const int determined = static_cast<int>(p) - fit.null_space.rank_deficiency();
-  fit.plain_degrees_of_freedom = static_cast<int>(observed.counted()) - determined;
-  fit.degrees_of_freedom = fit.plain_degrees_of_freedom - static_cast<int>(fit.phi.size());
-  compute_covariance(problem, fit.internal.data(), transformed_ssr, fit);
-  fit.plain_covariance =
-      plain_covariance(plain_jacobian, fit.null_space.rank_deficiency(), fit.ssr, fit.plain_degrees_of_freedom);
+
+  const Eigen::MatrixXd plain_jacobian = take_estimate(*cost, observed, fit);
+  const std::vector<double> transformed = transformed_residuals(observed, fit);
+  diagnose(observed, transformed, fit);
+  covariances(problem, transformed, plain_jacobian, fit);
   fit.parameter_sets = cost->parameter_sets();
   return fit;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

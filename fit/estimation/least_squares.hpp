@@ -10,7 +10,7 @@
 #include "fit/estimation/batch_model.hpp"
 #include "fit/estimation/null_space.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct SolverOptions {
   int max_iterations = 100;
@@ -56,18 +56,18 @@ struct LeastSquaresFit {
 // derivative is not a finite number (or too large to square and sum). The
 // message names the observation. at_start: at the initial values, before any
 // step, so that the input itself is at fault.
-class FitComputationError : public std::runtime_error {
+class ComputationFailure : public std::runtime_error {
  public:
-  FitComputationError(const std::string& message, bool at_start) : std::runtime_error(message), at_start_(at_start) {}
+  ComputationFailure(const std::string& message, bool at_start) : std::runtime_error(message), at_start_(at_start) {}
   bool at_start() const { return at_start_; }
 
  private:
   bool at_start_;
 };
 
-// Throws FitComputationError when the model or the residuals cannot be
+// Throws ComputationFailure when the model or the residuals cannot be
 // computed at the initial values (at_start) or at the estimate.
 LeastSquaresFit fit_least_squares(const std::vector<FreeParameter>& parameters, const Observed& observed,
                                   const BatchModel& model, const SolverOptions& options);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 #include <random>
 #include <stdexcept>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::vector<Minimum> find_minima(const std::vector<FreeParameter>& parameters,
   return minima;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The seed of the Latin hypercube: the same starts on every run.
 inline constexpr unsigned kStartsSeed = 1;
@@ -24,14 +24,6 @@ using RunParallel = std::function<void(std::size_t count, const std::function<vo
 std::vector<std::vector<double>> latin_hypercube_starts(const std::vector<FreeParameter>& parameters, int count,
                                                         unsigned seed);
 
-struct Minimum {
-  std::vector<double> estimate;  // deck values
-  std::vector<double> internal;  // solver coordinates
-  double ssr = 0.0;
-  int starts = 0;          // how many starts ended here
-  bool converged = false;  // every one of them converged
-};
-
 // Solves from every start (independent residuals) and groups the ends into
 // distinct minima, the lowest sum of squares first. Starts whose model
 // cannot be computed are left out.
@@ -39,4 +31,4 @@ std::vector<Minimum> find_minima(const std::vector<FreeParameter>& parameters,
                                  const std::vector<std::vector<double>>& starts, const Observed& observed,
                                  const BatchModel& model, int max_iterations, const RunParallel& parallel);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

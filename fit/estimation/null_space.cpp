@@ -3,7 +3,7 @@
 #include <Eigen/SVD>
 #include <cmath>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -62,4 +62,4 @@ NullSpace null_space(const Eigen::MatrixXd& jacobian) {
   return out;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

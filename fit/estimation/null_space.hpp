@@ -4,7 +4,7 @@
 #include <Eigen/Core>
 #include <vector>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct NullSpace {
   // p x r, one unit direction per column, in solver coordinates (log of a
@@ -20,4 +20,4 @@ struct NullSpace {
 // length, so that the test does not depend on the parameters' units.
 NullSpace null_space(const Eigen::MatrixXd& jacobian);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

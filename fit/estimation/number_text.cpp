@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 std::string shortest(double v) {
   char text[64];
@@ -17,4 +17,4 @@ std::string six_digits(double v) {
   return text;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

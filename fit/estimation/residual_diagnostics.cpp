@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 double lag1_autocorrelation(std::span<const double> e) {
   const std::size_t n = e.size();
@@ -73,4 +73,4 @@ std::vector<double> standardized_residuals(std::span<const double> e) {
   return z;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,7 +5,7 @@
 
 #include "fit/estimation/central_difference_cost.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -57,4 +57,4 @@ StepChoice choose_step(const std::vector<FreeParameter>& parameters, const std::
   return choice;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,7 +5,7 @@
 
 #include "fit/estimation/batch_model.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The probe's spacing in solver coordinates: small enough that a smooth
 // response's fourth difference vanishes (about 1e-12 of it), large enough to
@@ -31,4 +31,4 @@ struct StepChoice {
 StepChoice choose_step(const std::vector<FreeParameter>& parameters, const std::vector<double>& internal,
                        const Observed& observed, const BatchModel& model);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

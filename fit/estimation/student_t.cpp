@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -54,4 +54,4 @@ double student_t_quantile(double probability, int nu) {
   return 0.5 * (lo + hi);
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

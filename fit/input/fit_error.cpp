@@ -1,6 +1,6 @@
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta {
 
 namespace {
 
@@ -21,4 +21,4 @@ FitInputError FitInputError::located(const std::string& file, int line, const st
   return FitInputError(AsWritten{}, file, line, message);
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta

@@ -5,11 +5,11 @@
 #include <map>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -193,8 +193,6 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
 
 }  // namespace
 
-std::string_view kind_name(Kind kind) { return kind == Kind::Head ? "head" : "seepage"; }
-
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
   text = checked_text(text, shown_name, fit_file_text());
   toml::table root;
@@ -251,4 +249,4 @@ FitFile read_fit_file(const std::filesystem::path& path) {
   return parse_fit_file(read_text_input(path, shown, fit_file_text()), shown, path.parent_path());
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,11 +9,9 @@
 
 #include "fit/input/parameters.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
-enum class Kind { Head, Seepage };
-
-std::string_view kind_name(Kind kind);
+using Kind = RecordKind;
 
 struct ObservationEntry {
   std::string file;            // as written in the fit file
@@ -29,10 +27,6 @@ struct ParameterEntry {
   std::optional<double> initial, min, max;  // nothing: the deck's value, no bound
   int line = 0;
 };
-
-// Where the deck's NS comes from: the deck itself, the fit file's number, or
-// the order with the smallest estimated inversion error for the starting deck.
-enum class NsChoice { Deck, Given, Auto };
 
 struct FitFile {
   std::string shown_name;  // the fit file as named on the command line
@@ -55,4 +49,4 @@ struct FitFile {
 FitFile read_fit_file(const std::filesystem::path& path);
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,7 +5,7 @@
 // (exit status 2) before it is read whole or computed with.
 #include <cstddef>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // The most bytes of a fit file: a few dozen lines that name the deck, the
 // records and the parameters.
@@ -28,4 +28,4 @@ inline constexpr double kLargestMagnitude = 1e100;
 // squares of smaller ones vanish in double precision.
 inline constexpr double kSmallestMagnitude = 1e-100;
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

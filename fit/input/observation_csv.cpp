@@ -5,11 +5,11 @@
 #include <cmath>
 
 #include "fit/estimation/number_text.hpp"
-#include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
 #include "fit/input/text_input.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::vector<CsvObservation> read_observation_csv(const std::filesystem::path& pa
   return parse_observation_csv(read_text_input(path, shown_name, record_text()), shown_name);
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

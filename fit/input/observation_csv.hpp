@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct CsvObservation {
   double time = 0.0;
@@ -23,4 +23,4 @@ std::vector<CsvObservation> parse_observation_csv(std::string_view text, const s
 // A finite number written in a CSV field (blanks around it allowed), or nothing.
 std::optional<double> csv_number(std::string_view field);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -1,6 +1,6 @@
 #include "fit/input/parameters.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::optional<std::string> unused_reason(const ParameterInfo& parameter, const D
   return std::nullopt;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -8,7 +8,7 @@
 #include "fit/estimation/scale.hpp"
 #include "kesta/kesta.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct ParameterInfo {
   std::string_view name;  // the deck's name
@@ -26,4 +26,4 @@ std::string estimable_names();
 // Why the deck's codes leave this value unused, or nothing when they use it.
 std::optional<std::string> unused_reason(const ParameterInfo& parameter, const Deck& deck);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

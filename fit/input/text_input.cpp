@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
-#include "fit/input/fit_error.hpp"
 #include "fit/input/input_limits.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::string read_text_input(const std::filesystem::path& path, const std::string
   return text;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct TextKind {
   std::string_view what;    // "a fit file", in messages
@@ -31,4 +31,4 @@ std::string read_text_input(const std::filesystem::path& path, const std::string
 // byte-order mark.
 std::string_view checked_text(std::string_view text, const std::string& shown_name, const TextKind& kind);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

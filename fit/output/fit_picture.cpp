@@ -8,7 +8,7 @@
 #include "plot/svg_writer.hpp"
 #include "plot/thinning.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -196,4 +196,4 @@ void write_fit_svg(const std::vector<PicturePanel>& panels, std::string_view tit
   FitPicture(panels, out).write(title);
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

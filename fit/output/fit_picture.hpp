@@ -9,7 +9,7 @@
 
 #include "fit/case/deck_model.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 struct PicturePanel {
   std::string name;
@@ -22,4 +22,4 @@ struct PicturePanel {
 // One self-contained SVG document; title goes at the top.
 void write_fit_svg(const std::vector<PicturePanel>& panels, std::string_view title, std::ostream& out);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/number_text.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -176,38 +176,66 @@ std::string two_decimals(double v) {
   return text;
 }
 
-std::vector<std::string> caveats(const FitSummary& s, const LeastSquaresFit& fit, const InversionCheck& inversion) {
-  std::vector<std::string> out;
+std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit, const InversionCheck& inversion) {
+  using Kind = FitWarning::Kind;
+  std::vector<FitWarning> out;
   if (!s.converged)
-    out.push_back("The solver stopped before it converged: " + s.stop_reason +
-                  " The estimates are where it stopped; see docs/fitting.md on fits that do not converge.");
-  if (std::any_of(s.sets.begin(), s.sets.end(), [](const SetSummary& set) { return !set.outliers.empty(); }))
-    out.push_back(outlier_warning(s));
+    out.push_back({Kind::NotConverged,
+                   {},
+                   "The solver stopped before it converged: " + s.stop_reason +
+                       " The estimates are where it stopped; see docs/fitting.md on fits that do not converge."});
+  std::vector<std::string> outliers;
+  for (const SetSummary& set : s.sets)
+    for (const GrossOutlier& o : set.outliers) outliers.push_back(o.where);
+  if (!outliers.empty()) out.push_back({Kind::GrossOutliers, outliers, outlier_warning(s)});
   for (const Estimate& e : s.estimates) {
     if (e.at_bound.empty()) continue;
-    out.push_back(e.name + " is at its bound (" + e.at_bound + " = " + six_digits(e.value) +
-                  "): the data pull it beyond, so its standard error and interval are not meaningful. Widen the "
-                  "bound if a value beyond it is physically possible, or fix " +
-                  e.name + " at a value known from elsewhere (take it out of [parameters]).");
+    out.push_back({Kind::AtBound,
+                   {e.name},
+                   e.name + " is at its bound (" + e.at_bound + " = " + six_digits(e.value) +
+                       "): the data pull it beyond, so its standard error and interval are not meaningful. Widen the "
+                       "bound if a value beyond it is physically possible, or fix " +
+                       e.name + " at a value known from elsewhere (take it out of [parameters])."});
   }
   std::string correlated;
+  std::vector<std::string> correlated_sets;
   for (const SetSummary& set : s.sets)
-    if (set.diagnostics.lag1 > kStrongAutocorrelation)
+    if (set.diagnostics.lag1 > kStrongAutocorrelation) {
       correlated += (correlated.empty() ? "" : ", ") + set.name + " " + two_decimals(set.diagnostics.lag1);
+      correlated_sets.push_back(set.name);
+    }
   if (!correlated.empty())
-    out.push_back("The residuals are autocorrelated (lag-1: " + correlated + "): neighbouring errors share the " +
-                  "same misfit. " +
-                  (s.ar1 ? plain_against_ar1(s)
-                         : "Standard errors that treat them as independent, the ones given here (noise = "
-                           "\"independent\"), understate the uncertainty; noise = \"ar1\" allows for it."));
+    out.push_back({Kind::Autocorrelated, correlated_sets,
+                   "The residuals are autocorrelated (lag-1: " + correlated + "): neighbouring errors share the " +
+                       "same misfit. " +
+                       (s.ar1 ? plain_against_ar1(s)
+                              : "Standard errors that treat them as independent, the ones given here (noise = "
+                                "\"independent\"), understate the uncertainty; noise = \"ar1\" allows for it.")});
   if (s.starts.minima.size() > 1)
-    out.push_back(std::to_string(s.starts.count) + " starts found " + std::to_string(s.starts.minima.size()) +
-                  " distinct minima (listed under Starts); the estimate is the best. Check that the others are "
-                  "worse for a reason the model explains, or narrow the bounds to the physically plausible.");
-  if (!fit.covariance_problem.empty()) out.push_back("No standard errors: " + fit.covariance_problem + ".");
-  for (const Finding& f : s.findings) out.push_back(f.text);
-  if (const std::string unsettled = unsettled_warning(s); !unsettled.empty()) out.push_back(unsettled);
-  if (!inversion.all_small()) out.push_back(inversion_warning(s, inversion));
+    out.push_back({Kind::SeveralMinima,
+                   {},
+                   std::to_string(s.starts.count) + " starts found " + std::to_string(s.starts.minima.size()) +
+                       " distinct minima (listed under Starts); the estimate is the best. Check that the others are "
+                       "worse for a reason the model explains, or narrow the bounds to the physically plausible."});
+  if (!fit.covariance_problem.empty())
+    out.push_back({Kind::NoStandardErrors, {}, "No standard errors: " + fit.covariance_problem + "."});
+  for (const Finding& f : s.findings) {
+    std::vector<std::string> names;
+    for (const std::size_t i : f.parameters) names.push_back(s.estimates[i].name);
+    out.push_back({Kind::NotIdentifiable, names, f.text});
+  }
+  if (const std::string unsettled = unsettled_warning(s); !unsettled.empty()) {
+    std::vector<std::string> names;
+    for (const Estimate& e : s.estimates)
+      if (e.unmoved || e.unbounded) names.push_back(e.name);
+    out.push_back({Kind::Unsettled, names, unsettled});
+  }
+  if (!inversion.all_small()) {
+    std::vector<std::string> sets;
+    for (std::size_t i = 0; i < s.sets.size(); ++i)
+      if (!inversion.small[i]) sets.push_back(s.sets[i].name);
+    out.push_back({Kind::InversionError, sets, inversion_warning(s, inversion)});
+  }
   return out;
 }
 
@@ -267,11 +295,6 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
 
 }  // namespace
 
-bool trusted(const FitSummary& summary) {
-  return std::all_of(summary.checks.begin(), summary.checks.end(),
-                     [](const ModelCheck& c) { return c.pass || !c.decisive; });
-}
-
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder) {
   std::filesystem::path stem = fit_file;
   stem.replace_extension();
@@ -284,9 +307,9 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const Inversi
                      const StartsSummary& starts, long evaluations, double seconds) {
   FitSummary s;
   s.fit_file = c.file.shown_name;
-  s.estimates = parameter_estimates(c.free, fit);
+  s.estimates = parameter_estimates(c.free_parameters(), fit);
   s.correlation = correlation_matrix(fit);
-  s.findings = identifiability_findings(c.free, fit, more_data(c));
+  s.findings = identifiability_findings(c.free_parameters(), fit, more_data(c));
   s.sets = set_summaries(c, fit, inversion);
   s.observations = c.observed.counted();
   s.rmse = std::sqrt(fit.ssr / static_cast<double>(s.observations));
@@ -304,10 +327,42 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const Inversi
   s.noise_rounds = fit.noise_rounds;
   s.relative_step = fit.relative_step;
   s.starts = starts;
+  s.starts.seed = kStartsSeed;
   s.warnings = caveats(s, fit, inversion);
   s.checks = model_checks(s);
   s.files = output_names(c.file.shown_name);
   return s;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail
+
+namespace kesta {
+
+bool trusted(const FitSummary& summary) {
+  return std::all_of(summary.checks.begin(), summary.checks.end(),
+                     [](const ModelCheck& c) { return c.pass || !c.decisive; });
+}
+
+std::string_view name_of(RecordKind kind) { return kind == RecordKind::Head ? "head" : "seepage"; }
+
+std::string_view name_of(Scale scale) { return scale == Scale::Log ? "log" : "linear"; }
+
+std::string_view name_of(Finding::Kind kind) {
+  switch (kind) {
+    case Finding::Kind::NotSeparable: return "not_separable";
+    case Finding::Kind::NoEffect: return "no_effect";
+    case Finding::Kind::Correlated: return "correlated";
+  }
+  return "";
+}
+
+std::string_view name_of(NsChoice choice) {
+  switch (choice) {
+    case NsChoice::Deck: return "deck";
+    case NsChoice::Given: return "fit file";
+    case NsChoice::Auto: return "auto";
+  }
+  return "";
+}
+
+}  // namespace kesta

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -21,15 +21,6 @@ Json combination(const Combination& c) {
           {"ci95", interval(c.ci95)}};
 }
 
-std::string_view finding_kind(Finding::Kind kind) {
-  switch (kind) {
-    case Finding::Kind::NotSeparable: return "not_separable";
-    case Finding::Kind::NoEffect: return "no_effect";
-    case Finding::Kind::Correlated: return "correlated";
-  }
-  return "";
-}
-
 Json findings(const FitSummary& s) {
   Json out = Json::array();
   for (const Finding& f : s.findings) {
@@ -37,21 +28,12 @@ Json findings(const FitSummary& s) {
     for (std::size_t i : f.parameters) names.push_back(s.estimates[i].name);
     Json determined = Json::array();
     for (const Combination& c : f.determined) determined.push_back(combination(c));
-    Json entry = {{"kind", finding_kind(f.kind)}, {"parameters", names}, {"determined", determined}};
+    Json entry = {{"kind", name_of(f.kind)}, {"parameters", names}, {"determined", determined}};
     if (f.kind == Finding::Kind::Correlated) entry["correlation"] = f.correlation;
     entry["text"] = f.text;
     out.push_back(entry);
   }
   return out;
-}
-
-std::string_view ns_source(NsChoice choice) {
-  switch (choice) {
-    case NsChoice::Deck: return "deck";
-    case NsChoice::Given: return "fit file";
-    case NsChoice::Auto: return "auto";
-  }
-  return "";
 }
 
 Json starts(const FitSummary& s) {
@@ -77,7 +59,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
   Json parameters = Json::object();
   Json names = Json::array();
   for (const Estimate& e : s.estimates) {
-    parameters[e.name] = {{"scale", e.scale == Scale::Log ? "log" : "linear"},
+    parameters[e.name] = {{"scale", name_of(e.scale)},
                           {"initial", e.initial},
                           {"estimate", e.value},
                           {"std_error", optional_number(e.std_error)},
@@ -89,7 +71,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
   }
   Json sets = Json::array();
   for (const SetSummary& set : s.sets) {
-    Json entry = {{"file", set.name}, {"kind", kind_name(set.kind)}};
+    Json entry = {{"file", set.name}, {"kind", name_of(set.kind)}};
     if (set.distance) entry["distance"] = *set.distance;
     entry["count"] = set.count;
     entry["rmse"] = set.rmse;
@@ -113,6 +95,8 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     for (const auto& v : row) r.push_back(optional_number(v));
     matrix.push_back(r);
   }
+  Json warnings = Json::array();
+  for (const FitWarning& w : s.warnings) warnings.push_back(w.text);
   Json report = {
       {"fit_file", s.fit_file},
       {"parameters", parameters},
@@ -126,14 +110,14 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"derivative_step", s.relative_step},
       {"starts", starts(s)},
       {"checks", checks(s)},
-      {"ns", {{"value", s.ns}, {"source", ns_source(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
+      {"ns", {{"value", s.ns}, {"source", name_of(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
       {"iterations", s.iterations},
       {"evaluations", s.evaluations},
       {"parameter_sets", s.parameter_sets},
       {"seconds", s.seconds},
       {"converged", s.converged},
       {"stop_reason", s.stop_reason},
-      {"warnings", s.warnings},
+      {"warnings", warnings},
       {"files", {{"fitted_deck", s.files.fitted_deck}, {"residuals", s.files.residuals}, {"svg", s.files.picture}}},
       {"files_written", s.files_not_written.empty()},
   };
@@ -142,4 +126,4 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
   out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

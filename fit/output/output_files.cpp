@@ -8,7 +8,7 @@
 #include "fit/output/fit_picture.hpp"
 #include "io/replaced_files.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -93,4 +93,4 @@ std::optional<std::string> output_clash(const OutputNames& names, const FitCase&
   return std::nullopt;
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

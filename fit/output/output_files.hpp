@@ -9,7 +9,7 @@
 #include "fit/output/fit_summary.hpp"
 #include "io/pending_files.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 // set,time,observed,simulated,residual: one line per observation.
 std::string residuals_csv(const FitCase& fit_case, const LeastSquaresFit& fit);
@@ -31,4 +31,4 @@ std::optional<std::string> write_output_files(const OutputNames& names, const st
 // when every output is a file of its own.
 std::optional<std::string> output_clash(const OutputNames& names, const FitCase& fit_case);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/number_text.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 namespace {
 
@@ -132,7 +132,7 @@ void write_sets(const FitSummary& s, std::ostream& out) {
       << padded("Observation set", width) << padded("Kind", 8) << padded("Distance", 10) << padded("Count", 7)
       << padded("RMSE", kValueWidth) << "Mean residual\n";
   for (const SetSummary& set : s.sets) {
-    out << padded(set.name, width) << padded(std::string(kind_name(set.kind)), 8)
+    out << padded(set.name, width) << padded(std::string(name_of(set.kind)), 8)
         << padded(set.distance ? six_digits(*set.distance) : "-", 10) << padded(std::to_string(set.count), 7)
         << padded(six_digits(set.rmse), kValueWidth) << six_digits(set.mean_residual) << '\n';
   }
@@ -187,7 +187,7 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   write_checks(s, out);
   if (!s.warnings.empty()) {
     out << "\nWarnings\n";
-    for (const std::string& w : s.warnings) write_wrapped(out, w, "- ", "  ");
+    for (const FitWarning& w : s.warnings) write_wrapped(out, w.text, "- ", "  ");
   }
   char timing[160];
   (void)std::snprintf(timing, sizeof timing, "%d iterations, %ld model evaluations (%ld parameter sets), %.3f s",
@@ -207,4 +207,4 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
     write_wrapped(out, "Not written: " + files + "; " + s.files_not_written + ".", "", "  ");
 }
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

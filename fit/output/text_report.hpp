@@ -4,8 +4,8 @@
 
 #include "fit/output/fit_summary.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 
 void write_text_report(const FitSummary& summary, std::ostream& out);
 
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -9,7 +9,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 constexpr double kPhi = 0.7;
@@ -45,7 +45,7 @@ Coverage coverage(bool ar1) {
                                             {{"AK", {5.0, 0.1, 1000.0}}, {"HINIT", {0.2, -10.0, 10.0}}});
     fit_case.file.ar1 = ar1;
     const LeastSquaresFit fit = testing::run_case(fit_case);
-    for (const Estimate& e : parameter_estimates(fit_case.free, fit)) {
+    for (const Estimate& e : parameter_estimates(fit_case.free_parameters(), fit)) {
       const double value = truth.*(find_parameter(e.name)->field);
       ++c.intervals;
       if (e.ci95 && e.ci95->first <= value && value <= e.ci95->second) ++c.corrected;
@@ -75,4 +75,4 @@ TEST(Coverage, ArOneIntervalsHoldTheTruthAndPlainOnesDoNot) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

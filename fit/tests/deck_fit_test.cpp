@@ -8,7 +8,7 @@
 #include "fit/estimation/identifiability.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::Bounds;
@@ -41,9 +41,9 @@ TEST(DeckFit, RecoversParametersFromNoiseFreeRecords) {
   const FitCase c = testing::memory_case(start_deck(), testing::records(truth, plans, 1), kThreeParameters);
   const LeastSquaresFit fit = testing::run_case(c);
   ASSERT_TRUE(fit.converged) << fit.stop_reason;
-  for (std::size_t i = 0; i < c.free.size(); ++i) {
-    const double expected = truth_of(truth, c.free[i].name);
-    EXPECT_NEAR(fit.estimate[i], expected, 1e-6 * expected) << c.free[i].name;
+  for (std::size_t i = 0; i < c.parameters.size(); ++i) {
+    const double expected = truth_of(truth, c.parameters[i].free.name);
+    EXPECT_NEAR(fit.estimate[i], expected, 1e-6 * expected) << c.parameters[i].free.name;
   }
 }
 
@@ -65,9 +65,9 @@ TEST(DeckFit, RecoversAquitardAndInitialHeadFromNoiseFreeRecords) {
       start, testing::records(truth, {{Kind::Head, 30.0, 1, 0.0}, {Kind::Head, 150.0, 1, 0.0}}, 1), plan);
   const LeastSquaresFit fit = testing::run_case(c);
   ASSERT_TRUE(fit.converged) << fit.stop_reason;
-  for (std::size_t i = 0; i < c.free.size(); ++i) {
-    const double expected = truth_of(truth, c.free[i].name);
-    EXPECT_NEAR(fit.estimate[i], expected, 1e-6 * std::abs(expected)) << c.free[i].name;
+  for (std::size_t i = 0; i < c.parameters.size(); ++i) {
+    const double expected = truth_of(truth, c.parameters[i].free.name);
+    EXPECT_NEAR(fit.estimate[i], expected, 1e-6 * std::abs(expected)) << c.parameters[i].free.name;
   }
 }
 
@@ -81,7 +81,7 @@ TEST(DeckFit, IntervalsCoverTheTruthOverNoisyRecords) {
     const FitCase c =
         testing::memory_case(start_deck(), testing::records(truth, kTwoWellsAndSeepage, seed), kThreeParameters);
     const LeastSquaresFit fit = testing::run_case(c);
-    const std::vector<Estimate> table = parameter_estimates(c.free, fit);
+    const std::vector<Estimate> table = parameter_estimates(c.free_parameters(), fit);
     for (std::size_t i = 0; i < table.size(); ++i) {
       const double expected = truth_of(truth, table[i].name);
       ASSERT_TRUE(table[i].std_error) << table[i].name;
@@ -111,7 +111,7 @@ TEST(DeckFit, HeadsAloneDetermineOnlyTheDiffusivity) {
         start, testing::records(truth, {{Kind::Head, 30.0, 2, 0.005}, {Kind::Head, 120.0, 2, 0.005}}, 3),
         {{"AK", {kDeck, 0.1, 1000.0}}, {"AS", {kDeck, 1e-7, 1e-1}}});
     const LeastSquaresFit fit = testing::run_case(c);
-    const std::vector<Finding> findings = identifiability_findings(c.free, fit, "A seepage record");
+    const std::vector<Finding> findings = identifiability_findings(c.free_parameters(), fit, "A seepage record");
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].kind, Finding::Kind::NotSeparable);
     ASSERT_EQ(findings[0].determined.size(), 1u);
@@ -121,9 +121,9 @@ TEST(DeckFit, HeadsAloneDetermineOnlyTheDiffusivity) {
     EXPECT_LT(std::abs(ratio.value - truth.AK / truth.AS), 3.0 * *ratio.std_error);
     EXPECT_NE(findings[0].text.find("only that is determined"), std::string::npos);
     EXPECT_NE(findings[0].text.find("A seepage record"), std::string::npos);
-    for (const Estimate& e : parameter_estimates(c.free, fit)) EXPECT_FALSE(e.std_error) << e.name;
+    for (const Estimate& e : parameter_estimates(c.free_parameters(), fit)) EXPECT_FALSE(e.std_error) << e.name;
   }
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

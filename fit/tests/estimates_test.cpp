@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // The interval is the two-sided 95 % one: estimate +- t * standard error, with
@@ -22,4 +22,4 @@ TEST(Estimates, IntervalIsTwoSidedNinetyFivePercent) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "fit/input/fit_error.hpp"
 #include "fit/tests/fit_scenario.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::RecordPlan;
@@ -113,11 +113,11 @@ TEST(FitCase, GathersRecordsAndStartingValues) {
   const std::vector<ObservationSet> sets = testing::records(testing::flood_deck(), kPlans, 1);
   testing::write_fit_folder(folder, testing::flood_deck(), sets, "AS = { initial = 2e-4 }\nAK = { min = 1.0 }\n");
   const FitCase c = load_fit_case(read_fit_file(folder.path("fit.toml")));
-  ASSERT_EQ(c.free.size(), 2u);
-  EXPECT_EQ(c.free[0].name, "AK");
-  EXPECT_EQ(c.free[0].initial, 10.0);  // the deck's
-  EXPECT_EQ(c.free[0].min, 1.0);
-  EXPECT_EQ(c.free[1].initial, 2e-4);  // the fit file's
+  ASSERT_EQ(c.parameters.size(), 2u);
+  EXPECT_EQ(c.parameters[0].free.name, "AK");
+  EXPECT_EQ(c.parameters[0].free.initial, 10.0);  // the deck's
+  EXPECT_EQ(c.parameters[0].free.min, 1.0);
+  EXPECT_EQ(c.parameters[1].free.initial, 2e-4);  // the fit file's
   EXPECT_EQ(c.observation_count(), sets[0].rows.size() + sets[1].rows.size());
   EXPECT_EQ(c.sets[0].distance, 30.0);
   EXPECT_EQ(c.observed.value.front(), sets[0].rows.front().value);
@@ -125,4 +125,4 @@ TEST(FitCase, GathersRecordsAndStartingValues) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 constexpr const char* kValid = R"(deck = "creek.dat"
@@ -182,4 +182,4 @@ TEST(FitFile, LinearParameterTakesNegativeBounds) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

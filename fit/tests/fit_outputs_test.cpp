@@ -17,7 +17,7 @@
 #include "fit/tests/fit_scenario.hpp"
 #include "tests/shell_process.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using kesta::testing::wait_for;
@@ -134,6 +134,12 @@ struct PlaceCase {
 };
 
 TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
+  // Outputs beside /dev/stdin that a broken build once wrote would stand for
+  // this run's.
+  for (const char* leftover : {"/dev/stdin.fitted.dat", "/dev/stdin.residuals.csv", "/dev/stdin.svg"}) {
+    std::error_code ignored;
+    std::filesystem::remove(leftover, ignored);
+  }
   const PlaceCase cases[] = {
       {"names planted beside the outputs",
        [](const TempFolder& f) {
@@ -276,4 +282,4 @@ TEST(KestaFitOutputs, TwoFitsOfOneStemNeverMix) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

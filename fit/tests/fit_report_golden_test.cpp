@@ -18,7 +18,7 @@
 
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::file_text;
@@ -154,4 +154,4 @@ TEST(FitReportGolden, WeightsOfZeroAndRowOrderCheckedBySecondComputation) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -10,7 +10,7 @@
 
 #include "fit/case/deck_model.hpp"
 
-namespace kesta::fit::testing {
+namespace kesta::fit_detail::testing {
 
 Deck flood_deck() {
   Deck d;
@@ -76,7 +76,7 @@ FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const P
 LeastSquaresFit run_case(const FitCase& c) {
   const DeckModel model(c);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
-  return fit_least_squares(c.free, c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
+  return fit_least_squares(c.free_parameters(), c.observed, batch, {c.file.max_iterations, nullptr, c.file.ar1});
 }
 
 TempFolder::TempFolder() {
@@ -119,10 +119,10 @@ void write_fit_folder(const TempFolder& folder, const Deck& start, const std::ve
   std::string toml = "deck = \"deck.dat\"\n" + top_toml;
   for (const ObservationSet& set : sets) {
     folder.write(set.name, csv_text(set.rows));
-    toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(kind_name(set.kind)) + "\"\n";
+    toml += "[[observations]]\nfile = \"" + set.name + "\"\nkind = \"" + std::string(name_of(set.kind)) + "\"\n";
     if (set.kind == Kind::Head) toml += "distance = " + std::to_string(set.distance) + "\n";
   }
   folder.write("fit.toml", toml + "[parameters]\n" + parameters_toml);
 }
 
-}  // namespace kesta::fit::testing
+}  // namespace kesta::fit_detail::testing

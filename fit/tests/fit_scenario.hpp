@@ -10,7 +10,7 @@
 #include "fit/case/fit_case.hpp"
 #include "fit/estimation/least_squares.hpp"
 
-namespace kesta::fit::testing {
+namespace kesta::fit_detail::testing {
 
 // A flood wave of 1 m past a confined aquifer behind a streambank: AK = 10,
 // AS = 1e-4, XAA = 30, XZERO = 10, 61 steps of 0.1 day, NS = 12.
@@ -62,4 +62,4 @@ std::string file_text(const std::filesystem::path& path);
 void write_fit_folder(const TempFolder& folder, const Deck& start, const std::vector<ObservationSet>& sets,
                       const std::string& parameters_toml, const std::string& top_toml = "");
 
-}  // namespace kesta::fit::testing
+}  // namespace kesta::fit_detail::testing

@@ -8,7 +8,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/tests/synthetic_models.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::batch_of;
@@ -123,4 +123,4 @@ TEST(Identifiability, SilentWhenEveryParameterIsDetermined) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -13,7 +13,7 @@
 #include "model/inversion.hpp"
 #include "model/response_derivative.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // Confined, semi-infinite, no streambank: the head is the stage's changes
@@ -55,8 +55,8 @@ double column_error(const Deck& deck, double step) {
                                          {{"AK", {std::nan(""), 0.1, 1000.0}}});
   const DeckModel model(c);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& s) { return model.evaluate(s); };
-  if (step <= 0.0) step = choose_step(c.free, {std::log(deck.AK)}, c.observed, batch).relative_step;
-  const CentralDifferenceCost cost(c.free, c.observed, batch, step);
+  if (step <= 0.0) step = choose_step(c.free_parameters(), {std::log(deck.AK)}, c.observed, batch).relative_step;
+  const CentralDifferenceCost cost(c.free_parameters(), c.observed, batch, step);
   const double x = std::log(deck.AK);
   const double* point[] = {&x};
   std::vector<double> residuals(c.observed.value.size()), column(c.observed.value.size());
@@ -154,4 +154,4 @@ TEST(JacobianAccuracy, ClosedFormIsTheModelsHead) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -14,7 +14,7 @@
 #include "fit/estimation/number_text.hpp"
 #include "fit/tests/fit_scenario.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::RecordPlan;
@@ -635,9 +635,9 @@ TEST(KestaFitProgram, FittedDeckKeepsTheTitleLinesAsWritten) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 TEST(KestaFitProgram, HelpVersionAndMisuse) {
@@ -660,4 +660,4 @@ TEST(KestaFitProgram, HelpVersionAndMisuse) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -10,7 +10,7 @@
 #include "fit/estimation/estimates.hpp"
 #include "fit/tests/synthetic_models.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::batch_of;
@@ -153,7 +153,7 @@ TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
       fit_least_squares({{"A", Scale::Linear, 1.0}, {"TAU", Scale::Log, 1.0}, {"BASE", Scale::Linear, 0.0}}, observed,
                         model, {});
       ADD_FAILURE() << "no error";
-    } catch (const FitComputationError& e) {
+    } catch (const ComputationFailure& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
       EXPECT_EQ(e.at_start(), c.at_start);
     }
@@ -161,9 +161,9 @@ TEST(LeastSquares, NonFiniteOrUnsquarableNumbersEndTheFitNamingTheObservation) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // Three observations fix the three recession values exactly and leave no
@@ -185,4 +185,4 @@ TEST(LeastSquares, StandardErrorsNeedMoreObservationsThanParameters) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -8,7 +8,7 @@
 
 #include "fit/tests/synthetic_models.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 using testing::batch_of;
@@ -81,4 +81,4 @@ TEST(Multistart, TwoMinimaAreBothReportedBestFirst) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

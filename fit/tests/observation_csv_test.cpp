@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fit/input/fit_error.hpp"
+#include "kesta/fit.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 TEST(ObservationCsv, ReadsWhatPeopleAndSpreadsheetsWrite) {
@@ -134,4 +134,4 @@ TEST(ObservationCsv, MissingFileNamesIt) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

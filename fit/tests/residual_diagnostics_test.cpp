@@ -11,7 +11,7 @@
 
 #include "fit/estimation/ar1_noise.hpp"
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 TEST(ResidualDiagnostics, FiguresOfHandWorkedSequences) {
@@ -126,4 +126,4 @@ TEST(ResidualDiagnostics, StandardizedResidualsLeaveTheirOwnOut) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace kesta::fit {
+namespace kesta::fit_detail {
 namespace {
 
 // Two-sided 95 % points of Student's t, from the standard table
@@ -29,4 +29,4 @@ TEST(StudentT, CentralProbabilityMatchesClosedForms) {
 }
 
 }  // namespace
-}  // namespace kesta::fit
+}  // namespace kesta::fit_detail

@@ -7,7 +7,7 @@
 
 #include "fit/estimation/batch_model.hpp"
 
-namespace kesta::fit::testing {
+namespace kesta::fit_detail::testing {
 
 // value(t, parameters) for one time
 using PointModel = std::function<double(double t, const std::vector<double>& p)>;
@@ -37,4 +37,4 @@ inline double recession(double t, const std::vector<double>& p) { return p[0] * 
 // as heads see conductivity and storage only through the diffusivity.
 inline double ratio_only(double t, const std::vector<double>& p) { return std::erfc(1.0 / std::sqrt(p[0] / p[1] * t)); }
 
-}  // namespace kesta::fit::testing
+}  // namespace kesta::fit_detail::testing

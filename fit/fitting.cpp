@@ -1,0 +1,129 @@
+#include "fit/fitting.hpp"
+
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "fit/case/deck_model.hpp"
+#include "fit/case/fit_case.hpp"
+#include "fit/case/inversion_check.hpp"
+#include "fit/output/fit_summary.hpp"
+#include "fit/output/output_files.hpp"
+#include "io/output_target.hpp"
+#include "support/parallel_for.hpp"
+
+namespace kesta::fit_detail {
+
+namespace {
+
+// Some of the deck's messages run over several lines in the report; an error
+// of a fit is always one line.
+std::string one_line(std::string message) {
+  for (char& c : message)
+    if (c == '\n' || c == '\r') c = ' ';
+  return message;
+}
+
+// Where the three files go, or why they cannot go anywhere: a fit file that is
+// not a regular file (a pipe, /dev/stdin) has no folder or name to lend them.
+std::optional<std::string> output_folder_problem(const std::filesystem::path& fit_file,
+                                                 const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (!folder.empty()) {
+    if (!std::filesystem::is_directory(folder, ec)) return "--output-dir " + folder.string() + ": is not a folder";
+    return std::nullopt;
+  }
+  // /dev/stdin and its kin lead through an open descriptor: even when that is
+  // a regular file, its folder and name are not the ones the user gave.
+  OutputTarget named;
+  if (resolve_output(fit_file.string(), named) != 0 || !named.exists || !named.replaced || !S_ISREG(named.info.st_mode))
+    return fit_file.string() +
+           ": is not a regular file, so it cannot name the fitted deck, residuals and picture; give a folder for "
+           "them with --output-dir";
+  return std::nullopt;
+}
+
+FitCase read_case(const std::filesystem::path& fit_file) {
+  try {
+    return load_fit_case(read_fit_file(fit_file));
+  } catch (const FitInputError& e) {
+    throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
+  }
+}
+
+struct Solved {
+  LeastSquaresFit fit;
+  StartsSummary starts;
+  double seconds = 0.0;
+};
+
+// Several starts: each solved to its minimum on both cores; the best minimum
+// is then solved again from where it lies, with the noise model.
+Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptions& solver) {
+  const auto start = std::chrono::steady_clock::now();
+  Solved out;
+  const std::string& shown = fit_case.file.shown_name;
+  try {
+    std::vector<FreeParameter> from = fit_case.free_parameters();
+    if (fit_case.file.starts > 1) {
+      out.starts.count = fit_case.file.starts;
+      out.starts.minima = find_minima(from, latin_hypercube_starts(from, out.starts.count, kStartsSeed),
+                                      fit_case.observed, batch, fit_case.file.max_iterations, run_in_parallel);
+      if (out.starts.minima.empty())
+        throw FitInputError::located(shown, 0, shown + ": the model cannot be computed at any of the starts");
+      for (std::size_t i = 0; i < from.size(); ++i) from[i].initial = out.starts.minima.front().estimate[i];
+    }
+    out.fit = fit_least_squares(from, fit_case.observed, batch, solver);
+  } catch (const ComputationFailure& e) {
+    // At the initial values the input is at fault; later, the fit.
+    const std::string message = shown + ": " + one_line(e.what());
+    if (e.at_start()) throw FitInputError::located(shown, 0, message);
+    throw FitComputationError(message);
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  out.seconds = elapsed.count();
+  return out;
+}
+
+}  // namespace
+
+FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending) {
+  const FitCase fit_case = read_case(fit_file);
+  if (const auto problem = output_folder_problem(fit_file, options.output_folder))
+    throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
+  const OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
+  if (const auto clash = output_clash(names, fit_case))
+    throw FitInputError::located(fit_case.file.shown_name, 0, one_line(*clash));
+
+  const DeckModel model(fit_case);
+  const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
+  const Solved solved = solve(fit_case, batch, {fit_case.file.max_iterations, options.progress, fit_case.file.ar1});
+  InversionCheck inversion;
+  try {
+    inversion = check_inversion(fit_case, model, solved.fit.estimate, solved.fit.residual);
+  } catch (const std::exception& e) {
+    throw FitComputationError(fit_case.file.shown_name +
+                              ": the inversion error cannot be estimated at the estimate: " + one_line(e.what()));
+  }
+  FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
+  summary.files = names;
+  const auto not_written =
+      write_output_files(names, write_deck(model.deck_with(solved.fit.estimate)), residuals_csv(fit_case, solved.fit),
+                         fit_picture(fit_case, model, solved.fit), pending);
+  if (not_written) {
+    summary.files_not_written = *not_written;
+    throw FitWriteError(one_line(*not_written), std::move(summary));
+  }
+  return summary;
+}
+
+}  // namespace kesta::fit_detail
+
+namespace kesta {
+
+FitSummary fit(const std::filesystem::path& fit_file, const FitOptions& options) {
+  return fit_detail::fit_and_write(fit_file, options, nullptr);
+}
+
+}  // namespace kesta

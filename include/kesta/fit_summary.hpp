@@ -1,0 +1,186 @@
+#pragma once
+// What a fit of deck values to field records finds: the estimates with their
+// uncertainty, the fit of every record, what the data cannot tell apart, the
+// model checks and the warnings. kesta-fit prints it as text or JSON, and the
+// Python module returns it as a dictionary.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kesta {
+
+// A record of heads at a well, or of seepage per unit length of stream.
+enum class RecordKind { Head, Seepage };
+
+// How the solver moves a parameter: positive values through their logarithm
+// (steps are then relative, the bounds stay positive, and a 95 % interval
+// never goes below zero), the others as they are.
+enum class Scale { Linear, Log };
+
+// Where the fit's NS comes from: the deck, the fit file's number, or the order
+// with the smallest estimated inversion error for the starting deck.
+enum class NsChoice { Deck, Given, Auto };
+
+struct Estimate {
+  std::string name;  // the deck's name: "AK"
+  Scale scale = Scale::Linear;
+  double initial = 0.0;
+  double value = 0.0;
+  // In deck units, allowing for the noise model; nothing when the data do not
+  // determine the parameter or it is at a bound.
+  std::optional<double> std_error;
+  // For a log-scaled parameter symmetric in the logarithm, so never below zero.
+  std::optional<std::pair<double, double>> ci95;
+  // As if the residuals were independent (the same as above without a noise model).
+  std::optional<double> plain_std_error;
+  std::optional<std::pair<double, double>> plain_ci95;
+  std::string at_bound;  // "min", "max" or empty
+  // Left exactly where it started although the data still pull it away.
+  bool unmoved = false;
+  // Its 95 % interval does not close (an end infinite, or zero on a log scale).
+  bool unbounded = false;
+};
+
+// A combination of parameters that the data determine, such as AK/AS.
+struct Combination {
+  std::vector<double> coefficients;  // one per parameter, in the solver's coordinates
+  std::string expression;            // "AK/AS", "AK*XAA^0.5", "HINIT + 0.2*ln(AK)"
+  double value = 0.0;
+  std::optional<double> std_error;  // nothing without a covariance
+  std::optional<std::pair<double, double>> ci95;
+};
+
+// Parameters the data cannot tell apart, or tell apart only poorly.
+struct Finding {
+  enum class Kind { NotSeparable, NoEffect, Correlated };
+  Kind kind = Kind::NotSeparable;
+  std::vector<std::size_t> parameters;  // indices into FitSummary::estimates
+  std::vector<Combination> determined;  // what the data fix instead
+  double correlation = 0.0;             // for Correlated
+  std::string text;
+};
+
+// One distinct minimum that several starts found.
+struct Minimum {
+  std::vector<double> estimate;  // deck values, in the order of the estimates
+  std::vector<double> internal;  // solver coordinates
+  double ssr = 0.0;
+  int starts = 0;          // how many starts ended here
+  bool converged = false;  // every one of them converged
+};
+
+// How far the residuals of one record look like independent noise.
+struct ResidualDiagnostics {
+  double lag1 = 0.0;           // lag-1 autocorrelation, -1 to 1
+  double durbin_watson = 2.0;  // about 2(1 - lag1): 2 for independent residuals, near 0 for a slow drift
+  int runs = 0;                // runs of residuals of one sign (zeros skipped)
+  double runs_expected = 0.0;  // for independent residuals with these counts of signs
+  double runs_z = 0.0;         // (runs - expected) / standard deviation; negative: too few sign changes
+  double runs_p = 1.0;         // two-sided, normal approximation; 1 when there are too few signs
+};
+
+// An observation whose residual is far beyond the other residuals of its record.
+struct GrossOutlier {
+  std::string where;  // "well.csv:14"
+  int line = 0;
+  double time = 0.0;
+  double observed = 0.0;
+  double standardized = 0.0;  // the residual over the RMS of the record's others
+};
+
+// The fit of one record.
+struct SetSummary {
+  std::string name;  // the file as the fit file names it
+  RecordKind kind = RecordKind::Head;
+  std::optional<double> distance;  // heads only
+  std::size_t count = 0;           // observations with a positive weight
+  double rmse = 0.0;               // of the weighted residuals
+  double mean_residual = 0.0;
+  double inversion_rms = 0.0;  // of the weighted inversion error at the observations
+  ResidualDiagnostics diagnostics;
+  std::optional<double> phi;           // the AR(1) coefficient, with that noise model
+  std::vector<GrossOutlier> outliers;  // in time order
+};
+
+// One line of the model check list.
+struct ModelCheck {
+  std::string name;  // "converged", "no estimate at a bound", ...
+  bool pass = true;
+  std::string detail;  // why it fails, or empty
+  // The estimates rest on it: when it fails they are not to be trusted as
+  // they stand (kesta-fit's exit status 1); the others say what to look at.
+  bool decisive = false;
+};
+
+// A caveat about the fit, with what it concerns.
+struct FitWarning {
+  enum class Kind {
+    NotConverged,      // the solver stopped short
+    GrossOutliers,     // subjects: the observations ("well.csv:14")
+    AtBound,           // subjects: the parameter
+    Autocorrelated,    // subjects: the records
+    SeveralMinima,     // several starts ended in distinct minima
+    NoStandardErrors,  // the covariance cannot be had
+    NotIdentifiable,   // a finding; subjects: its parameters
+    Unsettled,         // subjects: parameters not moved or not bounded by the data
+    InversionError,    // subjects: the records where it is not small
+  };
+  Kind kind = Kind::NotConverged;
+  std::vector<std::string> subjects;
+  std::string text;  // as the report prints it
+};
+
+// What the starts found, when there were several.
+struct StartsSummary {
+  int count = 1;
+  unsigned seed = 0;            // of the Latin hypercube over the bounds
+  std::vector<Minimum> minima;  // best first
+};
+
+// The three files a fit writes.
+struct OutputNames {
+  std::string fitted_deck, residuals, picture;
+};
+
+struct FitSummary {
+  std::string fit_file;  // as named
+  std::vector<Estimate> estimates;
+  // Of the estimates; nothing where a parameter is undetermined.
+  std::vector<std::vector<std::optional<double>>> correlation;
+  std::vector<Finding> findings;
+  std::vector<SetSummary> sets;
+  std::size_t observations = 0;  // with a positive weight
+  double rmse = 0.0;
+  int degrees_of_freedom = 0;
+  int iterations = 0;
+  long evaluations = 0;  // runs of simulate
+  long parameter_sets = 0;
+  double seconds = 0.0;
+  bool converged = false;
+  std::string stop_reason;  // the solver's own words
+  int ns = 0;               // the fitted deck's number of Stehfest terms
+  NsChoice ns_choice = NsChoice::Deck;
+  bool inversion_small = true;  // at every record, against a tenth of its RMSE
+  bool ar1 = false;             // the standard errors allow for AR(1) noise per record
+  int noise_rounds = 0;
+  double relative_step = 0.0;  // of the central differences
+  StartsSummary starts;
+  std::vector<ModelCheck> checks;
+  std::vector<FitWarning> warnings;
+  OutputNames files;
+  std::string files_not_written;  // why the three files could not be written; empty when they were
+};
+
+// The names the JSON report gives these values: "head", "log", "not_separable", "fit file".
+std::string_view name_of(RecordKind kind);
+std::string_view name_of(Scale scale);
+std::string_view name_of(Finding::Kind kind);
+std::string_view name_of(NsChoice choice);
+
+// Every decisive check passed: the estimates can be taken as they stand.
+bool trusted(const FitSummary& summary);
+
+}  // namespace kesta
