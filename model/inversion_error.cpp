@@ -4,25 +4,16 @@
 
 #include "model/contour_inversion.hpp"
 #include "model/inversion.hpp"
+#include "model/kernel.hpp"
 #include "model/lag_responses.hpp"
-#include "model/stresses.hpp"
 
 namespace kesta {
 
 PairConvolution stress_changes(const Deck& deck) {
-  const int NT = std::max(deck.NT, 0);
-  const int lags = std::max(NT - 1, 0);
-  std::vector<double> head(static_cast<std::size_t>(NT) + 1, 0.0), seepage(static_cast<std::size_t>(NT) + 1, 0.0);
-  set_stresses(deck, head, seepage);
-  // change[m - 1] = stress at step m + 1 less stress at step m, m = 1..lags: the
-  // superposition's rate times the time step. Each change takes the place of a
-  // stress no later change reads.
-  for (int m = 1; m <= lags; ++m) {
-    head[static_cast<std::size_t>(m - 1)] = head[m + 1] - head[m];
-    seepage[static_cast<std::size_t>(m - 1)] = seepage[m + 1] - seepage[m];
-  }
-  return PairConvolution(std::span<const double>(head).first(static_cast<std::size_t>(lags)),
-                         std::span<const double>(seepage).first(static_cast<std::size_t>(lags)));
+  const StressSteps steps = stress_steps(deck);
+  const auto lags = static_cast<std::size_t>(std::max(deck.NT, 1) - 1);
+  return PairConvolution(std::span<const double>(steps.head).subspan(1, lags),
+                         std::span<const double>(steps.seepage).subspan(1, lags));
 }
 
 template <typename T>

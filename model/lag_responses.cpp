@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "model/laplace_transforms.hpp"
+#include "model/kernel.hpp"
 #include "model/parallel_for.hpp"
 
 namespace kesta {
@@ -15,22 +15,6 @@ namespace {
 // whatever else runs.
 constexpr int PARALLEL_MIN_LAGS = 2048;
 constexpr int LAGS_PER_CHUNK = 64;
-
-// The Stehfest sum of one order over transforms already evaluated, in the
-// order step_response sums it, so the simulation's bits do not change.
-struct Sums {
-  double RH, RQ;
-};
-Sums stehfest_sum(const Inversion& inv, const Transforms<double>* F, double TD) {
-  const int terms = std::min(inv.NS, NSMAX);
-  double SUMH = 0.0;
-  double SUMQ = 0.0;
-  for (int i = 1; i <= terms; ++i) {
-    SUMH = SUMH + F[i].head * inv.V[i];
-    SUMQ = SUMQ + inv.V[i] * F[i].seepage;
-  }
-  return {SUMH * inv.LN2 / TD, SUMQ * inv.LN2 / TD};
-}
 
 // The p and the transforms of every term at one lag.
 struct Terms {
@@ -60,19 +44,17 @@ LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags
     r.error_Q[m].resize(size);
   }
 
-  int terms = simulation ? std::min(simulation->NS, NSMAX) : 0;
-  for (const Inversion& inv : checked) terms = std::max(terms, std::min(inv.NS, NSMAX));
+  int terms = simulation ? stehfest_terms(*simulation) : 0;
+  for (const Inversion& inv : checked) terms = std::max(terms, stehfest_terms(inv));
   // Every order takes ln 2 and the exponent cap from the simulation's inversion.
   const Inversion& first = simulation ? *simulation : checked.front();
-  const double XZERO2 = deck.XZERO * deck.XZERO;
-  const double storage_scale = deck.AS * XZERO2;
   // The lags of one chain m, 2m, 4m, ... (m odd) in turn, each with the terms
   // of the one before it at hand.
   auto one_lag = [&](int j, const Terms* before, Terms& now) {
     const auto at = static_cast<std::size_t>(j);
-    const double TD = (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
+    const double TD = lag_time(deck, j);
     for (int i = 1; i <= terms; ++i) {
-      const double p = (static_cast<double>(i) * first.LN2) / TD;
+      const double p = stehfest_variable(i, first.LN2, TD);
       now.p[i] = p;
       // Term i of lag j falls at the p of term i/2 of lag j/2 when doubling
       // the numerator and the time step is exact, as it is but for numbers
@@ -84,13 +66,14 @@ LagResponses<T> lag_responses(const Deck& deck, const Derived& derived, int lags
       else
         now.F[i] = laplace_transforms(p, deck, derived, first.EXPMAX);
     }
+    auto evaluated = [&](int i) { return now.F[i]; };
     if (simulation) {
-      const Sums s = stehfest_sum(*simulation, now.F, TD);
+      const StepResponse s = stehfest_sum(*simulation, TD, evaluated);
       r.RH[at] = s.RH;
       r.RQ[at] = s.RQ;
     }
     for (std::size_t m = 0; m < checked.size(); ++m) {
-      const Sums s = stehfest_sum(checked[m], now.F, TD);
+      const StepResponse s = stehfest_sum(checked[m], TD, evaluated);
       r.error_H[m][at - 1] = static_cast<T>(s.RH - reference->RH[at]);
       r.error_Q[m][at - 1] = static_cast<T>(s.RQ - reference->RQ[at]);
     }

@@ -7,7 +7,7 @@
 #include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
-#include "model/step_response.hpp"
+#include "model/kernel.hpp"
 
 namespace kesta {
 

@@ -4,13 +4,9 @@
 #include "data/inversion.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
+#include "model/kernel.hpp"
 
 namespace kesta {
-
-struct StepResponse {
-  double RH = 0.0;  // dimensionless head change at the observation well
-  double RQ = 0.0;  // dimensionless head gradient at the streambank (negative after a rise)
-};
 
 // A pure function of TD, the aquifer's codes (IAQ, IXL), the derived parameters
 // and the inversion.
