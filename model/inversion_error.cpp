@@ -2,19 +2,9 @@
 
 #include <algorithm>
 
-#include "model/contour_inversion.hpp"
-#include "model/inversion.hpp"
-#include "model/kernel.hpp"
-#include "model/lag_responses.hpp"
+#include "model/run_plan.hpp"
 
 namespace kesta {
-
-PairConvolution stress_changes(const Deck& deck) {
-  const StressSteps steps = stress_steps(deck);
-  const auto lags = static_cast<std::size_t>(std::max(deck.NT, 1) - 1);
-  return PairConvolution(std::span<const double>(steps.head).subspan(1, lags),
-                         std::span<const double>(steps.seepage).subspan(1, lags));
-}
 
 template <typename T>
 void carried_error(InversionError& out, int NS, const Deck& deck, const Derived& derived,
@@ -44,23 +34,11 @@ template void carried_error(InversionError&, int, const Deck&, const Derived&, c
                             std::span<const double>, std::span<const double>, PairConvolution::Workspace&);
 
 std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
-  const int lags = std::max(deck.NT, 0) - 1;
-  std::vector<Inversion> inversions;
-  inversions.reserve(orders.size());
-  for (int NS : orders) inversions.push_back(prepare_inversion(NS));
-  const ContourResponses reference = contour_responses(deck, derived, std::max(lags, 0));
-  const LagResponses<double> lag = lag_responses<double>(deck, derived, lags, nullptr, inversions, &reference);
-  const PairConvolution changes = stress_changes(deck);
-  std::vector<InversionError> out;
-  out.reserve(orders.size());
+  const PlannedRun<double> run = run_plan<double>(deck, derived, {std::nullopt, orders, true});
+  std::vector<InversionError> out(orders.size());
   PairConvolution::Workspace work;
-  for (std::size_t m = 0; m < orders.size(); ++m) {
-    InversionError& error = out.emplace_back();
-    if (lags < 1)
-      carried_error<double>(error, orders[m], deck, derived, changes, {}, {}, work);
-    else
-      carried_error<double>(error, orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m], work);
-  }
+  for (std::size_t m = 0; m < orders.size(); ++m)
+    carried_error<double>(out[m], orders[m], deck, derived, *run.changes, run.error_H[m], run.error_Q[m], work);
   return out;
 }
 

@@ -12,10 +12,6 @@
 
 namespace kesta {
 
-// The deck's head and seepage stress changes from step to step, transformed
-// once for every order's error.
-PairConvolution stress_changes(const Deck& deck);
-
 // The per-step error of one order from its lag errors (entry j - 1 for lag j),
 // into `out`, whose series keep their room from order to order: fresh memory
 // for each of a long run's orders costs more than convolving it.

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "model/kernel.hpp"
-#include "model/lag_responses.hpp"
 #include "model/lag_sums.hpp"
 #include "model/parallel_for.hpp"
+#include "model/run_plan.hpp"
 
 namespace kesta {
 namespace {
@@ -63,9 +63,7 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
 }
 
 Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion) {
-  const int lags = deck.NT > 1 ? deck.NT - 1 : 0;  // no steps at all for NT <= 0
-  const LagResponses<float> r = lag_responses<float>(deck, derived, lags, &inversion, {}, nullptr);
-  return superpose_responses(deck, derived, r.RH, r.RQ);
+  return run_plan<float>(deck, derived, {inversion, {}, false}).results;
 }
 
 }  // namespace kesta
