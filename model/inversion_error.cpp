@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "model/run_plan.hpp"
-
 namespace kesta {
 
 template <typename T>
@@ -32,14 +30,5 @@ template void carried_error(InversionError&, int, const Deck&, const Derived&, c
                             std::span<const float>, std::span<const float>, PairConvolution::Workspace&);
 template void carried_error(InversionError&, int, const Deck&, const Derived&, const PairConvolution&,
                             std::span<const double>, std::span<const double>, PairConvolution::Workspace&);
-
-std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
-  const PlannedRun<double> run = run_plan<double>(deck, derived, {std::nullopt, orders, true});
-  std::vector<InversionError> out(orders.size());
-  PairConvolution::Workspace work;
-  for (std::size_t m = 0; m < orders.size(); ++m)
-    carried_error<double>(out[m], orders[m], deck, derived, *run.changes, run.error_H[m], run.error_Q[m], work);
-  return out;
-}
 
 }  // namespace kesta

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "model/inversion.hpp"
-#include "model/step_response.hpp"
+#include "step_response.hpp"
 
 namespace kesta {
 namespace {
