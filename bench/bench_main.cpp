@@ -8,21 +8,21 @@
 
 #include "direct_superposition.hpp"
 #include "input/deck_reader.hpp"
+#include "inversion_errors.hpp"
 #include "io/output_unit.hpp"
 #include "io/record_editing.hpp"
 #include "io/record_reader.hpp"
 #include "model/checked_simulation.hpp"
 #include "model/dimensionless.hpp"
 #include "model/fft.hpp"
-#include "model/inversion_error.hpp"
 #include "model/lag_sums.hpp"
 #include "model/printed_accuracy.hpp"
 #include "model/stehfest.hpp"
-#include "model/step_response.hpp"
 #include "model/superposition.hpp"
 #include "model_fixture.hpp"
 #include "report/dimensionless_block.hpp"
 #include "report/results_report.hpp"
+#include "step_response.hpp"
 
 namespace kesta {
 namespace {

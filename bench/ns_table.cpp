@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "inversion_errors.hpp"
 #include "model/dimensionless.hpp"
 #include "model/inversion.hpp"
-#include "model/inversion_error.hpp"
 #include "model/superposition.hpp"
 
 namespace {

@@ -2,7 +2,6 @@
 // A simulation that keeps what estimating its inversion's error needs: the lag
 // errors of its own Stehfest order and of the orders searched for a better one,
 // taken from the same evaluations of the transforms as the results.
-#include <optional>
 #include <vector>
 
 #include "kesta/accuracy.hpp"
@@ -11,7 +10,7 @@
 #include "kesta/results.hpp"
 #include "model/fft_convolution.hpp"
 #include "model/inversion.hpp"
-#include "support/filled_series.hpp"
+#include "model/run_plan.hpp"
 
 namespace kesta {
 
@@ -22,7 +21,7 @@ class CheckedSimulation {
   CheckedSimulation(const Deck& deck, const Derived& derived, const Inversion& inversion,
                     const std::vector<int>& searched);
 
-  const Results& results() const { return results_; }
+  const Results& results() const { return run_.results; }
   // The per-step error of the simulation's own order, and of each searched
   // order, each given once: the lag errors behind it are released as it is
   // made, so a long series holds the fewest at once. These calls touch only
@@ -37,12 +36,9 @@ class CheckedSimulation {
   const Deck& deck_;
   const Derived& derived_;
   int NS_;
-  Results results_;
-  FilledSeries<double> own_H_, own_Q_;
   std::vector<int> searched_;
   // Single precision: seven orders over a long series are held at once.
-  std::vector<FilledSeries<float>> searched_H_, searched_Q_;
-  std::optional<PairConvolution> changes_;
+  PlannedRun<float> run_;
 };
 
 }  // namespace kesta

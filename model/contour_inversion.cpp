@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/inversion.hpp"
+#include "model/kernel.hpp"
 #include "model/laplace_transforms.hpp"
 #include "support/parallel_for.hpp"
 
@@ -55,11 +56,6 @@ Contour contour_for(double t0, const Deck& deck, const Derived& derived) {
     c.Q_im[k] = Q.imag();
   }
   return c;
-}
-
-double lag_time(const Deck& deck, int j) {
-  const double storage_scale = deck.AS * (deck.XZERO * deck.XZERO);
-  return (deck.AK * (static_cast<double>(j) * deck.DELT)) / storage_scale;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "model/kernel.hpp"
+
 namespace kesta {
 namespace {
 
@@ -11,12 +13,6 @@ struct Quantity {
   const char* look_at;
   double value;
 };
-
-// The dimensionless time of a lag of j steps, as the superposition computes it.
-double lag_time(const Deck& deck, int j) {
-  const double XZERO2 = deck.XZERO * deck.XZERO;
-  return (deck.AK * (static_cast<double>(j) * deck.DELT)) / (deck.AS * XZERO2);
-}
 
 }  // namespace
 
@@ -38,7 +34,7 @@ std::optional<NotFinite> first_non_finite_parameter(const Deck& deck, const Deri
   // above zero with a finite largest Laplace variable, the longest lag finite.
   const double shortest = lag_time(deck, 1);
   const double longest = lag_time(deck, deck.NT - 1);
-  const double largest_variable = static_cast<double>(inversion.NS) * inversion.LN2 / shortest;
+  const double largest_variable = stehfest_variable(inversion.NS, inversion.LN2, shortest);
   if (!(shortest > 0.0) || !std::isfinite(longest) || !std::isfinite(largest_variable))
     return NotFinite{"DIMENSIONLESS TIME STEP (AK*DELT/(AS*XZERO**2))", "AK, AS, XZERO AND DELT"};
   return std::nullopt;

@@ -2,28 +2,7 @@
 
 #include <algorithm>
 
-#include "model/contour_inversion.hpp"
-#include "model/inversion.hpp"
-#include "model/lag_responses.hpp"
-#include "model/stresses.hpp"
-
 namespace kesta {
-
-PairConvolution stress_changes(const Deck& deck) {
-  const int NT = std::max(deck.NT, 0);
-  const int lags = std::max(NT - 1, 0);
-  std::vector<double> head(static_cast<std::size_t>(NT) + 1, 0.0), seepage(static_cast<std::size_t>(NT) + 1, 0.0);
-  set_stresses(deck, head, seepage);
-  // change[m - 1] = stress at step m + 1 less stress at step m, m = 1..lags: the
-  // superposition's rate times the time step. Each change takes the place of a
-  // stress no later change reads.
-  for (int m = 1; m <= lags; ++m) {
-    head[static_cast<std::size_t>(m - 1)] = head[m + 1] - head[m];
-    seepage[static_cast<std::size_t>(m - 1)] = seepage[m + 1] - seepage[m];
-  }
-  return PairConvolution(std::span<const double>(head).first(static_cast<std::size_t>(lags)),
-                         std::span<const double>(seepage).first(static_cast<std::size_t>(lags)));
-}
 
 template <typename T>
 void carried_error(InversionError& out, int NS, const Deck& deck, const Derived& derived,
@@ -51,26 +30,5 @@ template void carried_error(InversionError&, int, const Deck&, const Derived&, c
                             std::span<const float>, std::span<const float>, PairConvolution::Workspace&);
 template void carried_error(InversionError&, int, const Deck&, const Derived&, const PairConvolution&,
                             std::span<const double>, std::span<const double>, PairConvolution::Workspace&);
-
-std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders) {
-  const int lags = std::max(deck.NT, 0) - 1;
-  std::vector<Inversion> inversions;
-  inversions.reserve(orders.size());
-  for (int NS : orders) inversions.push_back(prepare_inversion(NS));
-  const ContourResponses reference = contour_responses(deck, derived, std::max(lags, 0));
-  const LagResponses<double> lag = lag_responses<double>(deck, derived, lags, nullptr, inversions, &reference);
-  const PairConvolution changes = stress_changes(deck);
-  std::vector<InversionError> out;
-  out.reserve(orders.size());
-  PairConvolution::Workspace work;
-  for (std::size_t m = 0; m < orders.size(); ++m) {
-    InversionError& error = out.emplace_back();
-    if (lags < 1)
-      carried_error<double>(error, orders[m], deck, derived, changes, {}, {}, work);
-    else
-      carried_error<double>(error, orders[m], deck, derived, changes, lag.error_H[m], lag.error_Q[m], work);
-  }
-  return out;
-}
 
 }  // namespace kesta

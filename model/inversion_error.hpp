@@ -3,7 +3,6 @@
 // time step: the step responses of each order, less the contour inversion's,
 // superposed over the stress changes as the results are.
 #include <span>
-#include <vector>
 
 #include "kesta/accuracy.hpp"
 #include "kesta/deck.hpp"
@@ -12,10 +11,6 @@
 
 namespace kesta {
 
-// The deck's head and seepage stress changes from step to step, transformed
-// once for every order's error.
-PairConvolution stress_changes(const Deck& deck);
-
 // The per-step error of one order from its lag errors (entry j - 1 for lag j),
 // into `out`, whose series keep their room from order to order: fresh memory
 // for each of a long run's orders costs more than convolving it.
@@ -23,10 +18,5 @@ template <typename T>
 void carried_error(InversionError& out, int NS, const Deck& deck, const Derived& derived,
                    const PairConvolution& changes, std::span<const T> lag_H, std::span<const T> lag_Q,
                    PairConvolution::Workspace& work);
-
-// One entry per order asked for (each from 1 to NSMAX), in that order. The
-// Stehfest step responses are bit for bit those of the superposition; the
-// orders share their evaluations of the transforms.
-std::vector<InversionError> inversion_errors(const Deck& deck, const Derived& derived, const std::vector<int>& orders);
 
 }  // namespace kesta

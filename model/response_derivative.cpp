@@ -1,6 +1,6 @@
 #include "model/response_derivative.hpp"
 
-#include "model/laplace_transforms.hpp"
+#include "model/kernel.hpp"
 
 namespace kesta {
 
@@ -9,16 +9,12 @@ namespace kesta {
 // starts at 0 anyway; the gradient at the bank has no finite start, and the sum
 // of p·Q(p) still gives its slope for TD > 0.
 StepResponse step_response_log_slope(double TD, const Deck& deck, const Derived& d, const Inversion& inversion) {
-  const int terms = inversion.NS < NSMAX ? inversion.NS : NSMAX;
-  double SUMH = 0.0;
-  double SUMQ = 0.0;
-  for (int i = 1; i <= terms; ++i) {
-    const double p = (static_cast<double>(i) * inversion.LN2) / TD;
+  const StepResponse sum = stehfest_sum(inversion, TD, [&](int i) {
+    const double p = stehfest_variable(i, inversion.LN2, TD);
     const Transforms<double> F = laplace_transforms(p, deck, d, inversion.EXPMAX);
-    SUMH = SUMH + (p * F.head) * inversion.V[i];
-    SUMQ = SUMQ + inversion.V[i] * (p * F.seepage);
-  }
-  return {(SUMH * inversion.LN2 / TD) * TD, (SUMQ * inversion.LN2 / TD) * TD};
+    return Transforms<double>{p * F.head, p * F.seepage};
+  });
+  return {sum.RH * TD, sum.RQ * TD};
 }
 
 }  // namespace kesta

@@ -7,7 +7,7 @@
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "model/inversion.hpp"
-#include "model/step_response.hpp"
+#include "model/kernel.hpp"
 
 namespace kesta {
 

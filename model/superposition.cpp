@@ -2,35 +2,15 @@
 
 #include <array>
 
-#include "model/lag_responses.hpp"
+#include "model/kernel.hpp"
 #include "model/lag_sums.hpp"
-#include "model/stresses.hpp"
+#include "model/run_plan.hpp"
 #include "support/parallel_for.hpp"
 
 namespace kesta {
 namespace {
 
 using Series = std::vector<double>;
-
-struct Rates {
-  Series HRATE, QRATE;
-};
-
-// The change of stress over interval m, per unit time, acts as a step at its
-// start. Each rate takes the place of the stress it starts from, which no later
-// rate reads: a long series needs no second pair of arrays.
-Rates stress_rates(const Deck& deck) {
-  const auto n = static_cast<std::size_t>(deck.NT);
-  Rates r{Series(n + 1, 0.0), Series(n + 1, 0.0)};
-  set_stresses(deck, r.HRATE, r.QRATE);
-  for (int k = 2; k <= deck.NT; ++k) {
-    r.HRATE[k - 1] = (r.HRATE[k] - r.HRATE[k - 1]) / deck.DELT;
-    r.QRATE[k - 1] = (r.QRATE[k] - r.QRATE[k - 1]) / deck.DELT;
-  }
-  r.HRATE[0] = r.QRATE[0] = 0.0;
-  r.HRATE[n] = r.QRATE[n] = 0.0;
-  return r;
-}
 
 }  // namespace
 
@@ -57,9 +37,15 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
   // before it times the response at the lag since each. The sums land in the
   // head and seepage series, entry i for step i + 1, and are scaled there.
   {
-    const Rates rates = stress_rates(deck);
-    lag_sums(rates.HRATE, RH, lags, results.head);
-    lag_sums(rates.QRATE, RQ, lags, results.seepage);
+    // The change of stress over interval m, per unit time, acts as a step at
+    // its start.
+    StressSteps rates = stress_steps(deck);
+    for (int m = 1; m <= lags; ++m) {
+      rates.head[m] = rates.head[m] / deck.DELT;
+      rates.seepage[m] = rates.seepage[m] / deck.DELT;
+    }
+    lag_sums(rates.head, RH, lags, results.head);
+    lag_sums(rates.seepage, RQ, lags, results.seepage);
   }
   for (int i = 1; i <= lags; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -74,9 +60,7 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
 }
 
 Results superpose(const Deck& deck, const Derived& derived, const Inversion& inversion) {
-  const int lags = deck.NT > 1 ? deck.NT - 1 : 0;  // no steps at all for NT <= 0
-  const LagResponses<float> r = lag_responses<float>(deck, derived, lags, &inversion, {}, nullptr);
-  return superpose_responses(deck, derived, r.RH, r.RQ);
+  return run_plan<float>(deck, derived, {inversion, {}, false}).results;
 }
 
 }  // namespace kesta

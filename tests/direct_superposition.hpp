@@ -9,7 +9,7 @@
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
 #include "model/inversion.hpp"
-#include "model/step_response.hpp"
+#include "step_response.hpp"
 
 namespace kesta {
 

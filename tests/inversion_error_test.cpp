@@ -1,7 +1,7 @@
 // The inversion-error estimate judged by closed forms: the contour inversion
 // that it trusts, the convolution that carries the errors over the stress
 // series, and the estimate itself against the true error of every order.
-#include "model/inversion_error.hpp"
+#include "inversion_errors.hpp"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "model/inversion.hpp"
+#include "step_response.hpp"
 
 namespace kesta {
 namespace {

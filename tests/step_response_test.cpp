@@ -1,4 +1,4 @@
-#include "model/step_response.hpp"
+#include "step_response.hpp"
 
 #include <cfloat>
 #include <cmath>

@@ -16,8 +16,8 @@
 #include "direct_superposition.hpp"
 
 #include "model/lag_sums.hpp"
-#include "model/step_response.hpp"
 #include "model_fixture.hpp"
+#include "step_response.hpp"
 #include "support/parallel_for.hpp"
 
 namespace kesta {
