@@ -17,8 +17,8 @@
 
 namespace {
 
+using kesta::FitInputError;
 using kesta::fit_detail::FitFile;
-using kesta::fit_detail::FitInputError;
 using kesta::fit_detail::kLargestMagnitude;
 
 void require(bool holds) {
@@ -45,7 +45,7 @@ void check(const FitFile& f) {
     if (p.min && p.max) require(*p.min < *p.max);
     if (p.initial && p.min) require(*p.initial >= *p.min);
     if (p.initial && p.max) require(*p.initial <= *p.max);
-    if (p.info->scale == kesta::fit_detail::Scale::Log)
+    if (p.info->scale == kesta::Scale::Log)
       for (const auto& v : {p.initial, p.min, p.max})
         if (v) require(*v >= kesta::fit_detail::kSmallestMagnitude);
   }

@@ -25,6 +25,8 @@
 namespace {
 
 using namespace kesta::fit_detail;
+using kesta::Estimate;
+using kesta::Scale;
 
 void require(bool holds) {
   if (!holds) std::abort();

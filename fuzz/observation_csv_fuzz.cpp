@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       require(r.line > line);
       line = r.line;
     }
-  } catch (const kesta::fit_detail::FitInputError& e) {
+  } catch (const kesta::FitInputError& e) {
     const std::string_view what = e.what();
     require(what.substr(0, 8) == "well.csv" && what.size() > 10 && e.line() >= 0);
   }
