@@ -46,9 +46,9 @@ inline StepResponse stehfest_sum(const Inversion& inversion, double TD, Term&& t
   return {SUMH * inversion.LN2 / TD, SUMQ * inversion.LN2 / TD};
 }
 
-// The head and seepage stress changes from step to step: entry m is the stress
-// of step m + 1 less that of step m, m = 1..NT - 1; entries 0 and NT are 0.
-// Each change acts as a step rise at the start of its interval.
+// The head and seepage stress changes from step to step: entry m is HSTRESS
+// (QSTRESS) of step m + 1 less that of step m, m = 1..NT - 1; entries 0 and NT
+// are 0. Each change acts as a step rise at the start of its interval.
 struct StressSteps {
   std::vector<double> head, seepage;
 };

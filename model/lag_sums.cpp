@@ -24,10 +24,10 @@ inline double continue_sum(const double* rate, const double* response, int i, in
 // (one register of lanes per group, one step per lane): at lag j the lanes
 // read the consecutive rates from rate[first - j + 1] on and the same
 // response[j].
-template <typename Lanes, int GROUPS>
-__attribute__((always_inline)) inline void add_lags(Lanes (&acc)[GROUPS], const double* rate, const double* response,
+template <typename Lanes, int Groups>
+__attribute__((always_inline)) inline void add_lags(Lanes (&acc)[Groups], const double* rate, const double* response,
                                                     int first, int last) {
-  constexpr int LANES = static_cast<int>(sizeof(Lanes) / sizeof(double));
+  constexpr int kLanes = static_cast<int>(sizeof(Lanes) / sizeof(double));
   for (int j = 1; j <= last; ++j) {
     // In every lane: subtracting zeros is exact for every value, -0 and NaN
     // included, and compiles to one broadcast where filling the lanes one by
@@ -35,9 +35,9 @@ __attribute__((always_inline)) inline void add_lags(Lanes (&acc)[GROUPS], const 
     const Lanes broadcast = response[j] - Lanes{};
     const double* window = rate + (first - j + 1);
 #pragma GCC unroll 8
-    for (int g = 0; g < GROUPS; ++g) {
+    for (int g = 0; g < Groups; ++g) {
       Lanes w;
-      std::memcpy(&w, window + LANES * g, sizeof w);
+      std::memcpy(&w, window + kLanes * g, sizeof w);
       acc[g] = acc[g] + w * broadcast;
     }
   }
@@ -45,22 +45,22 @@ __attribute__((always_inline)) inline void add_lags(Lanes (&acc)[GROUPS], const 
 
 // Past lag `first` each lane of the block from `first` on finishes its own
 // remaining lags alone, in increasing order.
-template <typename Lanes, int GROUPS>
-__attribute__((always_inline)) inline void finish_lanes(const Lanes (&acc)[GROUPS], const double* rate,
+template <typename Lanes, int Groups>
+__attribute__((always_inline)) inline void finish_lanes(const Lanes (&acc)[Groups], const double* rate,
                                                         const double* response, int first, double* out) {
-  constexpr int STEPS = static_cast<int>(sizeof(Lanes) / sizeof(double)) * GROUPS;
-  double lane_sums[STEPS];
+  constexpr int kSteps = static_cast<int>(sizeof(Lanes) / sizeof(double)) * Groups;
+  double lane_sums[kSteps];
   std::memcpy(lane_sums, acc, sizeof lane_sums);
-  for (int l = 0; l < STEPS; ++l) out[first + l] = continue_sum(rate, response, first + l, first + 1, lane_sums[l]);
+  for (int l = 0; l < kSteps; ++l) out[first + l] = continue_sum(rate, response, first + l, first + 1, lane_sums[l]);
 }
 
-// Output steps lo..lo+B-1 (B = GROUPS registers of lanes), one per lane. Up to
+// Output steps lo..lo+B-1 (B = Groups registers of lanes), one per lane. Up to
 // lag lo every lane has a term, so the lanes advance together.
-template <typename Lanes, int GROUPS>
+template <typename Lanes, int Groups>
 __attribute__((always_inline)) inline void block_sums(const double* rate, const double* response, int lo, double* out) {
-  Lanes acc[GROUPS];
+  Lanes acc[Groups];
 #pragma GCC unroll 8
-  for (int g = 0; g < GROUPS; ++g) acc[g] = Lanes{};
+  for (int g = 0; g < Groups; ++g) acc[g] = Lanes{};
   add_lags(acc, rate, response, lo, lo);
   finish_lanes(acc, rate, response, lo, out);
 }
@@ -71,23 +71,23 @@ __attribute__((always_inline)) inline void block_sums(const double* rate, const 
 // bounds the single block. Each step still sums its lags in increasing order:
 // the upper block takes its first B lags alone, then lags B + 1 on beside the
 // lower block's lags 1 on.
-template <typename Lanes, int GROUPS>
+template <typename Lanes, int Groups>
 __attribute__((always_inline)) inline void pair_sums(const double* rate, const double* response, int lo, double* out) {
-  constexpr int LANES = static_cast<int>(sizeof(Lanes) / sizeof(double));
-  constexpr int B = LANES * GROUPS;
+  constexpr int kLanes = static_cast<int>(sizeof(Lanes) / sizeof(double));
+  constexpr int B = kLanes * Groups;
   const int hi = lo + B;
-  Lanes low[GROUPS], high[GROUPS];
+  Lanes low[Groups], high[Groups];
 #pragma GCC unroll 8
-  for (int g = 0; g < GROUPS; ++g) low[g] = high[g] = Lanes{};
+  for (int g = 0; g < Groups; ++g) low[g] = high[g] = Lanes{};
   add_lags(high, rate, response, hi, B);
   for (int j = 1; j <= lo; ++j) {
     const Lanes at_low = response[j] - Lanes{};
     const Lanes at_high = response[j + B] - Lanes{};
     const double* window = rate + (lo - j + 1);
 #pragma GCC unroll 8
-    for (int g = 0; g < GROUPS; ++g) {
+    for (int g = 0; g < Groups; ++g) {
       Lanes w;
-      std::memcpy(&w, window + LANES * g, sizeof w);
+      std::memcpy(&w, window + kLanes * g, sizeof w);
       // Held in a register: g++ would otherwise fold a load into each of the
       // two products and read the window twice.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -104,31 +104,31 @@ __attribute__((always_inline)) inline void pair_sums(const double* rate, const d
 // Each path sums two neighbouring blocks at once. Eight registers of sums per
 // block fill AVX-512's thirty-two; the sixteen of AVX2 and of the baseline
 // hold four per block. Eight sums in flight hide the latency of the adds.
-constexpr int GROUPS = 8;
-constexpr int NARROW_GROUPS = 4;
+constexpr int kGroups = 8;
+constexpr int kNarrowGroups = 4;
 
 __attribute__((target("avx512f"))) void block_avx512(const double* rate, const double* response, int lo, double* out) {
-  block_sums<Lanes8, GROUPS>(rate, response, lo, out);
+  block_sums<Lanes8, kGroups>(rate, response, lo, out);
 }
 
 __attribute__((target("avx512f"))) void pair_avx512(const double* rate, const double* response, int lo, double* out) {
-  pair_sums<Lanes8, GROUPS>(rate, response, lo, out);
+  pair_sums<Lanes8, kGroups>(rate, response, lo, out);
 }
 
 __attribute__((target("avx2"))) void block_avx2(const double* rate, const double* response, int lo, double* out) {
-  block_sums<Lanes4, NARROW_GROUPS>(rate, response, lo, out);
+  block_sums<Lanes4, kNarrowGroups>(rate, response, lo, out);
 }
 
 __attribute__((target("avx2"))) void pair_avx2(const double* rate, const double* response, int lo, double* out) {
-  pair_sums<Lanes4, NARROW_GROUPS>(rate, response, lo, out);
+  pair_sums<Lanes4, kNarrowGroups>(rate, response, lo, out);
 }
 
 void block_baseline(const double* rate, const double* response, int lo, double* out) {
-  block_sums<Lanes2, NARROW_GROUPS>(rate, response, lo, out);
+  block_sums<Lanes2, kNarrowGroups>(rate, response, lo, out);
 }
 
 void pair_baseline(const double* rate, const double* response, int lo, double* out) {
-  pair_sums<Lanes2, NARROW_GROUPS>(rate, response, lo, out);
+  pair_sums<Lanes2, kNarrowGroups>(rate, response, lo, out);
 }
 
 using BlockSums = void (*)(const double*, const double*, int, double*);
@@ -142,9 +142,9 @@ struct Blocks {
 // The widest path asked for that the processor has.
 Blocks blocks_for(VectorPath path) {
   switch (available_path(path)) {
-    case VectorPath::Avx512: return {block_avx512, pair_avx512, 8 * GROUPS};
-    case VectorPath::Avx2: return {block_avx2, pair_avx2, 4 * NARROW_GROUPS};
-    default: return {block_baseline, pair_baseline, 2 * NARROW_GROUPS};
+    case VectorPath::Avx512: return {block_avx512, pair_avx512, 8 * kGroups};
+    case VectorPath::Avx2: return {block_avx2, pair_avx2, 4 * kNarrowGroups};
+    default: return {block_baseline, pair_baseline, 2 * kNarrowGroups};
   }
 }
 

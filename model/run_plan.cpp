@@ -14,7 +14,7 @@
 namespace kesta {
 namespace {
 
-constexpr int LAGS_PER_CHUNK = 64;
+constexpr int kLagsPerChunk = 64;
 
 // The p and the transforms of every term at one lag.
 struct Terms {
@@ -76,7 +76,7 @@ void evaluate_lags(const Deck& deck, const Derived& derived, int lags, const Run
     }
   };
   const int chains = (lags + 1) / 2;
-  parallel_for(chains, kParallelFrom / 2, LAGS_PER_CHUNK, [&](int c) {
+  parallel_for(chains, kParallelFrom / 2, kLagsPerChunk, [&](int c) {
     Terms terms_a, terms_b;
     const Terms* before = nullptr;
     Terms* now = &terms_a;

@@ -39,13 +39,15 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
   {
     // The change of stress over interval m, per unit time, acts as a step at
     // its start.
-    StressSteps rates = stress_steps(deck);
+    StressSteps steps = stress_steps(deck);
+    std::vector<double>& HRATE = steps.head;
+    std::vector<double>& QRATE = steps.seepage;
     for (int m = 1; m <= lags; ++m) {
-      rates.head[m] = rates.head[m] / deck.DELT;
-      rates.seepage[m] = rates.seepage[m] / deck.DELT;
+      HRATE[m] = HRATE[m] / deck.DELT;
+      QRATE[m] = QRATE[m] / deck.DELT;
     }
-    lag_sums(rates.head, RH, lags, results.head);
-    lag_sums(rates.seepage, RQ, lags, results.seepage);
+    lag_sums(HRATE, RH, lags, results.head);
+    lag_sums(QRATE, RQ, lags, results.seepage);
   }
   for (int i = 1; i <= lags; ++i) {
     const auto k = static_cast<std::size_t>(i);

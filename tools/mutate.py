@@ -57,7 +57,10 @@ class Mutant:
 
 
 def read_mutants(path):
-    """The list: '@ ID FILE', then '- TEXT', '+ TEXT' and optionally '= REASON'."""
+    """The list: '@ ID FILE', then '- TEXT', '+ TEXT' and optionally '= REASON'.
+
+    A mutant may span several lines: one '- ' line and one '+ ' line per line
+    of text, the lines after the first with their indentation in the file."""
     mutants = []
     for number, line in enumerate(path.read_text().splitlines(), 1):
         if not line.strip() or line.startswith("#"):
@@ -68,10 +71,12 @@ def read_mutants(path):
             mutants.append(Mutant(ident, file.strip(), "", ""))
         elif tag in "-+=" and mutants:
             m = mutants[-1]
+            # Repeated '-' or '+' lines make a text of several lines, each
+            # written after its tag with its own indentation.
             if tag == "-":
-                m.before = text
+                m.before = m.before + "\n" + text if m.before else text
             elif tag == "+":
-                m.after = text
+                m.after = m.after + "\n" + text if m.after else text
             else:
                 m.equivalent = text
         else:
