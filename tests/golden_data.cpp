@@ -85,7 +85,11 @@ Printed read_printed(const std::string& field) {
 }
 
 std::vector<PlotRow> read_golden_plot(const std::string& name) {
-  const std::vector<std::string> line = lines_of(read_file(golden_plot_path(name)));
+  return read_plot_rows(read_file(golden_plot_path(name)));
+}
+
+std::vector<PlotRow> read_plot_rows(const std::string& text) {
+  const std::vector<std::string> line = lines_of(text);
   std::vector<PlotRow> rows;
   for (std::size_t n = 1; n < line.size(); ++n) {
     std::istringstream in(line[n]);

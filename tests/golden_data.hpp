@@ -35,5 +35,7 @@ struct PlotRow {
 };
 // The rows of a golden plot file (the header line skipped).
 std::vector<PlotRow> read_golden_plot(const std::string& name);
+// The same from a plot file's text.
+std::vector<PlotRow> read_plot_rows(const std::string& text);
 
 }  // namespace kesta::testing
