@@ -72,8 +72,7 @@ TEST_P(ContourRun, ReportIsTheGoldensButForTheNsLineAndTheRows) {
   const std::string& name = GetParam();
   TempFolder folder;
   write_file(folder / (name + ".dat"), read_file(example_deck_path(name)));
-  const RunResult run =
-      run_kesta_with(folder, {"--inversion", "contour", name + ".dat", "results.txt", "plot.txt"});
+  const RunResult run = run_kesta_with(folder, {"--inversion", "contour", name + ".dat", "results.txt", "plot.txt"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");  // the Stehfest error check does not apply
 
@@ -103,12 +102,8 @@ TEST_P(ContourRun, ReportIsTheGoldensButForTheNsLineAndTheRows) {
   expect_closed_form(name, rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ContourRun, ::testing::ValuesIn(example_names()), [](const auto& info) {
-  std::string id = info.param;
-  for (char& c : id)
-    if (c == '-') c = '_';
-  return id;
-});
+INSTANTIATE_TEST_SUITE_P(Examples, ContourRun, ::testing::ValuesIn(example_names()),
+                         [](const auto& info) { return test_id(info.param); });
 
 }  // namespace
 }  // namespace kesta::testing

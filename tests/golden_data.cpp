@@ -39,6 +39,13 @@ const std::vector<std::string>& example_names() {
   return names;
 }
 
+std::string test_id(const std::string& name) {
+  std::string id = name;
+  for (char& c : id)
+    if (c == '-') c = '_';
+  return id;
+}
+
 std::string example_deck_path(const std::string& name) { return source_path("examples/" + name + ".dat"); }
 std::string golden_report_path(const std::string& name) { return source_path("tests/golden/" + name + ".report.txt"); }
 std::string golden_plot_path(const std::string& name) { return source_path("tests/golden/" + name + ".plot.txt"); }

@@ -10,6 +10,9 @@ namespace kesta::testing {
 // Every example deck of examples/, by name without the .dat.
 const std::vector<std::string>& example_names();
 
+// An example's name as a test name: dashes become underscores.
+std::string test_id(const std::string& name);
+
 std::string example_deck_path(const std::string& name);
 std::string golden_report_path(const std::string& name);
 std::string golden_plot_path(const std::string& name);
