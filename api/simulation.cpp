@@ -4,6 +4,7 @@
 
 #include "input/checks.hpp"
 #include "kesta/kesta.hpp"
+#include "model/contour_superposition.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
@@ -21,9 +22,13 @@ std::optional<std::string> first_problem(const Deck& deck) {
 
 Derived derived(const Deck& deck) { return derive(deck); }
 
-Results simulate(const Deck& deck) {
+Results simulate(const Deck& deck) { return simulate(deck, SimulateOptions{}); }
+
+Results simulate(const Deck& deck, const SimulateOptions& options) {
   if (auto problem = first_problem(deck)) throw std::invalid_argument(*problem);
-  Results results = superpose(deck, derive(deck), prepare_inversion(deck.NS));
+  Results results = options.inversion == InversionMethod::Contour
+                        ? superpose_by_contour(deck, derive(deck))
+                        : superpose(deck, derive(deck), prepare_inversion(deck.NS));
   if (auto found = first_non_finite_result(results)) throw std::invalid_argument(found->message());
   return results;
 }

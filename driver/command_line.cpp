@@ -1,5 +1,7 @@
 #include "driver/command_line.hpp"
 
+#include <optional>
+
 namespace kesta {
 namespace {
 
@@ -8,6 +10,13 @@ CommandLine misuse(std::string complaint) {
   line.action = CommandLine::Action::Misuse;
   line.complaint = std::move(complaint);
   return line;
+}
+
+// The value of --inversion, or nothing for a word that names no method.
+std::optional<InversionMethod> inversion_named(const std::string& word) {
+  if (word == "stehfest") return InversionMethod::Stehfest;
+  if (word == "contour") return InversionMethod::Contour;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -19,7 +28,8 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
   // so a file whose name starts with a dash can still be named.
   std::vector<std::string> names;
   bool options_end = false;
-  for (const std::string& argument : arguments) {
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& argument = arguments[at];
     if (options_end || argument.size() < 2 || argument[0] != '-') {
       names.push_back(argument);
     } else if (argument == "--") {
@@ -30,6 +40,13 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     } else if (argument == "--version") {
       line.action = CommandLine::Action::Version;
       return line;
+    } else if (argument == "--inversion" || argument.starts_with("--inversion=")) {
+      const bool joined = argument != "--inversion";
+      if (!joined && at + 1 == arguments.size()) return misuse("--inversion needs a value, stehfest or contour");
+      const std::string word = joined ? argument.substr(argument.find('=') + 1) : arguments[++at];
+      const auto method = inversion_named(word);
+      if (!method) return misuse("unknown inversion " + word + " (allowed: stehfest, contour)");
+      line.inversion = *method;
     } else {
       return misuse("unknown option " + argument);
     }
@@ -43,11 +60,15 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
 
 std::string usage_text() {
   return "Usage: kesta                          ask for the three file names on the console\n"
-         "       kesta [--] DECK RESULTS [PLOT] run the deck, write the report and the plot file\n"
+         "       kesta [--inversion stehfest|contour] [--] DECK RESULTS [PLOT]\n"
+         "                                     run the deck, write the report and the plot file\n"
          "       kesta --help | --version\n"
          "Computes the head at an observation well, the seepage between a stream and a\n"
          "confined or leaky aquifer and the bank storage for the stage (and recharge)\n"
-         "series of an input deck. After --, every argument is a file name. Exit status:\n"
+         "series of an input deck. After --, every argument is a file name.\n"
+         "--inversion stehfest (the default) inverts by the Stehfest sum of the deck's NS\n"
+         "terms; --inversion contour by the contour integral, every printed digit right.\n"
+         "Exit status:\n"
          "0 complete report; 1 deck rejected (the reason ends the report); 2 wrong command\n"
          "line; 9, 24, 29, 30, 38, 39, 43 a file could not be read or written (a\n"
          "diagnostic on standard error says which); 128 + N ended by signal N.\n";

@@ -1,10 +1,13 @@
 #pragma once
 // The command line: no arguments for the console dialogue, or the names of the
-// deck, the results file and an optional plot file; --help and --version.
+// deck, the results file and an optional plot file; --help, --version and the
+// choice of inversion.
 #include <array>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "kesta/simulate_options.hpp"
 
 namespace kesta {
 
@@ -13,6 +16,7 @@ struct CommandLine {
   Action action = Action::Run;
   std::optional<std::array<std::string, 3>> named_files;  // nothing: ask on the console
   std::string complaint;                                  // what is wrong, for Misuse
+  InversionMethod inversion = InversionMethod::Stehfest;
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);

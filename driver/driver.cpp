@@ -9,6 +9,7 @@
 #include "driver/file_dialogue.hpp"
 #include "driver/input_phase.hpp"
 #include "model/checked_simulation.hpp"
+#include "model/contour_superposition.hpp"
 #include "model/dimensionless.hpp"
 #include "model/finite_checks.hpp"
 #include "model/inversion.hpp"
@@ -64,12 +65,21 @@ void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, s
   if (plot != nullptr) plot->start_storing();
 }
 
-Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, std::string& warning) {
+// The contour inversion's results need no check of their digits: the table alone.
+Outcome write_contour_results(const Deck& deck, const Derived& derived, FileChannels& files) {
+  const Results results = superpose_by_contour(deck, derived);
+  if (auto found = first_non_finite_result(results)) return stop_not_finite(files.report, *found);
+  write_results_table(results, files.report, files.plot.is_open() ? &files.plot : nullptr);
+  return write_failure(files);
+}
+
+Outcome run_phases(FileChannels& files, Console& console, InversionMethod method, bool& dialogue_done,
+                   std::string& warning) {
   if (auto stop = file_dialogue(files, console)) return stop;
   dialogue_done = true;
 
   Deck deck;
-  if (auto stop = input_phase(files, deck)) return stop;
+  if (auto stop = input_phase(files, deck, method)) return stop;
   if (auto stop = write_failure(files)) return stop;
 
   const Derived derived = derive(deck);
@@ -81,6 +91,7 @@ Outcome run_phases(FileChannels& files, Console& console, bool& dialogue_done, s
   write_results_heading(files.report);
   console.out.write({Slash, X(3), Lit("Calculating aquifer responses ..."), Slash});
   if (auto stop = write_failure(files)) return stop;
+  if (method == InversionMethod::Contour) return write_contour_results(deck, derived, files);
 
   CheckedSimulation simulation(deck, derived, inversion, searched_orders());
   // From here on the run reads the deck's parameters only: its stage and
@@ -131,12 +142,12 @@ int finish(FileChannels& files, const Outcome& stop, bool dialogue_done, Console
 
 }  // namespace
 
-int run_kesta(Console& console, PendingFiles* pending) {
+int run_kesta(Console& console, PendingFiles* pending, InversionMethod inversion) {
   FileChannels files;
   files.pending = pending;
   bool dialogue_done = false;
   std::string warning;
-  const Outcome stop = run_phases(files, console, dialogue_done, warning);
+  const Outcome stop = run_phases(files, console, inversion, dialogue_done, warning);
   const int status = finish(files, stop, dialogue_done, console);
   // Only a complete run warns, after its files are in place.
   if (status == 0 && !warning.empty()) {

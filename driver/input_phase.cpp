@@ -6,12 +6,12 @@
 
 namespace kesta {
 
-Outcome input_phase(FileChannels& files, Deck& deck) {
+Outcome input_phase(FileChannels& files, Deck& deck, InversionMethod inversion) {
   // The banner box heads the report even when the deck proves unreadable.
   write_banner_box(files.report);
   if (auto problem = read_deck_lines(files.deck, deck))
     return report_deck_problem(*problem, files.deck, deck, files.report);
-  return write_input_summary(deck, files.report);
+  return write_input_summary(deck, files.report, inversion);
 }
 
 }  // namespace kesta

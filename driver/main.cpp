@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
   kesta::Console console;
   console.out.attach(6, STDOUT_FILENO, "stdout");
   console.named_files = line.named_files;
-  return kesta::run_kesta(console, &pending);
+  return kesta::run_kesta(console, &pending, line.inversion);
 }

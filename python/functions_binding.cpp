@@ -61,13 +61,21 @@ kesta::Deck to_model(const PyDeck& deck) {
   return to_deck(deck);
 }
 
+// The inversion by its name in the module: "stehfest" or "contour".
+kesta::SimulateOptions options_named(const std::string& inversion) {
+  if (inversion == "stehfest") return {kesta::InversionMethod::Stehfest};
+  if (inversion == "contour") return {kesta::InversionMethod::Contour};
+  throw py::value_error("unknown inversion '" + inversion + "': the allowed values are 'stehfest' and 'contour'");
+}
+
 // The deck is copied out of its arrays first, so other threads may change them meanwhile.
-PyResults simulate(const PyDeck& deck) {
+PyResults simulate(const PyDeck& deck, const std::string& inversion) {
+  const kesta::SimulateOptions options = options_named(inversion);
   const kesta::Deck values = to_model(deck);
   kesta::Results results;
   {
     py::gil_scoped_release unlocked;
-    results = kesta::simulate(values);
+    results = kesta::simulate(values, options);
   }
   return from_results(std::move(results));
 }
@@ -232,9 +240,12 @@ void bind_functions(py::module_& m) {
         "derived parameter or time step that overflows. Only a result that overflows while it "
         "is computed is left to simulate.");
   m.def("derived", &derive, py::arg("deck"), "The dimensionless parameters of a deck (a Derived).");
-  m.def("simulate", &simulate, py::arg("deck"),
+  m.def("simulate", &simulate, py::arg("deck"), py::arg("inversion") = "stehfest",
         "Head, seepage and bank storage at every time step, as a Results of read-only float64 "
-        "arrays, bit for bit the program's numbers. Raises ValueError with first_problem's "
+        "arrays, bit for bit the program's numbers. inversion='stehfest' (the default) inverts "
+        "by the Stehfest sum of the deck's NS terms, inversion='contour' by the contour "
+        "integral, every printed digit right (NS is then only checked); another value raises "
+        "ValueError naming the allowed ones. Raises ValueError with first_problem's "
         "text for a deck that has a problem, or with the report's message when a result is not "
         "a finite number. Runs without the GIL: threads simulate in parallel.");
 }

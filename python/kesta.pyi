@@ -1,7 +1,7 @@
 """Head at an observation well, seepage between a stream and a confined or leaky
 aquifer, and bank storage, for a series of stream-stage changes."""
 import os
-from typing import Any, Optional, Union
+from typing import Any, Literal, Optional, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -140,8 +140,9 @@ def first_problem(deck: Deck) -> Optional[str]:
 def derived(deck: Deck) -> Derived:
     """The dimensionless parameters of a deck."""
 
-def simulate(deck: Deck) -> Results:
-    """Simulates the deck without the GIL; raises ValueError for a rejected deck."""
+def simulate(deck: Deck, inversion: Literal["stehfest", "contour"] = "stehfest") -> Results:
+    """Simulates the deck without the GIL by the Stehfest sum of NS terms or the contour
+    integral; raises ValueError for a rejected deck or an unknown inversion."""
 
 def inversion_error(deck: Deck) -> InversionError:
     """The inversion's error at the deck's NS; raises ValueError as simulate does."""

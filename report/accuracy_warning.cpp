@@ -56,12 +56,13 @@ std::string accuracy_warning(const Results& results, const PrintedAccuracy& a, c
   const std::string range = std::to_string(NS_SEARCH_FIRST) + " to " + std::to_string(NS_SEARCH_LAST);
   if (advice.values_off == 0)
     text += PREFIX + ("NS = " + std::to_string(advice.NS)) + " prints correct digits for this deck (searched " + range +
-            ")\n";
+            ")";
   else
     text += PREFIX + ("no NS from " + range) +
             " prints every digit correctly for this deck; NS = " + std::to_string(advice.NS) + " comes nearest (" +
-            std::to_string(advice.values_off) + (advice.values_off == 1 ? " value off)\n" : " values off)\n");
-  return text;
+            std::to_string(advice.values_off) + (advice.values_off == 1 ? " value off)" : " values off)");
+  // The remedy that needs no search: the contour inversion is exact to the printed digits.
+  return text + "; --inversion contour prints every digit\n";
 }
 
 }  // namespace kesta

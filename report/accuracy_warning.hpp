@@ -1,7 +1,7 @@
 #pragma once
 // The warning on the console after a complete run whose printed head or
 // seepage the inversion's error reaches: what, how much, when, and which NS
-// prints correct digits instead.
+// prints correct digits instead, and that the contour inversion prints them all.
 #include <string>
 
 #include "kesta/accuracy.hpp"

@@ -84,7 +84,7 @@ Outcome summarise_properties(const Deck& s, CheckWalk& walk, OutputUnit& report)
   return std::nullopt;
 }
 
-Outcome summarise_well_and_solution(const Deck& s, CheckWalk& walk, OutputUnit& report) {
+Outcome summarise_well_and_solution(const Deck& s, CheckWalk& walk, OutputUnit& report, InversionMethod inversion) {
   report.write({Slash, Lit(" OBSERVATION WELL DATA AND INITIAL CONDITIONS (INPUT LINE 8)")});
   report.write({X(2), Lit(" DISTANCE TO OBSERVATION WELL (X): "), D(10, 3), Lit(" (units of length)")}, {s.X});
   if (auto m = walk.next()) return reject(report, *m);
@@ -94,6 +94,9 @@ Outcome summarise_well_and_solution(const Deck& s, CheckWalk& walk, OutputUnit& 
 
   report.write({Slash, Lit(" PROGRAM SOLUTION VARIABLES (INPUT LINE 9) ")});
   report.write({X(2), Lit(" NUMBER OF STEHFEST TERMS (NS): "), X(12), I(5)}, {s.NS});
+  // NS is checked all the same: the deck stays one the Stehfest sum can run.
+  if (inversion == InversionMethod::Contour)
+    report.write({X(2), Lit(" INVERTED BY THE CONTOUR INTEGRAL: NS IS NOT USED")});
   if (auto m = walk.next()) return reject(report, *m);
   return std::nullopt;
 }
@@ -134,7 +137,7 @@ void write_banner_box(OutputUnit& report) {
                 Slash, Slash});
 }
 
-Outcome write_input_summary(const Deck& deck, OutputUnit& report) {
+Outcome write_input_summary(const Deck& deck, OutputUnit& report, InversionMethod inversion) {
   report.write({X(5), A(70)}, {std::string_view(deck.TITLE1)});
   report.write({X(5), A(70)}, {std::string_view(deck.TITLE2)});
   report.write({Slash, Slash, X(20), Lit("SUMMARY OF INPUT DATA"), Slash, X(20), Lit("---------------------"), Slash});
@@ -143,7 +146,7 @@ Outcome write_input_summary(const Deck& deck, OutputUnit& report) {
   if (auto stop = summarise_codes(deck, walk, report)) return stop;
   if (auto stop = summarise_stream(deck, walk, report)) return stop;
   if (auto stop = summarise_properties(deck, walk, report)) return stop;
-  if (auto stop = summarise_well_and_solution(deck, walk, report)) return stop;
+  if (auto stop = summarise_well_and_solution(deck, walk, report, inversion)) return stop;
   summarise_stress_data(deck, report);
   return std::nullopt;
 }

@@ -27,6 +27,14 @@ TEST(CommandLine, NamedFilesActAsTheAnswers) {
       {"a rejected deck", {"bad.dat", "results.txt", "plot.txt"}, "bad.dat\nresults.txt\nplot.txt\n", 1},
       {"a missing deck", {"none.dat", "results.txt"}, "none.dat\nresults.txt\n\n", 29},
       {"the results file is the deck", {"deck.dat", "deck.dat"}, "deck.dat\ndeck.dat\n\n", 30},
+      {"the Stehfest inversion named",
+       {"--inversion", "stehfest", "deck.dat", "results.txt", "plot.txt"},
+       "deck.dat\nresults.txt\nplot.txt\n",
+       0},
+      {"the Stehfest inversion named in one word",
+       {"deck.dat", "--inversion=stehfest", "results.txt"},
+       "deck.dat\nresults.txt\n\n",
+       0},
   };
   for (const ArgumentCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -72,6 +80,22 @@ TEST(CommandLine, HelpVersionAndMisuse) {
        2,
        "",
        "kesta: the deck and the results file need names that are not blank; try kesta --help\n"},
+      {{"--inversion", "Contour", "deck.dat", "results.txt"},
+       2,
+       "",
+       "kesta: unknown inversion Contour (allowed: stehfest, contour); try kesta --help\n"},
+      {{"--inversion=", "deck.dat", "results.txt"},
+       2,
+       "",
+       "kesta: unknown inversion  (allowed: stehfest, contour); try kesta --help\n"},
+      {{"deck.dat", "results.txt", "--inversion"},
+       2,
+       "",
+       "kesta: --inversion needs a value, stehfest or contour; try kesta --help\n"},
+      {{"--inversion=contour", "deck.dat"},
+       2,
+       "",
+       "kesta: expected a deck, a results file and at most one plot file; try kesta --help\n"},
   };
   for (const auto& [arguments, status, out_start, err] : cases) {
     SCOPED_TRACE(arguments.front());
@@ -81,6 +105,7 @@ TEST(CommandLine, HelpVersionAndMisuse) {
     EXPECT_EQ(run.err, err);
   }
   EXPECT_NE(read_file(dir / "--help").find("RESULTS"), std::string::npos);
+  EXPECT_NE(run_kesta_with(dir, {"--help"}).out.find("--inversion stehfest|contour"), std::string::npos);
 }
 
 }  // namespace

@@ -70,11 +70,8 @@ TEST_P(GoldenBalances, PlotRowsAreTheReportRows) {
   EXPECT_EQ(report_rows, plot.substr(plot.find('\n') + 1));
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, GoldenBalances, ::testing::ValuesIn(example_names()), [](const auto& info) {
-  std::string id = info.param;
-  std::replace(id.begin(), id.end(), '-', '_');
-  return id;
-});
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenBalances, ::testing::ValuesIn(example_names()),
+                         [](const auto& info) { return test_id(info.param); });
 
 // ------------------------------------------------------ closed-form solutions
 
@@ -199,11 +196,8 @@ TEST_P(GoldenClosedForm, HeadAndSeepageAreTheSuperposedExactSolutions) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Confined, GoldenClosedForm, ::testing::ValuesIn(kClosedForms), [](const auto& info) {
-  std::string id = info.param.example;
-  std::replace(id.begin(), id.end(), '-', '_');
-  return id;
-});
+INSTANTIATE_TEST_SUITE_P(Confined, GoldenClosedForm, ::testing::ValuesIn(kClosedForms),
+                         [](const auto& info) { return test_id(info.param.example); });
 
 // ------------------------------------------------------------- steady limits
 
@@ -235,11 +229,7 @@ TEST_P(GoldenSettled, HeadReachesTheNetChangeAndSeepageDiesAway) {
 INSTANTIATE_TEST_SUITE_P(ClosedValleys, GoldenSettled,
                          ::testing::Values("leaky-impervious-layer", "water-table-stage", "water-table-recharge",
                                            "water-table-stage-and-recharge"),
-                         [](const auto& info) {
-                           std::string id = info.param;
-                           std::replace(id.begin(), id.end(), '-', '_');
-                           return id;
-                         });
+                         [](const auto& info) { return test_id(info.param); });
 
 // Leaky aquifer under a constant-head source, semi infinite, with a streambank:
 // a held rise of stage ΔS settles at head ΔS·exp(−GAMMA1·(XD−1))/(1 + XAAD·GAMMA1)

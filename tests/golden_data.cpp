@@ -39,6 +39,13 @@ const std::vector<std::string>& example_names() {
   return names;
 }
 
+std::string test_id(const std::string& name) {
+  std::string id = name;
+  for (char& c : id)
+    if (c == '-') c = '_';
+  return id;
+}
+
 std::string example_deck_path(const std::string& name) { return source_path("examples/" + name + ".dat"); }
 std::string golden_report_path(const std::string& name) { return source_path("tests/golden/" + name + ".report.txt"); }
 std::string golden_plot_path(const std::string& name) { return source_path("tests/golden/" + name + ".plot.txt"); }
@@ -85,7 +92,11 @@ Printed read_printed(const std::string& field) {
 }
 
 std::vector<PlotRow> read_golden_plot(const std::string& name) {
-  const std::vector<std::string> line = lines_of(read_file(golden_plot_path(name)));
+  return read_plot_rows(read_file(golden_plot_path(name)));
+}
+
+std::vector<PlotRow> read_plot_rows(const std::string& text) {
+  const std::vector<std::string> line = lines_of(text);
   std::vector<PlotRow> rows;
   for (std::size_t n = 1; n < line.size(); ++n) {
     std::istringstream in(line[n]);

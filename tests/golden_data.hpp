@@ -10,6 +10,9 @@ namespace kesta::testing {
 // Every example deck of examples/, by name without the .dat.
 const std::vector<std::string>& example_names();
 
+// An example's name as a test name: dashes become underscores.
+std::string test_id(const std::string& name);
+
 std::string example_deck_path(const std::string& name);
 std::string golden_report_path(const std::string& name);
 std::string golden_plot_path(const std::string& name);
@@ -35,5 +38,7 @@ struct PlotRow {
 };
 // The rows of a golden plot file (the header line skipped).
 std::vector<PlotRow> read_golden_plot(const std::string& name);
+// The same from a plot file's text.
+std::vector<PlotRow> read_plot_rows(const std::string& text);
 
 }  // namespace kesta::testing

@@ -68,12 +68,8 @@ TEST_P(GoldenRun, ReportAndPlotFileMatchTheGoldens) {
       << "plot file of " << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun, ::testing::ValuesIn(example_names()), [](const auto& info) {
-  std::string id = info.param;
-  for (char& c : id)
-    if (c == '-') c = '_';
-  return id;
-});
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenRun, ::testing::ValuesIn(example_names()),
+                         [](const auto& info) { return test_id(info.param); });
 
 }  // namespace
 }  // namespace kesta::testing

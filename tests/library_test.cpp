@@ -14,6 +14,9 @@
 #include "golden_data.hpp"
 #include "io/record_editing.hpp"
 #include "kesta/kesta.hpp"
+#include "model/contour_inversion.hpp"
+#include "model/dimensionless.hpp"
+#include "model/superposition.hpp"
 #include "run_kesta.hpp"
 
 namespace kesta {
@@ -146,12 +149,40 @@ TEST(Simulate, ChecksAndOverflowsAreInvalidArguments) {
   for (const auto& [change, message] : cases) {
     Deck bad = deck;
     change(bad);
-    try {
-      simulate(bad);
-      ADD_FAILURE() << message;
-    } catch (const std::invalid_argument& e) {
-      EXPECT_EQ(std::string(e.what()), message);
+    for (const InversionMethod method : {InversionMethod::Stehfest, InversionMethod::Contour}) {
+      try {
+        simulate(bad, {method});
+        ADD_FAILURE() << message;
+      } catch (const std::invalid_argument& e) {
+        EXPECT_EQ(std::string(e.what()), message);
+      }
     }
+  }
+}
+
+void expect_same_bits(const Results& a, const Results& b) {
+  for (auto series : {&Results::time, &Results::head, &Results::seepage, &Results::total_seepage,
+                      &Results::bank_storage, &Results::bank_volume}) {
+    ASSERT_EQ((a.*series).size(), (b.*series).size());
+    EXPECT_EQ(std::memcmp((a.*series).data(), (b.*series).data(), (a.*series).size() * sizeof(double)), 0);
+  }
+}
+
+// The options choose the inversion: the contour's results are its step
+// responses superposed, bit for bit; the default stays the Stehfest sum's bits.
+TEST(Simulate, OptionsChooseTheInversion) {
+  for (const std::string& name : example_names()) {
+    SCOPED_TRACE(name);
+    const Deck deck = read_deck(testing::example_deck_path(name));
+    const Derived parameters = derive(deck);
+    const ContourResponses contour = contour_responses(deck, parameters, deck.NT - 1);
+    const Results by_contour = simulate(deck, {InversionMethod::Contour});
+    expect_same_bits(by_contour, superpose_responses(deck, parameters, contour.RH, contour.RQ));
+    const Results stehfest = superpose(deck, parameters, prepare_inversion(deck.NS));
+    expect_same_bits(simulate(deck), stehfest);
+    expect_same_bits(simulate(deck, {}), stehfest);
+    expect_same_bits(simulate(deck, {InversionMethod::Stehfest}), stehfest);
+    EXPECT_NE(by_contour.head, stehfest.head);
   }
 }
 

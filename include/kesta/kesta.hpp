@@ -13,6 +13,7 @@
 #include "kesta/derived.hpp"
 #include "kesta/errors.hpp"
 #include "kesta/results.hpp"
+#include "kesta/simulate_options.hpp"
 
 namespace kesta {
 
@@ -39,6 +40,11 @@ Derived derived(const Deck& deck);
 // the program prints. Throws std::invalid_argument with first_problem's text,
 // or with the report's message when a result is not a finite number.
 Results simulate(const Deck& deck);
+
+// The same by the inversion the options choose: with InversionMethod::Contour
+// every step response is inverted along a contour to about 1e-13 and the
+// deck's NS is only checked; with Stehfest, bit for bit simulate(deck).
+Results simulate(const Deck& deck, const SimulateOptions& options);
 
 // The Stehfest inversion's own error in the head and seepage of every step at
 // the deck's NS (printed value minus exactly inverted value), estimated against

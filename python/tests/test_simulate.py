@@ -27,9 +27,10 @@ def golden_plot(name):
     return [[printed(field) for field in line.split()] for line in lines[1:]]
 
 
-def library_results(helper, deck_path):
+def library_results(helper, deck_path, inversion="stehfest"):
     """The C++ library's results for a deck file, read back from hexadecimal floats."""
-    run = subprocess.run([helper, str(deck_path)], capture_output=True, text=True, check=True)
+    command = [helper, str(deck_path)] + (["contour"] if inversion == "contour" else [])
+    run = subprocess.run(command, capture_output=True, text=True, check=True)
     rows = [[float.fromhex(field) for field in line.split()] for line in run.stdout.splitlines()]
     return np.array(rows, dtype=np.float64).T
 
@@ -48,10 +49,12 @@ def test_matches_the_plot_file_to_its_printed_digits(path):
         assert off == [], f"{name} differs from the plot file at steps {off[:5]}"
 
 
+@pytest.mark.parametrize("inversion", [None, "stehfest", "contour"])
 @pytest.mark.parametrize("path", EXAMPLES, ids=example_ids())
-def test_bit_for_bit_the_libraries_values(path, simulate_hex):
-    results = kesta.simulate(kesta.read_deck(path))
-    expected = library_results(simulate_hex, path)
+def test_bit_for_bit_the_libraries_values(path, simulate_hex, inversion):
+    deck = kesta.read_deck(path)
+    results = kesta.simulate(deck) if inversion is None else kesta.simulate(deck, inversion=inversion)
+    expected = library_results(simulate_hex, path, inversion or "stehfest")
     for name, column in zip(COLUMNS, expected):
         simulated = getattr(results, name)
         assert simulated.dtype == np.float64 and simulated.flags.c_contiguous
@@ -77,3 +80,10 @@ def test_series_changed_in_place_are_simulated():
     doubled.STAGE *= 2.0
     # Stage enters linearly and the initial head is 0: twice the stage, twice the head.
     np.testing.assert_allclose(kesta.simulate(doubled).head, 2.0 * kesta.simulate(deck).head, rtol=1e-12, atol=1e-300)
+
+
+@pytest.mark.parametrize("inversion", ["Contour", "", "gaver"])
+def test_an_unknown_inversion_is_refused_with_the_allowed_ones(inversion):
+    deck = kesta.read_deck(SOURCE / "examples" / "flood-wave-confined.dat")
+    with pytest.raises(ValueError, match=f"unknown inversion '{inversion}': .*'stehfest' and 'contour'"):
+        kesta.simulate(deck, inversion=inversion)
