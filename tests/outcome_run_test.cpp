@@ -163,6 +163,7 @@ TEST(Replacement, KilledRunsLeaveTheFormerFiles) {
   write_file(dir / "deck.dat", long_deck());
   const std::string answers = "deck.dat\nresults.txt\nplot.txt\n";
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    int interrupted = 0;  // runs the signal ended before they finished
     for (int ms : {20, 150, 300}) {
       SCOPED_TRACE("signal " + std::to_string(sig) + " after " + std::to_string(ms) + " ms");
       write_file(dir / "results.txt", "former report\r\n");
@@ -176,6 +177,7 @@ TEST(Replacement, KilledRunsLeaveTheFormerFiles) {
         EXPECT_NE(report.find("RESULTS"), std::string::npos);
         continue;
       }
+      ++interrupted;
       EXPECT_EQ(status, 128 + sig);
       EXPECT_EQ(report, "former report\r\n");
       EXPECT_EQ(read_file(dir / "plot.txt"), "former plot\r\n");
@@ -187,6 +189,7 @@ TEST(Replacement, KilledRunsLeaveTheFormerFiles) {
         if (entry.path().filename().string().find(".kesta-unfinished.") != std::string::npos)
           std::filesystem::remove(entry.path());
     }
+    EXPECT_GT(interrupted, 0) << "signal " << sig << " came after every run had finished";
   }
   write_file(dir / "results.txt", "former report\r\n");
   ASSERT_EQ(wait_for(start_kesta(dir, answers, "k")), 0);
