@@ -3,6 +3,10 @@
 // lines, numbers beyond every range, folders and over-long names. Each run must
 // end in its defined way, and no file but the report and the plot file named
 // may change.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -305,6 +309,21 @@ TEST(HostileNames, FoldersAndFilesThatCannotBeWhatTheyAreNamedFor) {
     expect_only_written(dir, before, c.written);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
   }
+}
+
+// A device is written where it is, not replaced: a second name for the
+// results device (a hard link to it) is still the results file. Making a
+// device takes root; elsewhere the test has nothing to make.
+TEST(HostileNames, SecondNameOfTheResultsDeviceIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "making a device needs root";
+  TempFolder dir;
+  write_file(dir / "deck.dat", Deck{}.text());
+  ASSERT_EQ(::mknod((dir / "sink").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);  // as /dev/null
+  std::filesystem::create_hard_link(dir / "sink", dir / "sink-link");
+  const RunResult run = run_kesta(dir, "deck.dat\nsink\nsink-link\n");
+  EXPECT_EQ(run.status, 30);
+  EXPECT_EQ(run.err,
+            "kesta: severe (30): open failure, unit 17, file sink-link\nkesta: the plot file is the results file\n");
 }
 
 TEST(HostileNames, LongNamesAreUsedWhole) {

@@ -312,6 +312,8 @@ TEST_F(PlotPicture, NotesRowsThatCannotBeDrawn) {
   const double inf = std::numeric_limits<double>::infinity();
   std::vector<testing::Row> rows = testing::ramp_rows(6);
   rows[2][1] = std::numeric_limits<double>::quiet_NaN();
+  const Picture one(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
+  EXPECT_EQ(one.xpath("string(//*[@class=\"note\"])"), "1 of 6 rows not drawn: they hold NaN or Infinity.");
   rows[4][3] = -inf;
   const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
   EXPECT_EQ(picture.xpath("string(//*[@class=\"note\"])"), "2 of 6 rows not drawn: they hold NaN or Infinity.");
