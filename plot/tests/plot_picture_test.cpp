@@ -67,6 +67,15 @@ class Picture {
     return out;
   }
   std::size_t points_of(std::string_view column) const { return points(column).size(); }
+  // The labels of a panel's left axis, bottom up, one blank between them.
+  std::string left_ticks(const std::string& panel) const {
+    const std::string path = "//*[@id=\"panel-" + panel + "\"]/*[@data-side=\"left\"]/*[@class=\"tick\"]";
+    std::string ticks;
+    const int count = std::stoi(xpath("count(" + path + ")"));
+    for (int i = 1; i <= count; ++i)
+      ticks += (i > 1 ? " " : "") + xpath("string((" + path + ")[" + std::to_string(i) + "])");
+    return ticks;
+  }
   double number(const std::string& expression) const { return std::stod(xpath("string(" + expression + ")")); }
 
  private:
@@ -155,6 +164,7 @@ TEST_F(PlotPicture, WithADeckTheStageOnTopIsTheStepsTheModelSees) {
     ASSERT_NE(at, std::string::npos) << title;
   }
   EXPECT_NE(picture.text().find(">The well is at X = "), std::string::npos);
+  EXPECT_EQ(picture.left_ticks("stress"), "0 0.5 1.0 1.5 2.0");  // the stage from 0 to 2 m
   // One horizontal run per time-stress line: NT runs, two vertices each, on a
   // time axis from TINIT − DELT (line 1, the reference) to the last row.
   const auto stage = picture.points("STAGE");
@@ -257,12 +267,7 @@ TEST_F(PlotPicture, ValueAxesTakeAboutFiveRoundSteps) {
   for (const auto& c : cases) {
     const std::vector<testing::Row> rows = {{0, 0, 0, 0, 0, 0}, {1, c.top, 0, 0, 0, 0}};
     const Picture picture(parse_plot_file(testing::plot_file_text(rows)), named("plot.txt"));
-    std::string ticks;
-    const std::string path = "//*[@id=\"panel-head\"]/*[@data-side=\"left\"]/*[@class=\"tick\"]";
-    const int count = std::stoi(picture.xpath("count(" + path + ")"));
-    for (int i = 1; i <= count; ++i)
-      ticks += (i > 1 ? " " : "") + picture.xpath("string((" + path + ")[" + std::to_string(i) + "])");
-    EXPECT_EQ(ticks, c.ticks) << c.top;
+    EXPECT_EQ(picture.left_ticks("head"), c.ticks) << c.top;
   }
 }
 
