@@ -67,9 +67,9 @@ class Picture {
     return out;
   }
   std::size_t points_of(std::string_view column) const { return points(column).size(); }
-  // The labels of a panel's left axis, bottom up, one blank between them.
-  std::string left_ticks(const std::string& panel) const {
-    const std::string path = "//*[@id=\"panel-" + panel + "\"]/*[@data-side=\"left\"]/*[@class=\"tick\"]";
+  // The labels of a panel's axis on one side, bottom up, one blank between them.
+  std::string left_ticks(const std::string& panel, const std::string& side = "left") const {
+    const std::string path = "//*[@id=\"panel-" + panel + "\"]/*[@data-side=\"" + side + "\"]/*[@class=\"tick\"]";
     std::string ticks;
     const int count = std::stoi(xpath("count(" + path + ")"));
     for (int i = 1; i <= count; ++i)
@@ -181,11 +181,16 @@ TEST_F(PlotPicture, WithADeckTheStageOnTopIsTheStepsTheModelSees) {
 
 TEST_F(PlotPicture, RechargeJoinsTheStageWhenBothDriveTheModel) {
   PictureDeck deck = flood_wave_deck();
+  for (int k = 40; k < deck.NT; ++k) deck.RECH[static_cast<std::size_t>(k)] = 1.0;
   for (int ISTRESS : {0, 1, 2}) {
     deck.ISTRESS = ISTRESS;
     const Picture picture(flood_wave_series(), {"plot.txt", Units{}, &deck});
     EXPECT_EQ(picture.points_of("STAGE"), ISTRESS == 1 ? 0u : 162u) << ISTRESS;
     EXPECT_EQ(picture.points_of("RECH"), ISTRESS == 0 ? 0u : 162u) << ISTRESS;
+    // The recharge (0 to 1) has its own axis: on the right beside the stage (0 to 2).
+    const std::string stage_ticks = "0 0.5 1.0 1.5 2.0", recharge_ticks = "0 0.2 0.4 0.6 0.8 1.0";
+    EXPECT_EQ(picture.left_ticks("stress"), ISTRESS == 1 ? recharge_ticks : stage_ticks) << ISTRESS;
+    EXPECT_EQ(picture.left_ticks("stress", "right"), ISTRESS == 2 ? recharge_ticks : "") << ISTRESS;
   }
 }
 
