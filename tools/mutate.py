@@ -27,6 +27,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -185,11 +186,18 @@ class Suite:
         else:
             command = [key, "--gtest_brief=1"] + (["--gtest_fail_fast"] if fail_fast else [])
             folder = Path(key).parent  # where CTest runs it
-        try:
-            done = subprocess.run(command, cwd=folder, capture_output=True, text=True, errors="replace",
-                                  timeout=limit)
-        except subprocess.TimeoutExpired:
-            return [f"{Path(key).name} (no end within {limit:.0f} s)"]
+        # In a session of its own, so that a mutant that never ends is stopped
+        # with every program its test started: a run left writing forever once
+        # filled the disk.
+        with subprocess.Popen(command, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                              errors="replace", start_new_session=True) as process:
+            try:
+                stdout, _ = process.communicate(timeout=limit)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.communicate()
+                return [f"{Path(key).name} (no end within {limit:.0f} s)"]
+        done = subprocess.CompletedProcess(command, process.returncode, stdout, "")
         if done.returncode == 0:
             return []
         names = re.findall(r"^\[  FAILED  \] (\S+?)(?:,| \(|$)", done.stdout, re.M)
