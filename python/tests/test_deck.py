@@ -24,6 +24,13 @@ def differs_only_in(a, b):
     return [name for name, _ in VALUES if getattr(a, name) != getattr(b, name)]
 
 
+def test_a_new_deck_holds_zeros_blank_titles_and_empty_series():
+    deck = kesta.Deck()
+    assert [deck.TITLE1.strip(), deck.TITLE2.strip()] == ["", ""]
+    assert [getattr(deck, name) for name, _ in VALUES[2:]] == [0] * (len(VALUES) - 2)
+    assert [len(deck.TIME), len(deck.STAGE), len(deck.RECH)] == [0, 0, 0]
+
+
 @pytest.mark.parametrize("name,value", VALUES)
 def test_each_value_reads_back_and_survives_copies(name, value):
     deck = kesta.read_deck(EXAMPLES[0])
