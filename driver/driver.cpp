@@ -65,11 +65,13 @@ void write_table_and_check(CheckedSimulation& simulation, FileChannels& files, s
   if (plot != nullptr) plot->start_storing();
 }
 
-// The contour inversion's results need no check of their digits: the table alone.
-Outcome write_contour_results(const Deck& deck, const Derived& derived, FileChannels& files) {
-  const Results results = superpose_by_contour(deck, derived);
-  if (auto found = first_non_finite_result(results)) return stop_not_finite(files.report, *found);
-  write_results_table(results, files.report, files.plot.is_open() ? &files.plot : nullptr);
+// The contour inversion's table, and a warning should its estimated error
+// reach a printed digit.
+Outcome write_contour_results(const Deck& deck, const Derived& derived, FileChannels& files, std::string& warning) {
+  const ContourRun run = checked_contour_run(deck, derived);
+  if (auto found = first_non_finite_result(run.results)) return stop_not_finite(files.report, *found);
+  write_results_table(run.results, files.report, files.plot.is_open() ? &files.plot : nullptr);
+  warning = contour_accuracy_warning(run.results, check_printed(run.results, run.error));
   return write_failure(files);
 }
 
@@ -91,7 +93,7 @@ Outcome run_phases(FileChannels& files, Console& console, InversionMethod method
   write_results_heading(files.report);
   console.out.write({Slash, X(3), Lit("Calculating aquifer responses ..."), Slash});
   if (auto stop = write_failure(files)) return stop;
-  if (method == InversionMethod::Contour) return write_contour_results(deck, derived, files);
+  if (method == InversionMethod::Contour) return write_contour_results(deck, derived, files, warning);
 
   CheckedSimulation simulation(deck, derived, inversion, searched_orders());
   // From here on the run reads the deck's parameters only: its stage and

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <complex>
 #include <numbers>
 #include <vector>
@@ -26,24 +27,37 @@ constexpr int kNodes = 20;
 constexpr double kWindow = 2.0;
 constexpr double kMuScale = 0.12;
 constexpr double kHScale = 3.5;
+// The reference contour, against which the engine estimates its own error:
+// the standard parabola, followed further (u to kReferenceReach) with more
+// nodes, so its discretization and truncation lie far below the standard's.
+// Both meet the rounding of terms up to exp(μt) times the value, about 1e-14
+// of the scale, so the estimate is good to a factor of a few there: enough to
+// judge half a unit of the fifth printed digit.
+constexpr int kReferenceNodes = 32;
+constexpr double kReferenceReach = 4.0;
+// Tiny responses (see kTiny): again on these many nodes, and the reference's on more.
+constexpr int kFinerNodes = 64;
+constexpr int kFinestNodes = 128;
 
 // The exponentials exp(z·t) advance from lag to lag by one product; taken
 // afresh this often, their rounding stays below 1e-13 of the largest term.
 constexpr int kFreshEvery = 256;
 
+template <int Nodes>
 struct Contour {
-  std::array<Complex, kNodes + 1> z;  // the nodes
+  std::array<Complex, Nodes + 1> z;  // the nodes
   // Weight times the head and the seepage transform at each node.
-  std::array<double, kNodes + 1> H_re, H_im, Q_re, Q_im;
+  std::array<double, Nodes + 1> H_re, H_im, Q_re, Q_im;
 };
 
 // The Bromwich integral (1/2πi)∫exp(zt)F(z)dz with dz = 2iμ(1 + iu)du is
 // (μh/π) Σ Re(exp(z_k t)·F(z_k)·(1 + iu_k)), the nodes k > 0 counted twice.
-Contour contour_for(double t0, const Deck& deck, const Derived& derived) {
-  Contour c;
-  const double mu = kMuScale * kNodes / t0;
-  const double h = kHScale / kNodes;
-  for (int k = 0; k <= kNodes; ++k) {
+template <int Nodes, bool Scaled>
+Contour<Nodes> contour_for(double t0, const Deck& deck, const Derived& derived) {
+  Contour<Nodes> c;
+  const double mu = Scaled ? kMuScale * Nodes / t0 : kMuScale * kNodes / t0;
+  const double h = (Scaled ? kHScale : kReferenceReach) / Nodes;
+  for (int k = 0; k <= Nodes; ++k) {
     const Complex w(1.0, k * h);
     c.z[k] = mu * w * w;
     const Transforms<Complex> F = laplace_transforms(c.z[k], deck, derived, EXPMAX_VALUE);
@@ -58,33 +72,30 @@ Contour contour_for(double t0, const Deck& deck, const Derived& derived) {
   return c;
 }
 
-}  // namespace
-
-ContourResponses contour_responses(const Deck& deck, const Derived& derived, int lags) {
-  ContourResponses r;
-  if (lags < 1) return r;
-  // Every lag is written below, on whichever core takes its run; entry 0
-  // belongs to no lag.
-  r.RH.resize(static_cast<std::size_t>(lags) + 1);
-  r.RQ.resize(static_cast<std::size_t>(lags) + 1);
-  r.RH[0] = r.RQ[0] = 0.0;
+// Lags from..to of r, whose entries exist, on contours of Nodes nodes whose
+// parabola crosses the real axis at kMuScale·Nodes over the window's first
+// time (Scaled), or at the standard contour's crossing (a longer parabola).
+// The seepage too unless head_only.
+template <int Nodes, bool Scaled>
+void invert_lags(const Deck& deck, const Derived& derived, int from, int to, bool head_only, ContourResponses& r) {
   const double step = lag_time(deck, 1);
+  const int lags = to - from + 1;
 
   // The windows of lags first..last, each within kWindow of its first one's time,
   // with their contours and the exponentials' advance over one time step.
   struct Window {
     int first, last;
-    Contour c;
-    std::array<double, kNodes + 1> advance_re, advance_im;
+    Contour<Nodes> c;
+    std::array<double, Nodes + 1> advance_re, advance_im;
   };
   std::vector<Window> windows;
-  for (int first = 1; first <= lags;) {
+  for (int first = from; first <= to;) {
     Window w{first,
-             std::min(lags, static_cast<int>(kWindow * first)),
-             contour_for(lag_time(deck, first), deck, derived),
+             std::min(to, static_cast<int>(kWindow * first)),
+             contour_for<Nodes, Scaled>(lag_time(deck, first), deck, derived),
              {},
              {}};
-    for (int k = 0; k <= kNodes; ++k) {
+    for (int k = 0; k <= Nodes; ++k) {
       const Complex advance = std::exp(w.c.z[k] * step);
       w.advance_re[k] = advance.real();
       w.advance_im[k] = advance.imag();
@@ -109,31 +120,73 @@ ContourResponses contour_responses(const Deck& deck, const Derived& derived, int
     const Window& w = windows[run.window];
     // Real and imaginary parts apart, so the products need no checks for
     // infinities and the nodes share vector lanes.
-    std::array<double, kNodes + 1> E_re{}, E_im{};
+    std::array<double, Nodes + 1> E_re{}, E_im{};
     const double t = lag_time(deck, run.first);
-    for (int k = 0; k <= kNodes; ++k) {
+    for (int k = 0; k <= Nodes; ++k) {
       const Complex E = std::exp(w.c.z[k] * t);
       E_re[k] = E.real();
       E_im[k] = E.imag();
     }
     for (int j = run.first; j <= run.last; ++j) {
       if (j > run.first) {
-        for (int k = 0; k <= kNodes; ++k) {
+        for (int k = 0; k <= Nodes; ++k) {
           const double re = E_re[k] * w.advance_re[k] - E_im[k] * w.advance_im[k];
           E_im[k] = E_re[k] * w.advance_im[k] + E_im[k] * w.advance_re[k];
           E_re[k] = re;
         }
       }
       double head = 0.0, seepage = 0.0;
-      for (int k = 0; k <= kNodes; ++k) {
+      for (int k = 0; k <= Nodes; ++k) {
         head += E_re[k] * w.c.H_re[k] - E_im[k] * w.c.H_im[k];
         seepage += E_re[k] * w.c.Q_re[k] - E_im[k] * w.c.Q_im[k];
       }
       r.RH[static_cast<std::size_t>(j)] = head;
-      r.RQ[static_cast<std::size_t>(j)] = seepage;
+      if (!head_only) r.RQ[static_cast<std::size_t>(j)] = seepage;
     }
   });
+}
+
+// A head response far below the unit step's scale, before the rise reaches a
+// far well, is the small difference of large terms on the standard contour,
+// whose error stays about 1e-15 of the scale however small the value. Such
+// lags are inverted again on a contour of Finer nodes reaching further right,
+// nearer the saddle point of exp(pt - x√p), where the terms are of the value's
+// own size: about 1e-14 of the value down to values of about 1e-20.
+// (A seepage response far below its scale, late in a finite aquifer's
+// drainage, gains nothing from that: the poles that decide it stay where
+// they are. The engine's check of its digits says when such values are noise.)
+constexpr double kTiny = 1e-6;
+
+template <int Nodes, int Finer, bool Scaled>
+ContourResponses responses_on(const Deck& deck, const Derived& derived, int lags) {
+  ContourResponses r;
+  if (lags < 1) return r;
+  // Every lag is written below, on whichever core takes its run; entry 0
+  // belongs to no lag.
+  r.RH.resize(static_cast<std::size_t>(lags) + 1);
+  r.RQ.resize(static_cast<std::size_t>(lags) + 1);
+  r.RH[0] = r.RQ[0] = 0.0;
+  invert_lags<Nodes, Scaled>(deck, derived, 1, lags, false, r);
+  // The runs of tiny heads, each again as a whole: its windows then share their contours.
+  const auto tiny = [&r](int j) { return std::fabs(r.RH[static_cast<std::size_t>(j)]) < kTiny; };
+  for (int j = 1; j <= lags; ++j) {
+    if (!tiny(j)) continue;
+    int last = j;
+    while (last < lags && tiny(last + 1)) ++last;
+    invert_lags<Finer, true>(deck, derived, j, last, true, r);
+    j = last;
+  }
   return r;
+}
+
+}  // namespace
+
+ContourResponses contour_responses(const Deck& deck, const Derived& derived, int lags) {
+  return responses_on<kNodes, kFinerNodes, true>(deck, derived, lags);
+}
+
+ContourResponses reference_responses(const Deck& deck, const Derived& derived, int lags) {
+  return responses_on<kReferenceNodes, kFinestNodes, false>(deck, derived, lags);
 }
 
 }  // namespace kesta

@@ -1,13 +1,28 @@
 #pragma once
 // The simulation by the contour inversion: the step responses of every lag
-// inverted along the contour, superposed over the stress series as the
-// Stehfest responses are.
+// inverted along the contour, superposed over the stress series, by FFT
+// convolution from a few hundred lags on.
+#include "kesta/accuracy.hpp"
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
 
 namespace kesta {
 
+// From this many lags on the convolution is faster than the sums in order
+// (bench: BM_ContourSimulation, the two routes either side of it).
+inline constexpr int kConvolveFrom = 512;
+
 Results superpose_by_contour(const Deck& deck, const Derived& derived);
+
+// The console's run: the results and an estimate of their error at every step
+// (NS 0), for the check of the printed digits. The estimate is the standard
+// contour's responses less a finer contour's, carried over the stress changes
+// as the results are, plus the convolution's rounding bound.
+struct ContourRun {
+  Results results;
+  InversionError error;
+};
+ContourRun checked_contour_run(const Deck& deck, const Derived& derived);
 
 }  // namespace kesta

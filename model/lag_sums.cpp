@@ -171,4 +171,8 @@ void lag_sums(std::span<const double> rate, std::span<const double> response, in
   for (int i = 1; i <= n - blocks * B; ++i) o[i] = continue_sum(r, h, i, 1, 0.0);
 }
 
+double lag_sum(std::span<const double> rate, std::span<const double> response, int i) {
+  return continue_sum(rate.data(), response.data(), i, 1, 0.0);
+}
+
 }  // namespace kesta

@@ -14,4 +14,7 @@ namespace kesta {
 void lag_sums(std::span<const double> rate, std::span<const double> response, int n, std::span<double> out,
               VectorPath path = VectorPath::Best);
 
+// The sum of output step i alone, in the same order and so with the same bits.
+double lag_sum(std::span<const double> rate, std::span<const double> response, int i);
+
 }  // namespace kesta

@@ -89,16 +89,14 @@ void evaluate_lags(const Deck& deck, const Derived& derived, int lags, const Run
   });
 }
 
-// The deck's head and seepage stress changes, m = 1..lags at entry m - 1: the
-// superposition's rates times the time step.
+}  // namespace
+
 PairConvolution stress_changes(const Deck& deck, int lags) {
   const StressSteps steps = stress_steps(deck);
   const auto n = static_cast<std::size_t>(lags);
   return PairConvolution(std::span<const double>(steps.head).subspan(1, n),
                          std::span<const double>(steps.seepage).subspan(1, n));
 }
-
-}  // namespace
 
 template <typename T>
 PlannedRun<T> run_plan(const Deck& deck, const Derived& derived, const RunPlan& plan) {

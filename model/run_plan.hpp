@@ -45,6 +45,11 @@ struct PlannedRun {
   std::optional<PairConvolution> changes;
 };
 
+// The deck's head and seepage stress changes, m = 1..lags at entry m - 1 (the
+// superposition's rates times the time step), transformed once to carry the
+// lag errors of any inversion over the series.
+PairConvolution stress_changes(const Deck& deck, int lags);
+
 template <typename T>
 PlannedRun<T> run_plan(const Deck& deck, const Derived& derived, const RunPlan& plan);
 

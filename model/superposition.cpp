@@ -2,8 +2,12 @@
 
 #include <array>
 
+#include <cmath>
+
+#include "model/convolved_sums.hpp"
 #include "model/kernel.hpp"
 #include "model/lag_sums.hpp"
+#include "model/printed_accuracy.hpp"
 #include "model/run_plan.hpp"
 #include "support/parallel_for.hpp"
 
@@ -12,10 +16,59 @@ namespace {
 
 using Series = std::vector<double>;
 
+// A step is summed again in order when the convolution's rounding bound
+// reaches this share of half a unit of its last printed digit: the printed
+// digits then stay those of the sums in order unless the exact value lies
+// within a thousandth of that half unit of a rounding boundary, an exact tie
+// at the inversion's own accuracy.
+constexpr double kGuard = 1e-3;
+
+// The sums again in order cost at most this many convolutions' worth of
+// products (n·log2 n each); steps past that keep the convolution's value and
+// its bound, which the contour engine's check of its digits takes in.
+constexpr double kResumBudget = 8.0;
+
+// The head and seepage sums of every step by convolution, those whose printed
+// digits the rounding might reach summed again in order, steps of few lags
+// first. `rounding` gets each step's bound as printed, 0 where summed in order.
+void convolved_sums(const Deck& deck, const Derived& derived, std::span<const double> HRATE, std::span<const double> RH,
+                    std::span<const double> QRATE, std::span<const double> RQ, int lags, Results& results,
+                    StepRounding* rounding) {
+  const ConvolutionRounding bound = convolved_lag_sums(HRATE, RH, QRATE, RQ, lags, results.head, results.seepage);
+  // The bounds as printed: the sums are scaled as below.
+  const double head_bound = bound.head * deck.DELT;
+  const double seepage_bound = (bound.seepage * (deck.AK / derived.XZEROD)) * deck.DELT;
+  const auto n = static_cast<std::size_t>(deck.NT);
+  if (rounding != nullptr) {
+    rounding->head.assign(n, 0.0);
+    rounding->seepage.assign(n, 0.0);
+  }
+  double budget = kResumBudget * static_cast<double>(lags) * std::log2(static_cast<double>(lags) + 1.0);
+  for (int i = 1; i <= lags; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const double head = results.head[k] * deck.DELT + deck.HINIT;
+    const double seepage = (results.seepage[k] * (deck.AK / derived.XZEROD)) * deck.DELT;
+    const bool head_held = head_bound <= kGuard * half_unit(head, kHeadDigits);
+    const bool seepage_held = seepage_bound <= kGuard * half_unit(seepage, kSeepageDigits);
+    if (!head_held && budget >= i) {
+      results.head[k] = lag_sum(HRATE, RH, i);
+      budget -= i;
+    } else if (rounding != nullptr) {
+      rounding->head[k] = head_bound;
+    }
+    if (!seepage_held && budget >= i) {
+      results.seepage[k] = lag_sum(QRATE, RQ, i);
+      budget -= i;
+    } else if (rounding != nullptr) {
+      rounding->seepage[k] = seepage_bound;
+    }
+  }
+}
+
 }  // namespace
 
 Results superpose_responses(const Deck& deck, const Derived& derived, std::span<const double> RH,
-                            std::span<const double> RQ) {
+                            std::span<const double> RQ, LagSumRoute route, StepRounding* rounding) {
   const int NT = deck.NT;
   Results results;
   if (NT <= 0) return results;
@@ -46,8 +99,12 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
       HRATE[m] = HRATE[m] / deck.DELT;
       QRATE[m] = QRATE[m] / deck.DELT;
     }
-    lag_sums(HRATE, RH, lags, results.head);
-    lag_sums(QRATE, RQ, lags, results.seepage);
+    if (route == LagSumRoute::Convolution) {
+      convolved_sums(deck, derived, HRATE, RH, QRATE, RQ, lags, results, rounding);
+    } else {
+      lag_sums(HRATE, RH, lags, results.head);
+      lag_sums(QRATE, RQ, lags, results.seepage);
+    }
   }
   for (int i = 1; i <= lags; ++i) {
     const auto k = static_cast<std::size_t>(i);

@@ -65,4 +65,11 @@ std::string accuracy_warning(const Results& results, const PrintedAccuracy& a, c
   return text + "; --inversion contour prints every digit\n";
 }
 
+std::string contour_accuracy_warning(const Results& results, const PrintedAccuracy& a) {
+  if (a.all_digits_correct()) return "";
+  return PREFIX + std::string("the contour inversion's error exceeds half a unit of the last printed digit\n") +
+         column_lines("head", "L", a.head, results, a.steps) +
+         column_lines("seepage", "L**2/T", a.seepage, results, a.steps);
+}
+
 }  // namespace kesta

@@ -13,4 +13,7 @@ namespace kesta {
 // Lines that each start "kesta: warning: ", or "" when every digit holds.
 std::string accuracy_warning(const Results& results, const PrintedAccuracy& accuracy, const NsAdvice& advice);
 
+// The same for the contour inversion, whose error has no NS to change.
+std::string contour_accuracy_warning(const Results& results, const PrintedAccuracy& accuracy);
+
 }  // namespace kesta

@@ -8,6 +8,7 @@ add_executable(kesta_model_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/results_report_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/inversion_error_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fft_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/convolved_sums_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/large_pages_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/printed_accuracy_test.cpp
 )
