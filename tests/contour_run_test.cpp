@@ -102,6 +102,28 @@ TEST_P(ContourRun, ReportIsTheGoldensButForTheNsLineAndTheRows) {
   expect_closed_form(name, rows);
 }
 
+// A finite aquifer long after one rise of stage: its seepage decays
+// exponentially below the contour's error floor, about 1e-15 of the first
+// values. The run warns, naming the values and which of them are noise.
+TEST(ContourRunWarning, SeepageBelowTheContoursFloorIsNamed) {
+  std::string deck =
+      "Finite aquifer long after one rise of stage\nseepage decays far below its first values\n"
+      "0  1.0  1\n1  0  0\n1.0  3.0  0.0  1.0\n1.0  1.0  1.0\n0.0  0.0  0.0  0.0\n2.0  0.0  0.0\n10\n60\n";
+  for (int i = 0; i < 60; ++i) deck += std::to_string(i) + (i == 0 ? " 0.0 0.0\n" : " 1.0 0.0\n");
+  TempFolder folder;
+  write_file(folder / "drain.dat", deck);
+  const RunResult run = run_kesta_with(folder, {"--inversion", "contour", "drain.dat", "results.txt"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.err.starts_with(
+      "kesta: warning: the contour inversion's error exceeds half a unit of the last printed digit\n"
+      "kesta: warning: seepage: "))
+      << run.err;
+  EXPECT_NE(run.err.find(" values from time 56 to 59 are below the inversion's error floor ("), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("head:"), std::string::npos) << run.err;  // the heads hold their digits
+  EXPECT_EQ(run.err.find("NS"), std::string::npos) << run.err;     // no order to change
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, ContourRun, ::testing::ValuesIn(example_names()),
                          [](const auto& info) { return test_id(info.param); });
 
