@@ -46,8 +46,6 @@ std::optional<CheckMessage> check_finite_values(const Deck& d) {
 
 }  // namespace
 
-int step_limit(InversionMethod inversion) { return inversion == InversionMethod::Contour ? NTLIMIT_CONTOUR : NTLIMIT; }
-
 std::optional<CheckMessage> check_step_count(const Deck& d, InversionMethod inversion) {
   const int limit = step_limit(inversion);
   if (d.NT <= limit) return std::nullopt;

@@ -17,16 +17,13 @@ namespace kesta {
 using CheckMessage = std::vector<std::string>;
 using Check = std::optional<CheckMessage> (*)(const Deck&);
 
-// In the order the report meets them.
-// The most time steps a run by this inversion takes: NTLIMIT or NTLIMIT_CONTOUR.
-int step_limit(InversionMethod inversion);
-
-// NT at most the inversion's step limit; comes before the summary.
-std::optional<CheckMessage> check_step_count(const Deck& d, InversionMethod inversion = InversionMethod::Stehfest);
-
 // Whether the deck is refused by the Stehfest inversion for its NT alone and
 // the contour inversion would take it: the rejection then says so.
 bool contour_takes_steps(const Deck& d, InversionMethod inversion);
+
+// In the order the report meets them; the step count, at most the inversion's
+// step limit, comes before the summary.
+std::optional<CheckMessage> check_step_count(const Deck& d, InversionMethod inversion = InversionMethod::Stehfest);
 std::optional<CheckMessage> check_stress_type(const Deck& d);          // ISTRESS 0..2
 std::optional<CheckMessage> check_recharge(const Deck& d);             // recharge needs a water-table aquitard
 std::optional<CheckMessage> check_time_step(const Deck& d);            // DELT > 0
