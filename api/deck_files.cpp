@@ -18,7 +18,8 @@ namespace {
 
 Deck read_from(InputUnit& unit) {
   Deck deck;
-  if (auto problem = read_deck_lines(unit, deck)) throw DeckError(problem->message, problem->line);
+  // Which inversion will run the deck is not known yet: a deck either may run is read.
+  if (auto problem = read_deck_lines(unit, deck, NTLIMIT_CONTOUR)) throw DeckError(problem->message, problem->line);
   return deck;
 }
 

@@ -4,10 +4,17 @@
 # targets: NT = 1000 and NT = 99,999 with NS = 20 (leaky, water-table aquitard,
 # finite width, streambank, stage and recharge), and a 4-step deck for start-up.
 # Usage: bench/whole_run.sh [BUILD]   (hyperfine and GNU time from Debian)
+#        bench/whole_run.sh BUILD contour
+# The second form times long records by the contour inversion instead: the same
+# deck at NT = 99,999 and NT = 1,000,000 (about 30 years at 15 minutes), wall
+# time and peak memory of one whole run each, report and plot file written,
+# and of kesta-plot drawing the plot file.
 set -euo pipefail
 build="${1:-build}"
+mode="${2:-}"
 kesta="$(realpath "$build/kesta")"
 direct="$(realpath "$build/bench/direct_kesta")"
+plot="$(realpath "$build/plot/kesta-plot")"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -20,6 +27,18 @@ deck() {  # deck NT FILE
     for (i = 0; i < nt; i++) printf "%g %.6f %.6f\n", i * 0.25, 100 + sin(i * 0.05) + 0.3 * sin(i * 0.37), 0.01 * cos(i * 0.11)
   }' > "$2"
 }
+if [ "$mode" = contour ]; then
+  for nt in 99999 1000000; do
+    deck "$nt" "nt$nt.dat"
+    /usr/bin/time -f "%e s %M KB" -o "time$nt.txt" "$kesta" --inversion contour "nt$nt.dat" "r$nt.txt" "p$nt.plt" \
+      > /dev/null 2>&1
+    echo "NT = $nt, contour: whole run $(tail -n 1 "time$nt.txt") peak, $(wc -c < "r$nt.txt") bytes of report"
+    # kesta-plot thins the rows to the picture's pixel columns: its size stays put.
+    /usr/bin/time -f "%e s %M KB" -o "plot$nt.txt" "$plot" "p$nt.plt" "p$nt.svg" > /dev/null 2>&1
+    echo "NT = $nt, kesta-plot: $(tail -n 1 "plot$nt.txt") peak, $(wc -c < "p$nt.svg") bytes of picture"
+  done
+  exit 0
+fi
 deck 4 small.dat
 deck 1000 nt1000.dat
 deck 99999 nt99999.dat

@@ -132,7 +132,7 @@ int finish(FileChannels& files, const Outcome& stop, bool dialogue_done, Console
   files.plot.discard();
   if (end.status == kRejectedStatus) {
     end.diagnostic = "kesta: the input deck " + files.deck.name() + " was rejected; the reason stands at the end of " +
-                     files.report.name() + "\n";
+                     files.report.name() + (end.remedy.empty() ? "" : "; " + end.remedy) + "\n";
   }
   if (!end.diagnostic.empty()) {
     // When the error stream itself is gone there is nobody left to tell.

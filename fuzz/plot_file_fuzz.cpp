@@ -82,7 +82,7 @@ void check_read(std::string_view text, const PlotSeries& s) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (!is_text(c) && c != '\n' && !(c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) std::abort();
   }
-  if (s.rows.size() != s.rows_read || s.rows_read > static_cast<std::size_t>(kesta::NTLIMIT)) std::abort();
+  if (s.rows.size() != s.rows_read || s.rows_read > kesta::plot::kMostRows) std::abort();
   // The columns hold the finite rows, in order; the others are counted.
   std::size_t drawn = 0;
   for (const kesta::plot::PlotRow& r : s.rows) {

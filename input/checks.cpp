@@ -46,9 +46,16 @@ std::optional<CheckMessage> check_finite_values(const Deck& d) {
 
 }  // namespace
 
-std::optional<CheckMessage> check_step_count(const Deck& d) {
-  if (d.NT <= NTLIMIT) return std::nullopt;
-  return fails({X(3), Lit("NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.")});
+std::optional<CheckMessage> check_step_count(const Deck& d, InversionMethod inversion) {
+  const int limit = step_limit(inversion);
+  if (d.NT <= limit) return std::nullopt;
+  const std::string text =
+      "NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN " + std::to_string(limit) + ". PROGRAM STOPPED.";
+  return fails({X(3), Lit(text)});
+}
+
+bool contour_takes_steps(const Deck& d, InversionMethod inversion) {
+  return inversion == InversionMethod::Stehfest && d.NT > NTLIMIT && d.NT <= NTLIMIT_CONTOUR;
 }
 
 std::optional<CheckMessage> check_stress_type(const Deck& d) {
@@ -150,8 +157,8 @@ std::optional<CheckMessage> check_terms(const Deck& d) {
   return fails({X(3), Lit("NUMBER OF STEHFEST TERMS (NS) IS NOT FROM 2 TO 20. PROGRAM STOPPED.")});
 }
 
-std::optional<CheckMessage> first_failed_check(const Deck& d) {
-  if (auto message = check_step_count(d)) return message;
+std::optional<CheckMessage> first_failed_check(const Deck& d, InversionMethod inversion) {
+  if (auto message = check_step_count(d, inversion)) return message;
   // A deck read from a file always has them; one built in code may not.
   const auto nt = static_cast<std::size_t>(d.NT > 0 ? d.NT : 0);
   if (d.TIME.size() < nt || d.STAGE.size() < nt || d.RECH.size() < nt)

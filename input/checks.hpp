@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kesta/deck.hpp"
+#include "kesta/simulate_options.hpp"
 
 namespace kesta {
 
@@ -16,8 +17,13 @@ namespace kesta {
 using CheckMessage = std::vector<std::string>;
 using Check = std::optional<CheckMessage> (*)(const Deck&);
 
-// In the order the report meets them.
-std::optional<CheckMessage> check_step_count(const Deck& d);           // NT at most 99999; before the summary
+// Whether the deck is refused by the Stehfest inversion for its NT alone and
+// the contour inversion would take it: the rejection then says so.
+bool contour_takes_steps(const Deck& d, InversionMethod inversion);
+
+// In the order the report meets them; the step count, at most the inversion's
+// step limit, comes before the summary.
+std::optional<CheckMessage> check_step_count(const Deck& d, InversionMethod inversion = InversionMethod::Stehfest);
 std::optional<CheckMessage> check_stress_type(const Deck& d);          // ISTRESS 0..2
 std::optional<CheckMessage> check_recharge(const Deck& d);             // recharge needs a water-table aquitard
 std::optional<CheckMessage> check_time_step(const Deck& d);            // DELT > 0
@@ -77,7 +83,7 @@ class CheckWalk {
 // The message of the first check the deck fails, in the report's order; a deck
 // built in code is also checked for series shorter than NT and, before the
 // report's checks, for a value the model uses that is not a finite number.
-std::optional<CheckMessage> first_failed_check(const Deck& d);
+std::optional<CheckMessage> first_failed_check(const Deck& d, InversionMethod inversion = InversionMethod::Stehfest);
 
 // The words of a message on one line, as the library gives them.
 std::string message_text(const CheckMessage& message);

@@ -1,5 +1,6 @@
 #include "input/deck_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -27,6 +28,10 @@ constexpr std::array<std::string_view, 12> kLabel = {
 };
 
 constexpr int kStressLine = 11;  // every time-stress line is reported as line 11
+
+// Time-stress values the series hold room for before the first line is read:
+// a million steps, so a deck of up to that many never moves its series.
+constexpr std::size_t kRoomAhead = std::size_t{1} << 20;
 
 // The names of a line's values without the blanks around them.
 std::string values_of(int NLINE) {
@@ -108,7 +113,7 @@ ListOutcome parse_fixed_line(int NLINE, const std::string& LINE, Deck& d) {
 
 std::string_view line_label(int NLINE) { return kLabel[static_cast<std::size_t>(NLINE)]; }
 
-std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck) {
+std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck, int most_steps) {
   std::string LINE;
   for (int NLINE = 1; NLINE <= 10; ++NLINE) {
     const Where where{unit, NLINE};
@@ -116,21 +121,28 @@ std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck) {
     if (auto problem = after_parse(parse_fixed_line(NLINE, LINE, deck), where, LINE)) return problem;
   }
 
-  // The series get room for every time step the deck gives, up to the widest
-  // count the summary can echo.
-  if (deck.NT > NTLIMIT)
-    return Where{unit, 10}.problem(DeckProblem::Kind::TooManySteps, "line 10 of " + unit.name() +
-                                                                        ": NT = " + std::to_string(deck.NT) +
-                                                                        " is greater than " + std::to_string(NTLIMIT));
+  if (deck.NT > most_steps)
+    return Where{unit, 10}.problem(DeckProblem::Kind::TooManySteps,
+                                   "line 10 of " + unit.name() + ": NT = " + std::to_string(deck.NT) +
+                                       " is greater than " + std::to_string(most_steps));
+  // The series grow with the lines read: a deck that promises millions of
+  // lines and ends early takes no more memory than the lines it holds.
   const std::size_t n = deck.NT > 0 ? static_cast<std::size_t>(deck.NT) : 0;
-  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->assign(n, 0.0);
+  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) {
+    series->clear();
+    series->reserve(std::min(n, kRoomAhead));
+  }
 
+  double TIME = 0.0, STAGE = 0.0, RECH = 0.0;
   for (int i = 1; i <= deck.NT; ++i) {
     const Where where{unit, kStressLine, i, deck.NT};
     if (auto problem = read_line_of(unit, where, LINE)) return problem;
-    const auto k = static_cast<std::size_t>(i - 1);
-    const ListOutcome outcome = parse_list(LINE, {&deck.TIME[k], &deck.STAGE[k], &deck.RECH[k]});
+    TIME = STAGE = RECH = 0.0;
+    const ListOutcome outcome = parse_list(LINE, {&TIME, &STAGE, &RECH});
     if (auto problem = after_parse(outcome, where, LINE)) return problem;
+    deck.TIME.push_back(TIME);
+    deck.STAGE.push_back(STAGE);
+    deck.RECH.push_back(RECH);
   }
   return std::nullopt;
 }

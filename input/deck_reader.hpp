@@ -16,7 +16,8 @@ inline constexpr int kDeckWidth = 80;
 std::string_view line_label(int NLINE);
 
 // Fills the deck from the unit, strictly forward. Values not given keep what
-// the deck held. Stops at the first problem and says what it is.
-std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck);
+// the deck held. Stops at the first problem and says what it is; an NT above
+// most_steps is one, found before any time-stress line is read.
+std::optional<DeckProblem> read_deck_lines(InputUnit& unit, Deck& deck, int most_steps);
 
 }  // namespace kesta

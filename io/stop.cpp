@@ -20,9 +20,9 @@ std::string_view message_text(IoError error) {
 
 }  // namespace
 
-Stop plain_stop() { return Stop{0, {}, {}}; }
+Stop plain_stop() { return Stop{0, {}, {}, {}}; }
 
-Stop rejected_stop(std::string message) { return Stop{kRejectedStatus, {}, std::move(message)}; }
+Stop rejected_stop(std::string message) { return Stop{kRejectedStatus, {}, std::move(message), {}}; }
 
 std::string message_words(const std::vector<std::string>& records) {
   std::string words;
@@ -48,7 +48,7 @@ Stop severe(IoError error, int unit, std::string_view file, std::string_view why
     line += why;
     line += '\n';
   }
-  return Stop{number, line, {}};
+  return Stop{number, line, {}, {}};
 }
 
 }  // namespace kesta

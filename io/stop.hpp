@@ -23,6 +23,7 @@ struct Stop {
   int status = 0;          // process exit status
   std::string diagnostic;  // text for the console's error stream; empty for a plain stop
   std::string message;     // the report message of a rejected deck, its records joined by line feeds
+  std::string remedy;      // for a rejected deck: what would let it run, told on the console; often empty
 };
 
 // Exit status of a run whose deck was rejected by a check or the line error report.

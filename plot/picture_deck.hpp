@@ -22,7 +22,8 @@ struct PictureDeck {
   std::vector<double> STAGE, RECH;  // entry i: time-stress line i + 1
   double HINIT = 0.0;
   // H of every result row as kesta computes it (a run of 99999 steps takes
-  // well under a second); empty when the library cannot simulate the deck.
+  // well under a second; a longer one runs by the contour integral, as kesta
+  // must have run it); empty when the library cannot simulate the deck.
   std::vector<double> heads;
 };
 

@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 
-#include "kesta/deck.hpp"
 #include "plot/e_field.hpp"
 
 namespace kesta::plot {
@@ -112,8 +111,8 @@ void PlotFileReader::take(std::string_view line, bool ended, bool too_long) {
   }
   // Blank lines are harmless only after the last row.
   if (first_blank_) fail_at(*first_blank_, "expected 6 numbers (T H SEEP SEEPT BANK BANKV), found 0");
-  if (series_.rows_read == static_cast<std::size_t>(NTLIMIT))
-    fail_at(line_number_, "more rows than the " + std::to_string(NTLIMIT) + " time steps kesta computes at most");
+  if (series_.rows_read == most_rows_)
+    fail_at(line_number_, "more rows than the " + std::to_string(most_rows_) + " time steps kesta computes at most");
   take_row(line);
 }
 
@@ -154,8 +153,8 @@ void PlotFileReader::take_row(std::string_view line) {
   for (std::size_t f = 0; f < kColumnCount; ++f) series_.columns[f].push_back(row[f]);
 }
 
-PlotSeries parse_plot_file(std::string_view text) {
-  PlotFileReader reader;
+PlotSeries parse_plot_file(std::string_view text, std::size_t most_rows) {
+  PlotFileReader reader(most_rows);
   reader.feed(text);
   return reader.finish();
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kesta/deck.hpp"
+
 namespace kesta::plot {
 
 // The header line exactly as kesta prints it.
@@ -19,6 +21,9 @@ inline constexpr std::string_view kPlotHeader =
 // text, means another kind of file (a device, a binary), and reading stops
 // there rather than taking in a file that never ends a line.
 inline constexpr std::size_t kLongestPlotLine = 4096;
+
+// The most rows a plot file holds: one per time step of the longest run kesta makes.
+inline constexpr std::size_t kMostRows = static_cast<std::size_t>(NTLIMIT_CONTOUR);
 
 // The columns of a row, in file order.
 enum class Column { T, H, SEEP, SEEPT, BANK, BANKV };
@@ -52,6 +57,9 @@ class PlotFileError : public std::runtime_error {
 // are those of the whole text read at once.
 class PlotFileReader {
  public:
+  // most_rows: the most time-step rows a file may hold, by default the most
+  // kesta computes (a contour run's NTLIMIT_CONTOUR).
+  explicit PlotFileReader(std::size_t most_rows = kMostRows) : most_rows_(most_rows) {}
   // The next piece of the file; throws PlotFileError at the first fault.
   void feed(std::string_view bytes);
   // At the end of the file: the series, or the PlotFileError of a last line
@@ -69,13 +77,14 @@ class PlotFileReader {
   std::size_t line_number_ = 0;
   std::optional<std::size_t> first_blank_;  // of the blank lines since the last row
   bool header_seen_ = false;
+  std::size_t most_rows_;
 };
 
 // Reads the whole text of a plot file. Records end in CR LF or LF alone;
 // blank lines after the last row are ignored. The header must open the file,
 // every byte must be text, and the last line must end: a file cut short
 // mid-line has lost part of a row.
-PlotSeries parse_plot_file(std::string_view text);
+PlotSeries parse_plot_file(std::string_view text, std::size_t most_rows = kMostRows);
 
 // Reads the file at path a piece at a time, judging each line as it comes;
 // a missing or unreadable file is a PlotFileError too.

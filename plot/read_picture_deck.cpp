@@ -22,10 +22,12 @@ std::vector<double> lines_used(const std::vector<double>& series, int NT) {
 }
 
 // The head of every result row, bit for bit as kesta computes it. Empty for a
-// deck the library will not simulate: kesta wrote no rows from it either.
+// deck the library will not simulate: kesta wrote no rows from it either. A
+// deck of more steps than the Stehfest sum takes ran by the contour integral.
 std::vector<double> heads(const Deck& deck) {
+  const InversionMethod inversion = deck.NT > NTLIMIT ? InversionMethod::Contour : InversionMethod::Stehfest;
   try {
-    return simulate(deck).head;
+    return simulate(deck, SimulateOptions{inversion}).head;
   } catch (const std::invalid_argument&) {
     return {};
   }

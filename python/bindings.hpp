@@ -9,6 +9,7 @@
 
 #include "kesta/deck.hpp"
 #include "kesta/results.hpp"
+#include "kesta/simulate_options.hpp"
 
 namespace kesta::python {
 
@@ -38,7 +39,8 @@ PyDeck from_deck(kesta::Deck deck);
 
 // A deck whose series do not hold NT entries each, in the checks' words: a
 // series lengthened or cut in Python would otherwise be simulated cut to NT.
-std::optional<std::string> series_length_problem(const PyDeck& deck);
+// An NT beyond the inversion's limit is left to the checks, whose message it is.
+std::optional<std::string> series_length_problem(const PyDeck& deck, kesta::InversionMethod inversion);
 
 // The results of a simulation as Python holds them.
 struct PyResults {

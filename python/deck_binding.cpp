@@ -196,9 +196,9 @@ PyDeck from_deck(kesta::Deck deck) {
   return held;
 }
 
-std::optional<std::string> series_length_problem(const PyDeck& deck) {
-  // A step count beyond the limit is the checks' own first message.
-  if (deck.values.NT > NTLIMIT) return std::nullopt;
+std::optional<std::string> series_length_problem(const PyDeck& deck, InversionMethod inversion) {
+  // A step count beyond the inversion's limit is the checks' own first message.
+  if (deck.values.NT > step_limit(inversion)) return std::nullopt;
   const auto lines = static_cast<py::ssize_t>(deck.values.NT > 0 ? deck.values.NT : 0);
   std::optional<std::string> problem;
   for_each_series([&](const char* name, auto held, auto, const char*) {

@@ -47,17 +47,12 @@ PyDeck parse(const py::object& text) {
 
 py::str write(const PyDeck& deck) { return to_python(kesta::write_deck(to_deck(deck))); }
 
-std::optional<std::string> problem(const PyDeck& deck) {
-  if (auto lengths = series_length_problem(deck)) return lengths;
-  return kesta::first_problem(to_deck(deck));
-}
-
 kesta::Derived derive(const PyDeck& deck) { return kesta::derived(to_deck(deck)); }
 
 // The deck the model takes, refused as first_problem refuses it when its
 // series and NT disagree.
-kesta::Deck to_model(const PyDeck& deck) {
-  if (auto lengths = series_length_problem(deck)) throw py::value_error(*lengths);
+kesta::Deck to_model(const PyDeck& deck, kesta::InversionMethod inversion = kesta::InversionMethod::Stehfest) {
+  if (auto lengths = series_length_problem(deck, inversion)) throw py::value_error(*lengths);
   return to_deck(deck);
 }
 
@@ -68,10 +63,16 @@ kesta::SimulateOptions options_named(const std::string& inversion) {
   throw py::value_error("unknown inversion '" + inversion + "': the allowed values are 'stehfest' and 'contour'");
 }
 
+std::optional<std::string> problem(const PyDeck& deck, const std::string& inversion) {
+  const kesta::SimulateOptions options = options_named(inversion);
+  if (auto lengths = series_length_problem(deck, options.inversion)) return lengths;
+  return kesta::first_problem(to_deck(deck), options);
+}
+
 // The deck is copied out of its arrays first, so other threads may change them meanwhile.
 PyResults simulate(const PyDeck& deck, const std::string& inversion) {
   const kesta::SimulateOptions options = options_named(inversion);
-  const kesta::Deck values = to_model(deck);
+  const kesta::Deck values = to_model(deck, options.inversion);
   kesta::Results results;
   {
     py::gil_scoped_release unlocked;
@@ -233,9 +234,11 @@ void bind_functions(py::module_& m) {
         "is not NT, or a value that is not a finite number. Bytes of a title that are not "
         "UTF-8 come back as lone surrogates: write the text with errors='surrogateescape' to "
         "keep them.");
-  m.def("first_problem", &problem, py::arg("deck"),
+  m.def("first_problem", &problem, py::arg("deck"), py::arg("inversion") = "stehfest",
         "The message of the first check the deck fails, in the report's words, or None. "
-        "simulate raises ValueError with this very text. Beyond the report's checks: a series "
+        "simulate with the same inversion raises ValueError with this very text. NT may reach "
+        "NTLIMIT (99999) under 'stehfest' and NTLIMIT_CONTOUR (10000000) under 'contour'. "
+        "Beyond the report's checks: a series "
         "whose length is not NT, a value the model uses that is not a finite number, and a "
         "derived parameter or time step that overflows. Only a result that overflows while it "
         "is computed is left to simulate.");

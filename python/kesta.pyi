@@ -7,6 +7,8 @@ import numpy as np
 import numpy.typing as npt
 
 __version__: str  # the version of the library and programs it was built with
+NTLIMIT: int  # 99999: the most time steps simulate takes with inversion="stehfest"
+NTLIMIT_CONTOUR: int  # 10000000: the most with inversion="contour", and the most a deck may hold
 
 _Series = npt.NDArray[np.float64]
 _Numbers = Union[npt.ArrayLike, _Series]
@@ -133,16 +135,18 @@ def write_deck(deck: Deck) -> str:
     """Deck text that reads back to the same values; raises ValueError for series whose
     length is not NT or a value that is not finite."""
 
-def first_problem(deck: Deck) -> Optional[str]:
-    """The message simulate would raise before computing (a check, a series length, a
-    value that is not finite, an overflowing parameter), or None."""
+def first_problem(deck: Deck, inversion: Literal["stehfest", "contour"] = "stehfest") -> Optional[str]:
+    """The message simulate with this inversion would raise before computing (a check, a
+    series length, a value that is not finite, an overflowing parameter), or None. NT may
+    reach NTLIMIT under "stehfest" and NTLIMIT_CONTOUR under "contour"."""
 
 def derived(deck: Deck) -> Derived:
     """The dimensionless parameters of a deck."""
 
 def simulate(deck: Deck, inversion: Literal["stehfest", "contour"] = "stehfest") -> Results:
-    """Simulates the deck without the GIL by the Stehfest sum of NS terms or the contour
-    integral; raises ValueError for a rejected deck or an unknown inversion."""
+    """Simulates the deck without the GIL by the Stehfest sum of NS terms (NT up to
+    NTLIMIT) or the contour integral (NT up to NTLIMIT_CONTOUR); raises ValueError for a
+    rejected deck or an unknown inversion."""
 
 def inversion_error(deck: Deck) -> InversionError:
     """The inversion's error at the deck's NS; raises ValueError as simulate does."""

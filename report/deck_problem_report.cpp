@@ -13,14 +13,19 @@ void write_line_error_report(OutputUnit& report, int NLINE, std::string_view LIN
                {NLINE, LINE, line_label(NLINE)});
 }
 
-Stop report_deck_problem(const DeckProblem& problem, const InputUnit& unit, const Deck& deck, OutputUnit& report) {
+Stop report_deck_problem(const DeckProblem& problem, const InputUnit& unit, const Deck& deck, OutputUnit& report,
+                         InversionMethod inversion) {
   switch (problem.kind) {
     case DeckProblem::Kind::Unreadable:
       write_line_error_report(report, problem.NLINE, problem.LINE);
       return rejected_stop(problem.message);
-    case DeckProblem::Kind::TooManySteps:
-      if (auto message = check_step_count(deck)) return reject(report, *message);
-      return rejected_stop(problem.message);
+    case DeckProblem::Kind::TooManySteps: {
+      Stop stop = rejected_stop(problem.message);
+      if (auto message = check_step_count(deck, inversion)) stop = reject(report, *message);
+      if (contour_takes_steps(deck, inversion))
+        stop.remedy = "--inversion contour accepts up to " + std::to_string(NTLIMIT_CONTOUR) + " time steps";
+      return stop;
+    }
     case DeckProblem::Kind::TooFewValues:
       return severe(IoError::EndOfFile, kInternalReadUnit, kInternalReadFile, problem.message);
     case DeckProblem::Kind::Missing: return severe(IoError::EndOfFile, unit.number(), unit.name(), problem.message);

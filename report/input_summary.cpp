@@ -103,7 +103,12 @@ Outcome summarise_well_and_solution(const Deck& s, CheckWalk& walk, OutputUnit& 
 
 void summarise_stress_data(const Deck& s, OutputUnit& report) {
   report.write({Slash, Slash, X(20), Lit("SUMMARY OF STRESS DATA"), Slash, X(20), Lit("----------------------")});
-  report.write({Slash, X(2), Lit(" NUMBER OF SPECIFIED TIME STEPS (NT): "), X(9), I(5)}, {s.NT});
+  // A count of more than five digits takes room from the blanks before it, so
+  // it ends in the same column as any other count.
+  if (s.NT > NTLIMIT)
+    report.write({Slash, X(2), Lit(" NUMBER OF SPECIFIED TIME STEPS (NT): "), X(6), I(8)}, {s.NT});
+  else
+    report.write({Slash, X(2), Lit(" NUMBER OF SPECIFIED TIME STEPS (NT): "), X(9), I(5)}, {s.NT});
   if (s.IPRINT == 0) {
     report.write({X(2), Lit(" STRESS DATA NOT PRINTED ")});
     return;

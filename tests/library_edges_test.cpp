@@ -49,6 +49,60 @@ TEST(LibraryEdges, TheMostTimeStepsPassTheChecks) {
   EXPECT_FALSE(first_problem(deck)) << *first_problem(deck);
 }
 
+// Each inversion's step limit, in first_problem and simulate alike. A deck of
+// ten million steps is given short series: that the series are what it
+// refuses shows the count itself was taken.
+TEST(LibraryEdges, EachInversionTakesUpToItsLimit) {
+  const std::string stehfest_limit = "NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED.";
+  const std::string remedy = " The contour inversion accepts up to 10000000 time steps.";
+  const std::string short_series = "TIME, STAGE AND RECH HOLD FEWER THAN NT VALUES. PROGRAM STOPPED.";
+  const struct {
+    InversionMethod inversion;
+    int NT;
+    bool whole_series;
+    std::string message;  // empty: taken
+  } cases[] = {
+      {InversionMethod::Stehfest, 99999, true, ""},
+      {InversionMethod::Stehfest, 100000, true, stehfest_limit + remedy},
+      {InversionMethod::Stehfest, 10000000, false, stehfest_limit + remedy},
+      {InversionMethod::Stehfest, 10000001, false, stehfest_limit},
+      {InversionMethod::Contour, 100000, true, ""},
+      {InversionMethod::Contour, 10000000, false, short_series},
+      {InversionMethod::Contour, 10000001, false,
+       "NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 10000000. PROGRAM STOPPED."},
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::to_string(c.NT) + (c.inversion == InversionMethod::Contour ? " contour" : "");
+    Deck deck = flood_wave();
+    deck.NT = c.NT;
+    if (c.whole_series)
+      for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->resize(static_cast<std::size_t>(c.NT), 0.0);
+    const SimulateOptions options{c.inversion};
+    EXPECT_EQ(first_problem(deck, options).value_or(""), c.message) << what;
+    if (c.message.empty()) continue;  // a whole run of 100000 steps is the program tests' to time
+    try {
+      simulate(deck, options);
+      ADD_FAILURE() << what << ": simulated";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(e.what(), c.message) << what;
+    }
+  }
+}
+
+// The library's reader takes every deck either inversion runs.
+TEST(LibraryEdges, ContourRunOfALongRecordFromDeckText) {
+  Deck deck = flood_wave();
+  deck.NT = 100001;
+  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->resize(100001, 0.0);
+  const Deck again = parse_deck(write_deck(deck));
+  ASSERT_EQ(again.NT, 100001);
+  EXPECT_EQ(again.STAGE, deck.STAGE);
+  const Results results = simulate(again, SimulateOptions{InversionMethod::Contour});
+  ASSERT_EQ(results.head.size(), 100001u);
+  // TINIT + 100000·DELT, as the program's time column computes it.
+  EXPECT_EQ(results.time.back(), 100000.0 * deck.DELT + deck.TINIT);
+}
+
 const std::string kTimeStep =
     "DIMENSIONLESS TIME STEP (AK*DELT/(AS*XZERO**2)) IS NOT A FINITE NUMBER. CHECK AK, AS, XZERO AND DELT. "
     "PROGRAM STOPPED.";

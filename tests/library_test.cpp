@@ -59,8 +59,10 @@ TEST(ParseDeck, EveryFailureClassIsADeckErrorThatSaysWhere) {
       {"a missing time-stress line", short_deck.text(), 12,
        "the deck text ends after line 12; time-stress line 3 of 3 (TIME  STAGE  RECH) is missing"},
       {"no text at all", "", 0, "the deck text is empty; line 1 (TITLE1) is missing"},
-      {"more steps than a deck may give", deck_with(10, "100000"), 10,
-       "line 10 of the deck text: NT = 100000 is greater than 99999"},
+      {"more steps than a deck may give", deck_with(10, "10000001"), 10,
+       "line 10 of the deck text: NT = 10000001 is greater than 10000000"},
+      {"the most steps, taken, then too few lines", deck_with(10, "10000000"), 13,
+       "the deck text ends after line 13; time-stress line 4 of 10000000 (TIME  STAGE  RECH) is missing"},
   };
   for (const DeckErrorCase& c : cases) {
     SCOPED_TRACE(c.what);

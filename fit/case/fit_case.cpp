@@ -62,6 +62,12 @@ Deck read_checked_deck(const FitFile& file) {
   } catch (const std::exception& e) {
     throw FitInputError(shown, 0, e.what());
   }
+  // A fit runs the Stehfest sum: a deck of more steps than it takes is refused
+  // at its NT, as the reader refuses a deck no inversion takes.
+  if (deck.NT > NTLIMIT)
+    throw FitInputError::located(
+        shown, 10,
+        "line 10 of " + shown + ": NT = " + std::to_string(deck.NT) + " is greater than " + std::to_string(NTLIMIT));
   if (const auto problem = first_problem(deck)) throw FitInputError(shown, 0, *problem);
   keep_whole_titles(file.deck_path, deck);
   if (deck.NT < 2)

@@ -54,6 +54,13 @@ TEST(FitCase, FaultsNameFileAndLine) {
          d.RECH.resize(1);
        },
        nothing_to_records, kAK, nothing_to_files, "deck.dat", 0, "a fit needs at least two"},
+      // A fit runs the Stehfest sum, with no contour inversion to point to.
+      {"deck of more steps than the Stehfest sum takes",
+       [](Deck& d) {
+         d.NT = 100000;
+         for (auto* series : {&d.TIME, &d.STAGE, &d.RECH}) series->resize(100000, 0.0);
+       },
+       nothing_to_records, kAK, nothing_to_files, "deck.dat", 10, "deck.dat: NT = 100000 is greater than 99999"},
       {"record missing", nothing_to_deck, nothing_to_records, kAK,
        [](const testing::TempFolder& f) { std::filesystem::remove(f.path("record-2.csv")); }, "fit.toml", 7,
        "file: 'record-2.csv' is not a readable file"},

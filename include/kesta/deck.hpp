@@ -6,7 +6,10 @@
 namespace kesta {
 
 inline constexpr int NSMAX = 20;       // the most Stehfest terms
-inline constexpr int NTLIMIT = 99999;  // the most time steps a deck may give
+inline constexpr int NTLIMIT = 99999;  // the most time steps a deck may give to the Stehfest inversion
+// The most time steps under the contour inversion: 30 years at 15 minutes and
+// more. A deck file, deck text and a built deck may hold this many.
+inline constexpr int NTLIMIT_CONTOUR = 10'000'000;
 
 struct Deck {
   std::string TITLE1 = std::string(70, ' ');  // line 1, 70 characters

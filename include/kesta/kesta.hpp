@@ -20,6 +20,8 @@ namespace kesta {
 // Reads a deck file, or deck text, as the program reads it. Throws DeckError
 // where the program writes the line error report or ends with an end-of-file or
 // read diagnostic; what() names the line, the values being read and the reason.
+// NT may reach NTLIMIT_CONTOUR, the most either inversion runs: simulate with
+// the Stehfest inversion refuses a deck of more than NTLIMIT steps.
 Deck read_deck(const std::filesystem::path& path);
 Deck parse_deck(std::string_view text);
 
@@ -31,7 +33,11 @@ std::string write_deck(const Deck& deck);
 // The message simulate throws before it computes, or nothing: the first check
 // the deck fails, in the report's order and words; a value the model uses that
 // is not a finite number; a derived parameter or time step that overflows.
+// NT may reach NTLIMIT under the Stehfest inversion (the default), and
+// NTLIMIT_CONTOUR under the contour inversion; a deck refused by the first
+// alone has " The contour inversion accepts up to 10000000 time steps." added.
 std::optional<std::string> first_problem(const Deck& deck);
+std::optional<std::string> first_problem(const Deck& deck, const SimulateOptions& options);
 
 // The dimensionless parameters of a deck, as the report prints them.
 Derived derived(const Deck& deck);

@@ -98,6 +98,23 @@ TEST(KestaPlotProgram, CsvTableHasAHeaderAndEveryRow) {
   EXPECT_EQ(line_count(table), 26u);
 }
 
+// A contour run's plot file past the Stehfest sum's 99999 rows: read whole,
+// passed on whole as a table, and drawn thinned to a picture of the same
+// bounded size as a short run's.
+TEST(KestaPlotProgram, ReadsAndThinsAPlotFileOfMoreThan99999Rows) {
+  constexpr int kRows = 100001;
+  const testing::TempFile plot("plot.txt", testing::plot_file_text(testing::ramp_rows(kRows)));
+  const testing::TempFile svg("plot.svg", "");
+  const testing::TempFile csv("plot.csv", "");
+  const Outcome o = run_kesta_plot("'" + plot.path() + "' '" + svg.path() + "' --csv='" + csv.path() + "'");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "kesta-plot: wrote the picture " + svg.path() + " (3 panels, 100001 time steps) and the table " +
+                       csv.path() + " (100001 rows)\n");
+  EXPECT_EQ(line_count(testing::file_text(csv.path())), static_cast<std::size_t>(kRows) + 1);
+  // Thinning keeps a few points per pixel column: far below the rows' count.
+  EXPECT_LT(testing::file_text(svg.path()).size(), 200'000u);
+}
+
 // The example that make run draws, with its golden plot file.
 const std::string kExampleDeck = KESTA_SOURCE_DIR "/examples/flood-wave-confined.dat";
 const std::string kExamplePlot = KESTA_SOURCE_DIR "/tests/golden/flood-wave-confined.plot.txt";

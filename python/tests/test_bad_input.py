@@ -98,7 +98,8 @@ REFUSALS = {
     "recommend_ns of a longer STAGE": (lambda tmp: kesta.recommend_ns(longer_stage()), ValueError, LONGER),
     "simulate of too many steps, before the series' length": (
         lambda tmp: kesta.simulate(changed(NT=100000)), ValueError,
-        "NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED."),
+        "NUMBER OF SPECIFIED TIME STEPS (NT) IS GREATER THAN 99999. PROGRAM STOPPED. "
+        "The contour inversion accepts up to 10000000 time steps."),
     "simulate of a failed check": (
         lambda tmp: kesta.simulate(changed(AS=0.0)), ValueError,
         "A HYDRAULIC PROPERTY OF THE AQUIFER (INPUT LINE 6) IS LESS THAN OR EQUAL TO ZERO. PROGRAM STOPPED."),
