@@ -61,16 +61,9 @@ kesta::Deck to_model(const PyDeck& deck) {
   return to_deck(deck);
 }
 
-// The inversion by its name in the module: "stehfest" or "contour".
-kesta::SimulateOptions options_named(const std::string& inversion) {
-  if (inversion == "stehfest") return {kesta::InversionMethod::Stehfest};
-  if (inversion == "contour") return {kesta::InversionMethod::Contour};
-  throw py::value_error("unknown inversion '" + inversion + "': the allowed values are 'stehfest' and 'contour'");
-}
-
 // The deck is copied out of its arrays first, so other threads may change them meanwhile.
 PyResults simulate(const PyDeck& deck, const std::string& inversion) {
-  const kesta::SimulateOptions options = options_named(inversion);
+  const kesta::SimulateOptions options{inversion_method(inversion)};
   const kesta::Deck values = to_model(deck);
   kesta::Results results;
   {
@@ -215,6 +208,11 @@ void bind_derived(py::module_& m) {
 }
 
 }  // namespace
+
+kesta::InversionMethod inversion_method(const std::string& name) {
+  if (const auto method = kesta::inversion_named(name)) return *method;
+  throw py::value_error("unknown inversion '" + name + "': the allowed values are 'stehfest' and 'contour'");
+}
 
 void bind_functions(py::module_& m) {
   bind_derived(m);
