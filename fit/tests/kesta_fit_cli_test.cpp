@@ -647,10 +647,6 @@ TEST(KestaFitProgram, ReportsAndFittedDeckNameTheInversion) {
        "Inversion: contour, the Bromwich integral on a parabola, accurate to about\n"
        "  1e-13 of the stage changes; the deck's NS is not used.\n",
        "12 / fitted by the contour inversion (kesta --inversion contour)", 0},
-      {"named", "inversion = \"contour\"\n", "contour",
-       "Inversion: contour, the Bromwich integral on a parabola, accurate to about\n"
-       "  1e-13 of the stage changes; the deck's NS is not used.\n",
-       "12 / fitted by the contour inversion (kesta --inversion contour)", 0},
       {"the Stehfest sum at the deck's NS", "inversion = \"stehfest\"\n", "stehfest",
        "Inversion: Stehfest, NS = 12, the deck's; its error is small against the\n"
        "  residuals of every set.\n",

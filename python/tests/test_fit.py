@@ -80,10 +80,8 @@ def test_output_dir_takes_the_three_files_and_an_input_is_never_one(river, tmp_p
 
 @pytest.mark.parametrize("top,inversion,ns", [
     ("", None, None),                                   # the contour inversion, the fit file's default
-    ('inversion = "stehfest"\n', None, {"value": 16, "source": "deck"}),
     ("ns = 12\n", None, {"value": 12, "source": "fit file"}),  # ns alone: a Stehfest fit file of old
     ("ns = 12\n", "contour", None),                     # the override leaves ns unused
-    ("", "stehfest", {"value": 16, "source": "deck"}),
 ])
 def test_the_inversion_the_estimates_come_from(river, top, inversion, ns):
     river.write_text(top + river.read_text())
