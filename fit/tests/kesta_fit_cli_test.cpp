@@ -233,6 +233,7 @@ TEST(KestaFitProgram, InversionErrorAgainstTheResidualsIsWarnedAbout) {
     EXPECT_EQ(report["ns"]["inversion_error_small"].get<bool>(), !c.warned);
     if (c.warned) {
       EXPECT_NE(warnings.find("ns = \\\"auto\\\""), std::string::npos) << warnings;
+      EXPECT_NE(warnings.find("remove ns and inversion from the fit file to fit by it"), std::string::npos) << warnings;
     }
     for (const nlohmann::json& set : report["observation_sets"]) {
       const double ratio = set["inversion_error_rms"].get<double>() / set["rmse"].get<double>();
