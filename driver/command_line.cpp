@@ -12,13 +12,6 @@ CommandLine misuse(std::string complaint) {
   return line;
 }
 
-// The value of --inversion, or nothing for a word that names no method.
-std::optional<InversionMethod> inversion_named(const std::string& word) {
-  if (word == "stehfest") return InversionMethod::Stehfest;
-  if (word == "contour") return InversionMethod::Contour;
-  return std::nullopt;
-}
-
 }  // namespace
 
 CommandLine read_command_line(const std::vector<std::string>& arguments) {

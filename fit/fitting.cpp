@@ -9,6 +9,7 @@
 #include "fit/case/fit_case.hpp"
 #include "fit/case/inversion_check.hpp"
 #include "fit/output/fit_summary.hpp"
+#include "fit/output/fitted_deck.hpp"
 #include "fit/output/output_files.hpp"
 #include "io/output_target.hpp"
 #include "support/parallel_for.hpp"
@@ -44,9 +45,15 @@ std::optional<std::string> output_folder_problem(const std::filesystem::path& fi
   return std::nullopt;
 }
 
-FitCase read_case(const std::filesystem::path& fit_file) {
+FitCase read_case(const std::filesystem::path& fit_file, const std::optional<InversionMethod>& inversion) {
   try {
-    return load_fit_case(read_fit_file(fit_file));
+    FitFile file = read_fit_file(fit_file);
+    if (inversion) {
+      file.inversion = *inversion;
+      // The contour inversion has no order: the fit file's ns goes unused.
+      if (*inversion == InversionMethod::Contour) file.ns_choice = NsChoice::Deck;
+    }
+    return load_fit_case(std::move(file));
   } catch (const FitInputError& e) {
     throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
   }
@@ -89,7 +96,7 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
 }  // namespace
 
 FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending) {
-  const FitCase fit_case = read_case(fit_file);
+  const FitCase fit_case = read_case(fit_file, options.inversion);
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
   const OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
@@ -99,18 +106,21 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   const DeckModel model(fit_case);
   const BatchModel batch = [&model](const std::vector<std::vector<double>>& sets) { return model.evaluate(sets); };
   const Solved solved = solve(fit_case, batch, {fit_case.file.max_iterations, options.progress, fit_case.file.ar1});
-  InversionCheck inversion;
-  try {
-    inversion = check_inversion(fit_case, model, solved.fit.estimate, solved.fit.residual);
-  } catch (const std::exception& e) {
-    throw FitComputationError(fit_case.file.shown_name +
-                              ": the inversion error cannot be estimated at the estimate: " + one_line(e.what()));
+  // Only the Stehfest sum has an error worth weighing against the misfit.
+  std::optional<InversionCheck> inversion;
+  if (fit_case.file.inversion == InversionMethod::Stehfest) {
+    try {
+      inversion = check_inversion(fit_case, model, solved.fit.estimate, solved.fit.residual);
+    } catch (const std::exception& e) {
+      throw FitComputationError(fit_case.file.shown_name +
+                                ": the inversion error cannot be estimated at the estimate: " + one_line(e.what()));
+    }
   }
   FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
   const auto not_written =
-      write_output_files(names, write_deck(model.deck_with(solved.fit.estimate)), residuals_csv(fit_case, solved.fit),
-                         fit_picture(fit_case, model, solved.fit), pending);
+      write_output_files(names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion),
+                         residuals_csv(fit_case, solved.fit), fit_picture(fit_case, model, solved.fit), pending);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

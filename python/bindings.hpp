@@ -21,6 +21,10 @@ void bind_results(py::module_& m);
 void bind_functions(py::module_& m);
 void bind_fit(py::module_& m);
 
+// The inversion a module function's inversion= names: "stehfest" or "contour";
+// ValueError naming the allowed values for any other.
+kesta::InversionMethod inversion_method(const std::string& name);
+
 // Deck text is whatever bytes the file holds: UTF-8 reads as such, and any other
 // byte survives the trip through Python as a lone surrogate ("surrogateescape").
 py::str to_python(const std::string& text);

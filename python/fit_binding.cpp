@@ -108,8 +108,11 @@ py::dict dictionary(const FitSummary& s) {
       "correlation"_a = py::dict("parameters"_a = names, "matrix"_a = matrix), "identifiability"_a = findings(s),
       "noise"_a = py::dict("model"_a = s.ar1 ? "ar1" : "independent", "rounds"_a = s.noise_rounds),
       "derivative_step"_a = number(s.relative_step), "starts"_a = starts(s), "checks"_a = checks,
-      "ns"_a = py::dict("value"_a = s.ns, "source"_a = text(name_of(s.ns_choice)),
-                        "inversion_error_small"_a = s.inversion_small),
+      "inversion"_a = text(name_of(s.inversion)),
+      "ns"_a = s.inversion == InversionMethod::Contour
+                   ? py::object(py::none())
+                   : py::object(py::dict("value"_a = s.ns, "source"_a = text(name_of(s.ns_choice)),
+                                         "inversion_error_small"_a = s.inversion_small)),
       "iterations"_a = s.iterations, "evaluations"_a = s.evaluations, "parameter_sets"_a = s.parameter_sets,
       "seconds"_a = number(s.seconds), "converged"_a = s.converged, "stop_reason"_a = text(s.stop_reason),
       "warnings"_a = warnings,
@@ -120,11 +123,14 @@ py::dict dictionary(const FitSummary& s) {
   return out;
 }
 
-py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir) {
+py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir,
+             const std::optional<std::string>& inversion) {
+  FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt};
+  if (inversion) options.inversion = inversion_method(*inversion);
   FitSummary summary;
   try {
     py::gil_scoped_release unlocked;
-    summary = kesta::fit(path, {output_dir.value_or(std::filesystem::path()), nullptr});
+    summary = kesta::fit(path, options);
   } catch (const FitInputError& e) {
     throw py::value_error(e.what());
   } catch (const FitWriteError& e) {
@@ -138,10 +144,12 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 }  // namespace
 
 void bind_fit(py::module_& m) {
-  m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(),
+  m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints. Writes the fitted deck, the residuals and "
         "the picture next to the fit file, or in output_dir when given, all three or none. "
+        "inversion='stehfest' or 'contour' replaces the fit file's inversion (with 'contour' "
+        "its ns goes unused); another value raises ValueError. "
         "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
         "cannot be used, OSError when the files cannot be written, RuntimeError for a "

@@ -57,11 +57,7 @@ kesta::Deck to_model(const PyDeck& deck, kesta::InversionMethod inversion = kest
 }
 
 // The inversion by its name in the module: "stehfest" or "contour".
-kesta::SimulateOptions options_named(const std::string& inversion) {
-  if (inversion == "stehfest") return {kesta::InversionMethod::Stehfest};
-  if (inversion == "contour") return {kesta::InversionMethod::Contour};
-  throw py::value_error("unknown inversion '" + inversion + "': the allowed values are 'stehfest' and 'contour'");
-}
+kesta::SimulateOptions options_named(const std::string& inversion) { return {inversion_method(inversion)}; }
 
 std::optional<std::string> problem(const PyDeck& deck, const std::string& inversion) {
   const kesta::SimulateOptions options = options_named(inversion);
@@ -216,6 +212,11 @@ void bind_derived(py::module_& m) {
 }
 
 }  // namespace
+
+kesta::InversionMethod inversion_method(const std::string& name) {
+  if (const auto method = kesta::inversion_named(name)) return *method;
+  throw py::value_error("unknown inversion '" + name + "': the allowed values are 'stehfest' and 'contour'");
+}
 
 void bind_functions(py::module_& m) {
   bind_derived(m);

@@ -155,6 +155,10 @@ def recommend_ns(deck: Deck) -> NsAdvice:
     """The NS from 6 to 18 that prints the deck best; raises ValueError as simulate does."""
 
 def fit(
-    path: Union[str, os.PathLike[str]], output_dir: Optional[Union[str, os.PathLike[str]]] = None
+    path: Union[str, os.PathLike[str]],
+    output_dir: Optional[Union[str, os.PathLike[str]]] = None,
+    inversion: Optional[Literal["stehfest", "contour"]] = None,
 ) -> dict[str, Any]:
-    """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints."""
+    """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints.
+    inversion replaces the fit file's (contour unless it says otherwise); the
+    dictionary's "inversion" names the one used, "ns" is None with contour."""

@@ -3,7 +3,8 @@
 
     sweep.py DECK --draws N --seed S --out TABLE.csv [--scheduler tcp://HOST:8786]
 
-Each Dask task simulates a batch of draws; the table has one row per draw: its
+Each Dask task simulates a batch of draws, by the contour inversion (every
+printed digit right, the deck's NS unused); the table has one row per draw: its
 values, the peak head, the time of the peak, the largest seepage into the
 aquifer and the largest bank storage. Without --scheduler the sweep runs on a
 LocalCluster of this machine's cores; with it, on the cluster behind that

@@ -18,7 +18,7 @@ const std::vector<double>& series(const Results& r, Kind kind) { return kind == 
 
 }  // namespace
 
-DeckModel::DeckModel(const FitCase& c) : deck_(c.deck) {
+DeckModel::DeckModel(const FitCase& c) : deck_(c.deck), inversion_{c.file.inversion} {
   for (const CaseParameter& p : c.parameters) fields_.push_back(p.info->field);
   for (const ObservationSet& set : c.sets) {
     set_kind_.push_back(set.kind);
@@ -55,7 +55,7 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
     Deck deck = deck_with(sets[task / per_set]);
     deck.X = distances_[task % per_set];
     try {
-      done[task] = simulate(deck);
+      done[task] = simulate(deck, inversion_);
     } catch (const std::exception&) {
       // A parameter set the library refuses: the solver steps back from it.
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The deck as the solver's model: a parameter set written into the deck, one
-// run of the library's simulate per well distance, and the computed series
-// interpolated to the observation times.
+// run of the library's simulate per well distance by the fit file's
+// inversion, and the computed series interpolated to the observation times.
 #include <atomic>
 #include <vector>
 
@@ -31,8 +31,9 @@ class DeckModel {
   Deck deck_with(const std::vector<double>& values) const;
 
   // The Stehfest inversion's own error (printed minus exactly inverted value)
-  // at every observation, read from the series as the observations are.
-  // Throws as the library's inversion_error does.
+  // at every observation, read from the series as the observations are, at
+  // the deck's NS whichever inversion the fit uses. Throws as the library's
+  // inversion_error does.
   std::vector<double> inversion_errors(const std::vector<double>& values) const;
 
   // Every observation set's computed series at these values.
@@ -51,6 +52,7 @@ class DeckModel {
   std::vector<Results> run(const std::vector<std::vector<double>>& sets) const;
 
   Deck deck_;
+  SimulateOptions inversion_;              // the fit file's choice
   std::vector<double Deck::*> fields_;     // of the free parameters, in their order
   std::vector<double> distances_;          // distinct well distances, one run each
   std::vector<std::size_t> set_distance_;  // index into distances_ per observation set

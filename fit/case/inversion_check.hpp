@@ -1,7 +1,8 @@
 #pragma once
 // Whether the Stehfest inversion's own error is small against the misfit of
 // every observation set at the estimate: an inversion error that is not small
-// moves the estimates as the data would.
+// moves the estimates as the data would. Fits by the contour inversion, whose
+// error is far below any record's, are not checked.
 #include <optional>
 #include <vector>
 

@@ -173,6 +173,27 @@ void read_ns(const TableReader& top, FitFile& fit) {
   fit.ns = static_cast<int>(n);
 }
 
+// inversion = "contour" (the default) or "stehfest". An ns key alone comes
+// from a fit file written when the Stehfest inversion was the only one: it
+// keeps that inversion. ns beside an explicit contour inversion contradicts it.
+void read_inversion(const TableReader& top, FitFile& fit) {
+  const std::optional<std::string> name = top.string("inversion");
+  const bool has_ns = top.find("ns") != nullptr;
+  if (!name) {
+    if (has_ns) fit.inversion = InversionMethod::Stehfest;
+    return;
+  }
+  const toml::node& node = *top.find("inversion");
+  fit.inversion_line = line_of(node);
+  const std::optional<InversionMethod> method = inversion_named(*name);
+  if (!method) top.fail(node, "inversion", "expected \"contour\" or \"stehfest\", not \"" + *name + "\"");
+  fit.inversion = *method;
+  if (has_ns && fit.inversion == InversionMethod::Contour)
+    top.fail(node, "inversion",
+             "\"contour\" takes no ns, but ns is given on line " + std::to_string(fit.ns_line) +
+                 ": remove ns, or write inversion = \"stehfest\" to keep the Stehfest inversion at that order");
+}
+
 void read_noise_and_starts(const TableReader& top, FitFile& fit) {
   if (const std::optional<std::string> noise = top.string("noise")) {
     if (*noise == "ar1")
@@ -204,8 +225,8 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   FitFile fit;
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
-  top.allow_only({"deck", "ns", "noise", "starts", "observations", "parameters", "solver"},
-                 "a fit file has deck, ns, noise, starts, [[observations]], [parameters] and [solver]");
+  top.allow_only({"deck", "inversion", "ns", "noise", "starts", "observations", "parameters", "solver"},
+                 "a fit file has deck, inversion, ns, noise, starts, [[observations]], [parameters] and [solver]");
 
   const std::optional<std::string> deck = top.string("deck");
   if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
@@ -213,6 +234,7 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   fit.deck_path = folder / *deck;
   fit.deck_line = top.line("deck");
   read_ns(top, fit);
+  read_inversion(top, fit);
   read_noise_and_starts(top, fit);
 
   const toml::node* observations = top.find("observations");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fit/input/parameters.hpp"
+#include "kesta/simulate_options.hpp"
 
 namespace kesta::fit_detail {
 
@@ -36,8 +37,12 @@ struct FitFile {
   std::vector<ObservationEntry> observations;
   std::vector<ParameterEntry> parameters;  // in the order of estimable_parameters()
   int max_iterations = 100;
-  NsChoice ns_choice = NsChoice::Deck;
-  int ns = 0;  // with NsChoice::Given
+  // The contour inversion unless the file says "stehfest" or, written before
+  // the contour inversion was the fit's own, gives ns alone.
+  InversionMethod inversion = InversionMethod::Contour;
+  int inversion_line = 0;
+  NsChoice ns_choice = NsChoice::Deck;  // the Stehfest inversion's order
+  int ns = 0;                           // with NsChoice::Given
   int ns_line = 0;
   bool ar1 = true;  // noise = "ar1" (default) or "independent"
   int starts = 1;   // starting points; more than one spreads them over the bounds
@@ -45,7 +50,8 @@ struct FitFile {
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,
-// missing entry, min >= max, a value that is not finite.
+// missing entry, min >= max, a value that is not finite, ns with the contour
+// inversion.
 FitFile read_fit_file(const std::filesystem::path& path);
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);
 

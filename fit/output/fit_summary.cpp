@@ -33,7 +33,8 @@ std::vector<GrossOutlier> gross_outliers(const FitCase& c, std::size_t set, std:
   return out;
 }
 
-std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& fit, const InversionCheck& inversion) {
+std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& fit,
+                                      const std::optional<InversionCheck>& inversion) {
   std::vector<SetSummary> out;
   std::size_t k = 0;
   for (const ObservationSet& set : c.sets) {
@@ -52,7 +53,7 @@ std::vector<SetSummary> set_summaries(const FitCase& c, const LeastSquaresFit& f
     const double n = static_cast<double>(counted);
     s.rmse = std::sqrt(squares / n);
     s.mean_residual = sum / n;
-    s.inversion_rms = inversion.rms[out.size()];
+    if (inversion) s.inversion_rms = inversion->rms[out.size()];
     std::vector<double> in_order;
     for (const std::size_t r : c.observed.sets[out.size()]) in_order.push_back(fit.residual[r]);
     s.diagnostics = diagnose_residuals(in_order);
@@ -80,7 +81,11 @@ std::string inversion_warning(const FitSummary& s, const InversionCheck& inversi
         " has the smallest estimated error for the fitted deck: write ns = " + std::to_string(inversion.better->NS) +
         " or ns = \"auto\" in the fit file.";
   else
-    text += " No NS does better for this deck: the records are matched more closely than the model can be computed.";
+    text += " No NS does better for this deck.";
+  // The remedy that needs no order at all.
+  text +=
+      " The contour inversion has no such error (about 1e-13 of the stage changes): remove ns and inversion from the "
+      "fit file to fit by it.";
   return text;
 }
 
@@ -176,7 +181,8 @@ std::string two_decimals(double v) {
   return text;
 }
 
-std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit, const InversionCheck& inversion) {
+std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
+                                const std::optional<InversionCheck>& inversion) {
   using Kind = FitWarning::Kind;
   std::vector<FitWarning> out;
   if (!s.converged)
@@ -230,11 +236,11 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
       if (e.unmoved || e.unbounded) names.push_back(e.name);
     out.push_back({Kind::Unsettled, names, unsettled});
   }
-  if (!inversion.all_small()) {
+  if (inversion && !inversion->all_small()) {
     std::vector<std::string> sets;
     for (std::size_t i = 0; i < s.sets.size(); ++i)
-      if (!inversion.small[i]) sets.push_back(s.sets[i].name);
-    out.push_back({Kind::InversionError, sets, inversion_warning(s, inversion)});
+      if (!inversion->small[i]) sets.push_back(s.sets[i].name);
+    out.push_back({Kind::InversionError, sets, inversion_warning(s, *inversion)});
   }
   return out;
 }
@@ -288,8 +294,10 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
   }
   if (!correlated.empty() && s.ar1) correlated += "; allowed for by the AR(1) noise model";
   out.push_back({"residuals not strongly autocorrelated", correlated.empty(), correlated});
-  out.push_back({"inversion error small against residuals", s.inversion_small,
-                 s.inversion_small ? "" : "NS = " + std::to_string(s.ns) + "; see the warning"});
+  // The contour inversion's error, about 1e-13 of the stage, is not weighed.
+  if (s.inversion == InversionMethod::Stehfest)
+    out.push_back({"inversion error small against residuals", s.inversion_small,
+                   s.inversion_small ? "" : "NS = " + std::to_string(s.ns) + "; see the warning"});
   return out;
 }
 
@@ -303,7 +311,7 @@ OutputNames output_names(const std::string& fit_file, const std::filesystem::pat
   return {base + ".fitted.dat", base + ".residuals.csv", base + ".svg"};
 }
 
-FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const InversionCheck& inversion,
+FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const std::optional<InversionCheck>& inversion,
                      const StartsSummary& starts, long evaluations, double seconds) {
   FitSummary s;
   s.fit_file = c.file.shown_name;
@@ -320,9 +328,10 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const Inversi
   s.seconds = seconds;
   s.converged = fit.converged;
   s.stop_reason = fit.stop_reason;
-  s.ns = inversion.NS;
+  s.inversion = c.file.inversion;
+  s.ns = c.deck.NS;
   s.ns_choice = c.file.ns_choice;
-  s.inversion_small = inversion.all_small();
+  s.inversion_small = !inversion || inversion->all_small();
   s.ar1 = !fit.phi.empty();
   s.noise_rounds = fit.noise_rounds;
   s.relative_step = fit.relative_step;

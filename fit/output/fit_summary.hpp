@@ -2,6 +2,7 @@
 // Everything a fit reports, gathered once for the text table, the JSON object,
 // the files and the library's callers.
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "fit/case/fit_case.hpp"
@@ -20,7 +21,9 @@ namespace kesta::fit_detail {
 // its extension.
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder = {});
 
-FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit, const InversionCheck& inversion,
-                     const StartsSummary& starts, long evaluations, double seconds);
+// `inversion`: the Stehfest inversion's check; nothing with the contour inversion.
+FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit,
+                     const std::optional<InversionCheck>& inversion, const StartsSummary& starts, long evaluations,
+                     double seconds);
 
 }  // namespace kesta::fit_detail

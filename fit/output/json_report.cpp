@@ -76,7 +76,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
     entry["count"] = set.count;
     entry["rmse"] = set.rmse;
     entry["mean_residual"] = set.mean_residual;
-    entry["inversion_error_rms"] = set.inversion_rms;
+    entry["inversion_error_rms"] = optional_number(set.inversion_rms);
     const ResidualDiagnostics& d = set.diagnostics;
     entry["lag1_autocorrelation"] = d.lag1;
     entry["durbin_watson"] = d.durbin_watson;
@@ -110,7 +110,11 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"derivative_step", s.relative_step},
       {"starts", starts(s)},
       {"checks", checks(s)},
-      {"ns", {{"value", s.ns}, {"source", name_of(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
+      {"inversion", name_of(s.inversion)},
+      {"ns",
+       s.inversion == InversionMethod::Contour
+           ? Json(nullptr)
+           : Json{{"value", s.ns}, {"source", name_of(s.ns_choice)}, {"inversion_error_small", s.inversion_small}}},
       {"iterations", s.iterations},
       {"evaluations", s.evaluations},
       {"parameter_sets", s.parameter_sets},

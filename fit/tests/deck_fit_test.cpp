@@ -38,7 +38,8 @@ TEST(DeckFit, RecoversParametersFromNoiseFreeRecords) {
   const Deck truth = testing::flood_deck();
   std::vector<RecordPlan> plans = kTwoWellsAndSeepage;
   for (RecordPlan& p : plans) p.noise = 0.0;
-  const FitCase c = testing::memory_case(start_deck(), testing::records(truth, plans, 1), kThreeParameters);
+  const FitCase c =
+      testing::memory_case(start_deck(), testing::records(truth, plans, 1, InversionMethod::Contour), kThreeParameters);
   const LeastSquaresFit fit = testing::run_case(c);
   ASSERT_TRUE(fit.converged) << fit.stop_reason;
   for (std::size_t i = 0; i < c.parameters.size(); ++i) {
@@ -62,7 +63,9 @@ TEST(DeckFit, RecoversAquitardAndInitialHeadFromNoiseFreeRecords) {
   const testing::ParameterPlan plan = {
       {"AK", {kDeck, 0.1, 1000.0}}, {"AKT", {kDeck, 1e-5, 10.0}}, {"HINIT", {kDeck, 0.0, 20.0}}};
   const FitCase c = testing::memory_case(
-      start, testing::records(truth, {{Kind::Head, 30.0, 1, 0.0}, {Kind::Head, 150.0, 1, 0.0}}, 1), plan);
+      start,
+      testing::records(truth, {{Kind::Head, 30.0, 1, 0.0}, {Kind::Head, 150.0, 1, 0.0}}, 1, InversionMethod::Contour),
+      plan);
   const LeastSquaresFit fit = testing::run_case(c);
   ASSERT_TRUE(fit.converged) << fit.stop_reason;
   for (std::size_t i = 0; i < c.parameters.size(); ++i) {

@@ -105,5 +105,46 @@ TEST(FitApi, SummaryHoldsTheNumbersOfTheJsonReport) {
   EXPECT_EQ(file_text(library.path("river.fitted.dat")), file_text(program.path("river.fitted.dat")));
 }
 
+// The options' inversion replaces the fit file's for one fit: the contour
+// inversion leaves a fit file's ns unused, the Stehfest sum runs at the
+// deck's NS = 16 where the file says nothing. The fitted deck says which.
+TEST(FitApi, OptionsInversionReplacesTheFitFiles) {
+  const struct {
+    const char* name;
+    std::string top;  // before the river example's keys
+    std::optional<InversionMethod> chosen;
+    InversionMethod used;
+    int ns;
+    NsChoice ns_choice;
+    const char* ns_line;
+  } cases[] = {
+      {"file's default", "", std::nullopt, InversionMethod::Contour, 16, NsChoice::Deck,
+       "16 / fitted by the contour inversion (kesta --inversion contour)"},
+      {"contour over ns", "ns = 12\n", InversionMethod::Contour, InversionMethod::Contour, 16, NsChoice::Deck,
+       "16 / fitted by the contour inversion (kesta --inversion contour)"},
+      {"stehfest over the default", "", InversionMethod::Stehfest, InversionMethod::Stehfest, 16, NsChoice::Deck,
+       "16 / fitted by the Stehfest inversion at NS = 16"},
+      {"stehfest keeps the file's ns", "ns = 12\n", InversionMethod::Stehfest, InversionMethod::Stehfest, 12,
+       NsChoice::Given, "12 / fitted by the Stehfest inversion at NS = 12"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder folder;
+    copy_river(folder);
+    folder.write("river.toml", c.top + file_text(folder.path("river.toml")));
+    FitOptions options;
+    options.inversion = c.chosen;
+    const FitSummary s = kesta::fit(folder.path("river.toml"), options);
+    EXPECT_EQ(s.inversion, c.used);
+    EXPECT_EQ(s.ns, c.ns);
+    EXPECT_EQ(s.ns_choice, c.ns_choice);
+    // The Stehfest sum's error is weighed at every record, the contour's at none.
+    for (const SetSummary& set : s.sets) EXPECT_EQ(set.inversion_rms.has_value(), c.used == InversionMethod::Stehfest);
+    std::string deck = file_text(folder.path("river.fitted.dat"));
+    for (int line = 0; line < 8; ++line) deck.erase(0, deck.find('\n') + 1);
+    EXPECT_EQ(deck.substr(0, deck.find('\n')), c.ns_line);
+  }
+}
+
 }  // namespace
 }  // namespace kesta::fit_detail

@@ -102,6 +102,9 @@ TEST(FitFile, FaultsNameKeyAndLine) {
       {deck + "starts = 2.5\n" + obs + par, 2, "starts: expected a whole number"},
       {deck + "noise = 5\n" + obs + par, 2, "noise: expected a string"},
       {deck + "noise = \"white\"\n" + obs + par, 2, "noise: expected \"ar1\" or \"independent\""},
+      {deck + "inversion = 1\n" + obs + par, 2, "inversion: expected a string"},
+      {deck + "inversion = \"Contour\"\n" + obs + par, 2, "inversion: expected \"contour\" or \"stehfest\""},
+      {deck + "inversion = \"contour\"\nns = \"auto\"\n" + obs + par, 2, "but ns is given on line 3"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -126,8 +129,13 @@ TEST(FitFile, MessagesInFull) {
     std::string message;
   } cases[] = {
       {deck + "decks = 1\n" + obs + par,
-       "fit.toml:2: unknown key 'decks'; a fit file has deck, ns, noise, starts, [[observations]], [parameters] and "
-       "[solver]"},
+       "fit.toml:2: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, [[observations]], "
+       "[parameters] and [solver]"},
+      {deck + "inversion = \"laplace\"\n" + obs + par,
+       "fit.toml:2: inversion: expected \"contour\" or \"stehfest\", not \"laplace\""},
+      {deck + "ns = 12\n\ninversion = \"contour\"\n" + obs + par,
+       "fit.toml:4: inversion: \"contour\" takes no ns, but ns is given on line 2: remove ns, or write inversion = "
+       "\"stehfest\" to keep the Stehfest inversion at that order"},
       {deck + obs + "[parameters]\nHINIT = { initial = 1e300 }\n",
        "fit.toml:6: parameters.HINIT initial: 1e+300 is larger in magnitude than 1e+100, the largest kesta-fit takes"},
       {deck + obs + "[parameters]\nHINIT = { min = -1e155 }\n",
@@ -169,6 +177,33 @@ TEST(FitFile, NsIsTheDecksAutoOrANumber) {
     const FitFile f = parse_fit_file("deck = \"d.dat\"\n" + std::string(c.line) + rest, "fit.toml", ".");
     EXPECT_EQ(f.ns_choice, c.choice) << c.line;
     EXPECT_EQ(f.ns, c.ns) << c.line;
+  }
+}
+
+// The contour inversion unless the file names the Stehfest sum, or gives an
+// ns of its own as files written before the contour inversion do.
+TEST(FitFile, InversionIsContourUnlessStehfestOrNsIsGiven) {
+  const std::string rest = "[[observations]]\nfile = \"w.csv\"\nkind = \"head\"\n[parameters]\nAK = {}\n";
+  const struct {
+    const char* lines;
+    InversionMethod inversion;
+    int inversion_line;
+    NsChoice choice;
+  } cases[] = {
+      {"", InversionMethod::Contour, 0, NsChoice::Deck},
+      {"inversion = \"contour\"\n", InversionMethod::Contour, 2, NsChoice::Deck},
+      {"inversion = \"stehfest\"\n", InversionMethod::Stehfest, 2, NsChoice::Deck},
+      {"ns = 14\n", InversionMethod::Stehfest, 0, NsChoice::Given},
+      {"ns = \"auto\"\n", InversionMethod::Stehfest, 0, NsChoice::Auto},
+      {"ns = 14\ninversion = \"stehfest\"\n", InversionMethod::Stehfest, 3, NsChoice::Given},
+      {"inversion = \"stehfest\"\nns = \"auto\"\n", InversionMethod::Stehfest, 2, NsChoice::Auto},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    const FitFile f = parse_fit_file("deck = \"d.dat\"\n" + std::string(c.lines) + rest, "fit.toml", ".");
+    EXPECT_EQ(f.inversion, c.inversion);
+    EXPECT_EQ(f.inversion_line, c.inversion_line);
+    EXPECT_EQ(f.ns_choice, c.choice);
   }
 }
 

@@ -37,7 +37,8 @@ Deck flood_deck() {
   return d;
 }
 
-std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordPlan>& plans, unsigned seed) {
+std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordPlan>& plans, unsigned seed,
+                                    InversionMethod inversion) {
   std::mt19937 random(seed);
   std::normal_distribution<double> unit(0.0, 1.0);
   std::vector<ObservationSet> out;
@@ -45,7 +46,7 @@ std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordP
     const RecordPlan& plan = plans[i];
     Deck deck = truth;
     if (plan.kind == Kind::Head) deck.X = plan.distance;
-    const Results r = simulate(deck);
+    const Results r = simulate(deck, {inversion});
     const std::vector<double>& y = plan.kind == Kind::Head ? r.head : r.seepage;
     ObservationSet set{"record-" + std::to_string(i + 1) + ".csv", plan.kind, deck.X, {}};
     int line = 2;

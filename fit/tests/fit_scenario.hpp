@@ -23,8 +23,11 @@ struct RecordPlan {
   double noise = 0.0;     // standard deviation of the added noise; weights are 1/noise
 };
 
-// Records sampled from simulate(truth), noise from the seed.
-std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordPlan>& plans, unsigned seed);
+// Records sampled from simulate(truth) by the inversion given, noise from the
+// seed. Noise-free records that a fit must match exactly take the fit's own
+// inversion.
+std::vector<ObservationSet> records(const Deck& truth, const std::vector<RecordPlan>& plans, unsigned seed,
+                                    InversionMethod inversion = InversionMethod::Stehfest);
 
 // Parameters to estimate, by name: initial (NaN: the deck's), min, max.
 struct Bounds {
@@ -33,7 +36,8 @@ struct Bounds {
 using ParameterPlan = std::map<std::string, Bounds>;
 
 // A fit case in memory: the start deck, the records, the parameters; the
-// residuals taken as independent (file.ar1 false).
+// residuals taken as independent (file.ar1 false), the fit file's default
+// contour inversion.
 FitCase memory_case(const Deck& start, std::vector<ObservationSet> sets, const ParameterPlan& parameters);
 
 // Runs the fit of a case through the deck model, quietly, with the case's noise model.

@@ -4,12 +4,14 @@
 // summary as a value. kesta-fit prints the same summary, and the Python
 // module's kesta.fit returns it as a dictionary.
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "kesta/fit_summary.hpp"
+#include "kesta/simulate_options.hpp"
 
 namespace kesta {
 
@@ -63,6 +65,10 @@ struct FitOptions {
   std::filesystem::path output_folder;
   // One line per solver iteration, or none.
   std::ostream* progress = nullptr;
+  // In place of the fit file's inversion; nothing: the fit file's (contour
+  // unless it says otherwise). With the contour inversion the fit file's ns
+  // goes unused.
+  std::optional<InversionMethod> inversion = std::nullopt;
 };
 
 // Reads the fit file (TOML, see docs/fitting.md), fits, writes the three

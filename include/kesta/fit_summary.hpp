@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "kesta/simulate_options.hpp"
+
 namespace kesta {
 
 // A record of heads at a well, or of seepage per unit length of stream.
@@ -20,8 +22,9 @@ enum class RecordKind { Head, Seepage };
 // never goes below zero), the others as they are.
 enum class Scale { Linear, Log };
 
-// Where the fit's NS comes from: the deck, the fit file's number, or the order
-// with the smallest estimated inversion error for the starting deck.
+// Where the Stehfest inversion's NS comes from: the deck, the fit file's
+// number, or the order with the smallest estimated inversion error for the
+// starting deck.
 enum class NsChoice { Deck, Given, Auto };
 
 struct Estimate {
@@ -99,7 +102,9 @@ struct SetSummary {
   std::size_t count = 0;           // observations with a positive weight
   double rmse = 0.0;               // of the weighted residuals
   double mean_residual = 0.0;
-  double inversion_rms = 0.0;  // of the weighted inversion error at the observations
+  // Of the weighted Stehfest inversion error at the observations; nothing
+  // with the contour inversion, whose error is not estimated.
+  std::optional<double> inversion_rms;
   ResidualDiagnostics diagnostics;
   std::optional<double> phi;           // the AR(1) coefficient, with that noise model
   std::vector<GrossOutlier> outliers;  // in time order
@@ -160,11 +165,14 @@ struct FitSummary {
   long parameter_sets = 0;
   double seconds = 0.0;
   bool converged = false;
-  std::string stop_reason;  // the solver's own words
-  int ns = 0;               // the fitted deck's number of Stehfest terms
+  std::string stop_reason;                               // the solver's own words
+  InversionMethod inversion = InversionMethod::Contour;  // that every simulation of the fit used
+  int ns = 0;  // the fitted deck's number of Stehfest terms, which the Stehfest inversion used
   NsChoice ns_choice = NsChoice::Deck;
-  bool inversion_small = true;  // at every record, against a tenth of its RMSE
-  bool ar1 = false;             // the standard errors allow for AR(1) noise per record
+  // The Stehfest inversion's error at every record, against a tenth of its
+  // RMSE; true with the contour inversion, which is not checked.
+  bool inversion_small = true;
+  bool ar1 = false;  // the standard errors allow for AR(1) noise per record
   int noise_rounds = 0;
   double relative_step = 0.0;  // of the central differences
   StartsSummary starts;

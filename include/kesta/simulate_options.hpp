@@ -1,5 +1,8 @@
 #pragma once
 // How a simulation brings the step responses back from the Laplace domain.
+#include <optional>
+#include <string_view>
+
 #include "kesta/deck.hpp"
 
 namespace kesta {
@@ -17,5 +20,17 @@ constexpr int step_limit(InversionMethod inversion) {
 struct SimulateOptions {
   InversionMethod inversion = InversionMethod::Stehfest;
 };
+
+// The names a user writes for the methods: "stehfest" and "contour".
+constexpr std::string_view name_of(InversionMethod method) {
+  return method == InversionMethod::Contour ? "contour" : "stehfest";
+}
+
+// The method a name stands for; nothing for a word that names none.
+constexpr std::optional<InversionMethod> inversion_named(std::string_view word) {
+  if (word == name_of(InversionMethod::Stehfest)) return InversionMethod::Stehfest;
+  if (word == name_of(InversionMethod::Contour)) return InversionMethod::Contour;
+  return std::nullopt;
+}
 
 }  // namespace kesta

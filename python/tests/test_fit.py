@@ -76,3 +76,28 @@ def test_output_dir_takes_the_three_files_and_an_input_is_never_one(river, tmp_p
     with pytest.raises(ValueError, match=r"^the fitted deck .*river\.fitted\.dat is the deck .*; writing it would lose an input$"):
         kesta.fit(river)
     assert (river.parent / "river.fitted.dat").read_bytes() == deck
+
+
+@pytest.mark.parametrize("top,inversion,ns", [
+    ("", None, None),                                   # the contour inversion, the fit file's default
+    ("ns = 12\n", None, {"value": 12, "source": "fit file"}),  # ns alone: a Stehfest fit file of old
+    ("ns = 12\n", "contour", None),                     # the override leaves ns unused
+])
+def test_the_inversion_the_estimates_come_from(river, top, inversion, ns):
+    river.write_text(top + river.read_text())
+    report = kesta.fit(river, inversion=inversion)
+    expected = inversion or ("stehfest" if top else "contour")
+    assert report["inversion"] == expected
+    if ns is None:
+        assert report["ns"] is None
+        assert all(s["inversion_error_rms"] is None for s in report["observation_sets"])
+    else:
+        assert {key: report["ns"][key] for key in ("value", "source")} == ns
+        assert all(s["inversion_error_rms"] > 0.0 for s in report["observation_sets"])
+    assert kesta.read_deck(river.parent / "river.fitted.dat").AK == report["parameters"]["AK"]["estimate"]
+
+
+def test_an_unknown_inversion_is_a_value_error_and_nothing_is_written(river):
+    with pytest.raises(ValueError, match="^unknown inversion 'Contour': the allowed values are 'stehfest' and 'contour'$"):
+        kesta.fit(river, inversion="Contour")
+    assert not (river.parent / "river.fitted.dat").exists()

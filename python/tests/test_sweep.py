@@ -21,7 +21,7 @@ def plain_loop(deck, draws):
     for i, (ak, as_, xaa) in enumerate(draws):
         deck = deck.copy()
         deck.AK, deck.AS, deck.XAA = ak, as_, xaa
-        r = kesta.simulate(deck)
+        r = kesta.simulate(deck, inversion="contour")
         peak = int(np.argmax(r.head))
         rows.append([i, ak, as_, xaa, r.head[peak], r.time[peak], max(0.0, -r.seepage.min()), r.bank_storage.max()])
     return rows
