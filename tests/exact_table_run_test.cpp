@@ -50,7 +50,27 @@ std::vector<Case> cases() {
           all.push_back({name, "tests/accuracy/decks/" + name + ".dat"});
         }
       }
+  all.push_back({"ixl1-iaq0-ixa0-long-decay", "tests/accuracy/decks/ixl1-iaq0-ixa0-long-decay.dat"});
   return all;
+}
+
+// Decks the contour inversion is known to print wrong, with the reason; the
+// comparison still runs and says where, and the case fails once it prints
+// every digit right, so that it leaves this list.
+struct KnownWrong {
+  const char* name;
+  const char* reason;
+};
+const KnownWrong kKnownWrong[] = {
+    {"ixl1-iaq0-ixa0-long-decay",
+     "the closed valley's seepage decays below about 2e-11 of its first value, where the contour "
+     "inversion's absolute error (about 1e-15 of that value) reaches its printed digits"},
+};
+
+const char* known_wrong(const std::string& name) {
+  for (const KnownWrong& k : kKnownWrong)
+    if (name == k.name) return k.reason;
+  return nullptr;
 }
 
 std::string trimmed(const std::string& text) {
@@ -104,6 +124,7 @@ TEST_P(ExactTable, EveryPrintedDigitOfTheContourRunIsTheExactValueRounded) {
 
   const std::size_t rows_at = report.size() - expected.size() * kRowBytes;
   int compared = 0, ties = 0, mismatches = 0;
+  std::ostringstream shown;  // the first few mismatches
   for (std::size_t k = 0; k < expected.size(); ++k) {
     const std::string row = report.substr(rows_at + k * kRowBytes, kRowBytes);
     ASSERT_EQ(row.substr(kRowBytes - 2), "\r\n") << c.deck << " row " << k + 1;
@@ -117,11 +138,18 @@ TEST_P(ExactTable, EveryPrintedDigitOfTheContourRunIsTheExactValueRounded) {
       const std::string got = trimmed(row.substr(kFieldFirst[col] - 1, kFieldWidth[col]));
       if (got == want) continue;
       if (++mismatches <= kShownMismatches)
-        ADD_FAILURE() << c.deck << " row " << k + 1 << " " << kColumnNames[col] << ": printed " << got
-                      << ", exact value rounds to " << want;
+        shown << "\n"
+              << c.deck << " row " << k + 1 << " " << kColumnNames[col] << ": printed " << got
+              << ", exact value rounds to " << want;
     }
   }
-  EXPECT_EQ(mismatches, 0) << c.deck << ": " << mismatches << " of " << compared << " printed values wrong";
+  if (const char* reason = known_wrong(c.name)) {
+    ASSERT_GT(mismatches, 0) << c.deck << " now prints every digit right: take it off the known-wrong list";
+    GTEST_SKIP() << c.deck << ": " << mismatches << " of " << compared << " printed values wrong, known: " << reason
+                 << shown.str();
+  }
+  EXPECT_EQ(mismatches, 0) << c.deck << ": " << mismatches << " of " << compared << " printed values wrong"
+                           << shown.str();
   // A table of ties would compare nothing; every table has but a handful.
   EXPECT_LT(ties * 100, compared + ties) << c.deck;
 }

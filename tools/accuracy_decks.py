@@ -129,6 +129,14 @@ def decks():
         for shape, istress, stage, rech in cases:
             title2 = f"{base} {shape}: well at XD {xd:g}, {nt} steps of {fmt(dt)}"
             out.append((f"{base}-{shape}", deck_text(where[0].upper() + where[1:], title2, istress, v, nt, dt, stage, rech)))
+        if (ixl, iaq, ixa) == (1, 0, 0):
+            # The closed valley's step run eight times as long: the seepage dies
+            # away exponentially to 1e-19 of its first value, far below any
+            # double-precision inversion's error floor.
+            long_nt, long_dt = 60, 8 * dt
+            title2 = f"{base} long decay: well at XD {xd:g}, {long_nt} steps of {fmt(long_dt)}"
+            out.append((f"{base}-long-decay", deck_text(where[0].upper() + where[1:], title2, 0, v, long_nt, long_dt,
+                                                        stage_step(long_nt, 1.0), [0.0] * long_nt)))
     return out
 
 
