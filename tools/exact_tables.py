@@ -46,12 +46,9 @@ kCheckNodes = 108
 kCheckDigits = 130
 kDeHoogDigits = 60
 # A printed value whose exact value lies within this fraction of a unit of the
-# last printed digit of a rounding boundary is a tie. The program's own double
-# arithmetic (input values, time steps and stress changes rounded to doubles,
-# sums over up to thousands of lags) moves a value by about 1e-13 of its
-# terms' size, which is under 1e-7 of a unit for every value printed here that
-# is not itself below the inversion's error floor; 1e-6 keeps a margin of ten
-# above that and flags about one value in 500 000.
+# last printed digit of a rounding boundary is a tie: either neighbour is half a
+# unit off to within the margin. The inputs' rounding to doubles alone moves a
+# value by up to 1e-11 of a unit; 1e-6 flags about one value in 500 000.
 kTieMargin = mpf("1e-6")
 # Digits of the offset from the printed value (units of the last digit).
 kOffsetDecimals = 8
