@@ -222,13 +222,21 @@ def stress_changes(d):
     return [b - a for a, b in zip(hs, hs[1:])], [b - a for a, b in zip(qs, qs[1:])]
 
 
+def exact_fraction(v):
+    """The exact value of an mpf, whatever the working precision (its
+    mantissa is kept without its sign)."""
+    man, exp = v.man_exp
+    value = fractions.Fraction(man) * fractions.Fraction(2) ** exp
+    return -value if v < 0 else value
+
+
 def convolve(changes, responses):
     """out[k] = Σ_{j=1}^{k} changes[k-j]·responses[j-1] for k = 1..n, exactly:
     the doubles' changes are dyadic, the responses fixed point."""
     denominator = max(c.denominator for c in changes) if changes else 1
     ints = [int(c * denominator) for c in changes]
     assert all(fractions.Fraction(i, denominator) == c for i, c in zip(ints, changes))
-    fixed = [int(mpmath.nint(v * mpf(2) ** kScaleBits)) for v in responses]
+    fixed = [round(exact_fraction(v) * 2**kScaleBits) for v in responses]
     out = []
     for k in range(1, len(changes) + 1):
         total = 0
@@ -280,14 +288,17 @@ def printed(value, d):
     whole = scaled.numerator // scaled.denominator
     fraction = scaled - whole
     tie = abs(fraction - fractions.Fraction(1, 2)) < fractions.Fraction(str(kTieMargin))
-    digits = whole + 1 if fraction > fractions.Fraction(1, 2) or (fraction == fractions.Fraction(1, 2) and whole % 2) else whole
+    half = fractions.Fraction(1, 2)
+    digits = whole + 1 if fraction > half or (fraction == half and whole % 2) else whole  # ties to even
     offset = scaled - digits
     if digits == 10 ** d:
         digits //= 10
         e += 1
         offset = offset / 10
-    exponent = f"{'+' if e >= 0 else '-'}{abs(e):02d}"
-    text = f"{sign}{'' if sign else '0'}.{digits}" + ("D" if abs(e) <= 99 else "") + (exponent if abs(e) <= 99 else f"{'+' if e >= 0 else '-'}{abs(e):03d}")
+    # D and two exponent digits, or no letter and three; a minus sign takes
+    # the leading zero's column.
+    exponent = f"D{'+' if e >= 0 else '-'}{abs(e):02d}" if abs(e) <= 99 else f"{'+' if e >= 0 else '-'}{abs(e):03d}"
+    text = f"{sign or '0'}.{digits}{exponent}"
     return text, tie, offset if not sign else -offset
 
 
