@@ -93,6 +93,13 @@ lint: build
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) out
 
+# The exact model's results tables of tests/accuracy (many minutes; not part of
+# make test, which reads the stored tables): make exact-tables [DECK=name].
+.PHONY: exact-tables
+exact-tables:
+	@scripts/needs tables
+	nice -n 15 python3 tools/exact_tables.py $(if $(DECK),--only $(DECK))
+
 # Mutation run, not part of CI (tens of minutes): each slip listed in
 # tools/mutants.txt is built in a scratch copy (MUTATE_SCRATCH) and run against
 # the tests; prints caught and surviving mutants per folder. With SAMPLE=N the
