@@ -172,7 +172,8 @@ TEST_P(ExactTable, EveryPrintedDigitOfTheContourRunIsTheExactValueRounded) {
       if (got == want) continue;
       const double time = row_time(row);
       const auto& spans = warned[col];
-      if (std::none_of(spans.begin(), spans.end(), [time](const auto& s) { return s.first <= time && time <= s.second; }))
+      if (std::none_of(spans.begin(), spans.end(),
+                       [time](const auto& s) { return s.first <= time && time <= s.second; }))
         ++unwarned;
       if (++mismatches <= kShownMismatches)
         shown << "\n"
