@@ -62,13 +62,20 @@ Deck read_checked_deck(const FitFile& file) {
   } catch (const std::exception& e) {
     throw FitInputError(shown, 0, e.what());
   }
-  // A fit runs the Stehfest sum: a deck of more steps than it takes is refused
-  // at its NT, as the reader refuses a deck no inversion takes.
-  if (deck.NT > NTLIMIT)
-    throw FitInputError::located(
-        shown, 10,
-        "line 10 of " + shown + ": NT = " + std::to_string(deck.NT) + " is greater than " + std::to_string(NTLIMIT));
-  if (const auto problem = first_problem(deck)) throw FitInputError(shown, 0, *problem);
+  // A deck of more steps than the fit's inversion takes is refused at its NT,
+  // as the reader refuses a deck no inversion takes; for the Stehfest sum the
+  // message names the inversion that takes it.
+  const int limit = step_limit(file.inversion);
+  if (deck.NT > limit) {
+    std::string message =
+        "line 10 of " + shown + ": NT = " + std::to_string(deck.NT) + " is greater than " + std::to_string(limit);
+    if (deck.NT <= NTLIMIT_CONTOUR)
+      message += " (the Stehfest sum's limit; inversion = \"contour\" takes up to " + std::to_string(NTLIMIT_CONTOUR) +
+                 " steps)";
+    throw FitInputError::located(shown, 10, message);
+  }
+  if (const auto problem = first_problem(deck, SimulateOptions{file.inversion}))
+    throw FitInputError(shown, 0, *problem);
   keep_whole_titles(file.deck_path, deck);
   if (deck.NT < 2)
     throw FitInputError(
@@ -97,7 +104,7 @@ ObservationSet read_set(const ObservationEntry& entry, const FitFile& file, cons
   if (entry.kind == Kind::Head) {
     Deck at_well = deck;
     at_well.X = set.distance;
-    if (const auto problem = first_problem(at_well)) {
+    if (const auto problem = first_problem(at_well, SimulateOptions{file.inversion})) {
       const int line = entry.distance ? entry.distance_line : entry.line;
       throw FitInputError(file.shown_name, line,
                           "distance " + shortest(set.distance) + " does not suit the deck: " + *problem);
@@ -116,7 +123,7 @@ void check_deck_at(const FitCase& c, const ParameterEntry& entry, std::string_vi
   deck.*(entry.info->field) = value;
   for (const ObservationSet& set : c.sets) {
     deck.X = set.distance;
-    if (const auto problem = first_problem(deck))
+    if (const auto problem = first_problem(deck, SimulateOptions{c.file.inversion}))
       throw FitInputError(c.file.shown_name, entry.line,
                           "parameters." + std::string(entry.info->name) + " " + std::string(key) + " = " +
                               shortest(value) + " makes the deck invalid: " + *problem);
@@ -128,7 +135,7 @@ void choose_ns(FitCase& c) {
   if (c.file.ns_choice == NsChoice::Deck) return;
   if (c.file.ns_choice == NsChoice::Given) {
     c.deck.NS = c.file.ns;
-    if (const auto problem = first_problem(c.deck))
+    if (const auto problem = first_problem(c.deck, SimulateOptions{c.file.inversion}))
       throw FitInputError(c.file.shown_name, c.file.ns_line, "ns = " + std::to_string(c.file.ns) + ": " + *problem);
     return;
   }

@@ -54,13 +54,19 @@ TEST(FitCase, FaultsNameFileAndLine) {
          d.RECH.resize(1);
        },
        nothing_to_records, kAK, nothing_to_files, "deck.dat", 0, "a fit needs at least two"},
-      // A fit runs the Stehfest sum, with no contour inversion to point to.
+      // The contour inversion, the fit's default, takes it.
       {"deck of more steps than the Stehfest sum takes",
        [](Deck& d) {
          d.NT = 100000;
          for (auto* series : {&d.TIME, &d.STAGE, &d.RECH}) series->resize(100000, 0.0);
        },
-       nothing_to_records, kAK, nothing_to_files, "deck.dat", 10, "deck.dat: NT = 100000 is greater than 99999"},
+       nothing_to_records, kAK,
+       [](const testing::TempFolder& f) {
+         f.write("fit.toml", "inversion = \"stehfest\"\n" + testing::file_text(f.path("fit.toml")));
+       },
+       "deck.dat", 10,
+       "deck.dat: NT = 100000 is greater than 99999 (the Stehfest sum's limit; inversion = \"contour\" takes up "
+       "to 10000000 steps)"},
       {"record missing", nothing_to_deck, nothing_to_records, kAK,
        [](const testing::TempFolder& f) { std::filesystem::remove(f.path("record-2.csv")); }, "fit.toml", 7,
        "file: 'record-2.csv' is not a readable file"},
@@ -129,6 +135,18 @@ TEST(FitCase, GathersRecordsAndStartingValues) {
   EXPECT_EQ(c.sets[0].distance, 30.0);
   EXPECT_EQ(c.observed.value.front(), sets[0].rows.front().value);
   EXPECT_EQ(c.observed.value.back(), sets[1].rows.back().value);
+}
+
+// A long record needs no inversion = "contour": it is the fit's default.
+TEST(FitCase, TheContourInversionTakesMoreStepsThanTheStehfestSum) {
+  const testing::TempFolder folder;
+  Deck deck = testing::flood_deck();
+  deck.NT = 100000;
+  for (auto* series : {&deck.TIME, &deck.STAGE, &deck.RECH}) series->resize(100000, 0.0);
+  testing::write_fit_folder(folder, deck, testing::records(testing::flood_deck(), kPlans, 1), kAK);
+  const FitCase c = load_fit_case(read_fit_file(folder.path("fit.toml")));
+  EXPECT_EQ(c.deck.NT, 100000);
+  EXPECT_EQ(c.file.inversion, InversionMethod::Contour);
 }
 
 }  // namespace
