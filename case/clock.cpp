@@ -89,7 +89,9 @@ std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Ins
   if (s[offset] == 'Z' || s[offset] == 'z') s.replace(offset, 1, "+00:00");
   Instant t;
   in.str(s);
-  date::from_stream(in, (std::string(form) + "%Ez").c_str(), t);
+  // "+02:00" or "+0200".
+  const char* zone_form = s.find(':', offset) == std::string::npos ? "%z" : "%Ez";
+  date::from_stream(in, (std::string(form) + zone_form).c_str(), t);
   return whole_text_read(in) ? std::optional<Instant>(t) : std::nullopt;
 }
 
