@@ -26,6 +26,12 @@ std::string shortest(double v) {
   return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
 }
 
+// A level in the run's account, to six significant digits.
+std::string brief(double v) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, v, std::chars_format::general, 6).ptr);
+}
+
 std::string fitted(std::string text) {
   text.resize(70, ' ');
   return text;
@@ -218,7 +224,7 @@ class CaseBuilder {
                        plural(s.gaps_bridged, "gap") + " bridged (max_gap " +
                        duration_text(rule.max_gap / axis_per_second_) + "), " +
                        plural(r.record.missing, "missing value") + " in the record";
-    if (r.entry->datum != DatumKind::Relative) line += ", levels less " + shortest(datum) + " " + c_.length_unit;
+    if (r.entry->datum != DatumKind::Relative) line += ", levels less " + brief(datum) + " " + c_.length_unit;
     line +=
         "; largest difference between a reading and its steps " + shortest(s.largest_difference) + " " + c_.length_unit;
     if (s.largest_difference_line > 0) line += " (line " + std::to_string(s.largest_difference_line) + ")";
