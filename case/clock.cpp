@@ -20,10 +20,61 @@ std::string iso_normalised(std::string_view text) {
 // Where an offset begins in an ISO time ("+02:00", "-0500", "Z"), or npos.
 std::size_t offset_start(const std::string& s) {
   if (s.size() <= 11) return std::string::npos;  // a date alone has none (its '-' separate the fields)
-  if (s.back() == 'Z' || s.back() == 'z') return s.size() - 1;
+  if (s.back() == 'Z') return s.size() - 1;
   const std::size_t sign = s.find_last_of("+-");
   return sign != std::string::npos && sign > 10 ? sign : std::string::npos;
 }
+
+// The shape of an ISO 8601 time: YYYY-MM-DD, then optionally Thh:mm[:ss[.f]]
+// and an offset (Z, +hh, +hhmm, +hh:mm). Only the shape: date.h (3.0.1)
+// reads the fields, but it misbehaves on some text that has none of this
+// shape (seconds it could not read are converted uninitialised; an offset
+// after stray signs overflows), so such text never reaches it.
+class IsoShape {
+ public:
+  explicit IsoShape(std::string_view s) : s_(s) {}
+
+  bool holds() {
+    if (!digits(4) || !one('-') || !digits(2) || !one('-') || !digits(2)) return false;
+    if (done()) return true;
+    if (!one('T') || !digits(2) || !one(':') || !digits(2)) return false;
+    if (one(':')) {
+      if (!digits(2)) return false;
+      if (one('.') && !some_digits()) return false;
+    }
+    if (done() || (one('Z') && done())) return done();
+    if (!one('+') && !one('-')) return false;
+    if (!digits(2)) return false;
+    if (done()) return true;
+    (void)one(':');
+    return digits(2) && done();
+  }
+
+ private:
+  bool done() const { return at_ == s_.size(); }
+  bool one(char c) {
+    if (at_ < s_.size() && s_[at_] == c) return ++at_, true;
+    return false;
+  }
+  bool digit() {
+    if (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9') return ++at_, true;
+    return false;
+  }
+  bool digits(int n) {
+    for (int i = 0; i < n; ++i)
+      if (!digit()) return false;
+    return true;
+  }
+  bool some_digits() {
+    constexpr int kMostFractionDigits = 9;
+    int n = 0;
+    while (n < kMostFractionDigits && digit()) ++n;
+    return n > 0 && !digit();
+  }
+
+  std::string_view s_;
+  std::size_t at_ = 0;
+};
 
 }  // namespace
 
@@ -69,6 +120,7 @@ std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Ins
     return whole_text_read(in) ? local(t, previous, line, notes) : std::nullopt;
   }
   std::string s = iso_normalised(text);
+  if (!IsoShape(s).holds()) return std::nullopt;
   if (s.size() == 10) {
     date::local_days day;
     in.str(s);
@@ -86,7 +138,7 @@ std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Ins
     return whole_text_read(in) ? local(t, previous, line, notes) : std::nullopt;
   }
   // "Z" is the offset +00:00.
-  if (s[offset] == 'Z' || s[offset] == 'z') s.replace(offset, 1, "+00:00");
+  if (s[offset] == 'Z') s.replace(offset, 1, "+00:00");
   Instant t;
   in.str(s);
   // "+02:00" or "+0200".

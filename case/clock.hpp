@@ -24,7 +24,8 @@ struct LocalTimeNotes {
 class TimeReader {
  public:
   // format: empty for the ISO 8601 forms, else a strftime-like pattern
-  // ("%d/%m/%Y %H:%M"; %z for an offset). zone: an IANA name ("UTC",
+  // ("%d/%m/%Y %H:%M"; %z for an offset; with %S, seconds that do not read
+  // meet a flaw of date.h 3.0.1: an uninitialised value converted, then refused). zone: an IANA name ("UTC",
   // "Europe/Amsterdam"). Throws std::runtime_error for a zone the database
   // does not know.
   TimeReader(std::string format, const std::string& zone);

@@ -104,7 +104,13 @@ StepSeries to_steps(const Record& record, double datum, const StepRule& rule, co
   for (int k = 2; k <= rule.count; ++k) {
     const double lo = rule.start + (k - 2) * rule.step;
     const double hi = rule.start + (k - 1) * rule.step;
-    steps.values[static_cast<std::size_t>(k - 1)] = integral(r, at, lo, hi, datum) / (hi - lo);
+    const double mean = integral(r, at, lo, hi, datum) / (hi - lo);
+    // Levels near the largest double overflow their sums: say where.
+    if (!std::isfinite(mean))
+      throw CaseError(
+          record.shown, r[at].line,
+          "the levels from " + time_text(lo) + " to " + time_text(hi) + " are too large to be averaged over the step");
+    steps.values[static_cast<std::size_t>(k - 1)] = mean;
   }
 
   // Each reading in the run against the step or steps whose span holds it
