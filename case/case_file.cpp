@@ -389,6 +389,10 @@ void check_ascii_outside_strings(std::string_view text, const std::string& shown
       case In::Basic:
       case In::MultiBasic:
         if (c == '\\') {
+          // Every escape is ASCII; after a backslash toml++ asks whether the
+          // next character is a blank, which meets the same flaw.
+          if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80)
+            throw CaseError(shown_name, line, "a backslash before a character beyond ASCII: no escape is written so");
           if (i + 1 < text.size() && text[i + 1] != '\n') ++i;
         } else if (in == In::Basic && (c == '"' || c == '\n')) {
           in = In::Value;

@@ -226,7 +226,7 @@ class CaseBuilder {
                        plural(r.record.missing, "missing value") + " in the record";
     if (r.entry->datum != DatumKind::Relative) line += ", levels less " + brief(datum) + " " + c_.length_unit;
     line +=
-        "; largest difference between a reading and its steps " + shortest(s.largest_difference) + " " + c_.length_unit;
+        "; largest difference between a reading and its steps " + brief(s.largest_difference) + " " + c_.length_unit;
     if (s.largest_difference_line > 0) line += " (line " + std::to_string(s.largest_difference_line) + ")";
     return line;
   }
@@ -249,7 +249,10 @@ class CaseBuilder {
         line += ", " + plural(n.repeated, "local time") + " in a repeated hour (first at line " +
                 std::to_string(n.first_repeated_line) + ")";
     }
-    return line + "; dates written in " + c_.zone + " (tz database " + zone_database_version() + ")";
+    // The library cannot always tell the system database's version.
+    const std::string version = zone_database_version();
+    return line + "; dates written in " + c_.zone + " (" +
+           (version == "unknown" ? std::string("the system's tz database") : "tz database " + version) + ")";
   }
 
   std::string time_text_of(Instant t) const { return iso_text(t, *zone_); }

@@ -3,8 +3,12 @@
 // record with its one line. Expected instants are written in UTC by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "case/case_error.hpp"
 #include "case/dated_record.hpp"
+#include "case/steps.hpp"
+#include "case/text_file.hpp"
 
 namespace kesta {
 namespace {
@@ -152,6 +156,45 @@ TEST(CaseRecords, EveryFaultIsOneLineNamingFileAndLine) {
     } catch (const CaseError& e) {
       EXPECT_EQ(std::string(e.what()), message);
     }
+  }
+}
+
+}  // namespace
+}  // namespace kesta
+
+namespace kesta {
+namespace {
+
+// The Dutch well's heads (examples/well-near-river/head.csv): monthly manual
+// readings, then a 3-hourly logger, and 278 days without a reading from
+// 2015-05-23 06:00. Counts and lines from the file itself.
+TEST(CaseRecords, AnIrregularFieldRecordWithItsGap) {
+  const std::string shown = "head.csv";
+  RecordLayout layout;
+  layout.time = {"Date", 0};
+  layout.value = {"Head", 0};
+  const Record record = read_record(
+      read_text_file(KESTA_SOURCE_DIR "/examples/well-near-river/head.csv", shown, kRecordBounds), shown, layout);
+  ASSERT_TRUE(record.dated);
+  EXPECT_EQ(record.readings.size(), 34677u);
+  EXPECT_EQ(record.readings.front().time, utc(date::year{2000} / date::January / 27));
+  EXPECT_EQ(usual_spacing(record.readings), 3 * 3600e3);
+
+  const auto& zone = *date::locate_zone("UTC");
+  const auto text = [&](double t) { return iso_text(Instant(std::chrono::milliseconds(std::llround(t))), zone); };
+  constexpr double kDay = 86400e3;
+  const double start = utc(date::year{2015} / date::January / 1);
+  const int count = 518;  // 2015-01-01 to 2016-06-01
+  const StepSeries bridged = to_steps(record, 0.0, {start, kDay, count, 300 * kDay}, text);
+  EXPECT_EQ(bridged.readings_used, 1912);
+  EXPECT_EQ(bridged.gaps_bridged, 1);
+  try {
+    (void)to_steps(record, 0.0, {start, kDay, count, 30 * kDay}, text);
+    ADD_FAILURE() << "the gap was bridged";
+  } catch (const CaseError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "head.csv:23270: a gap from the reading at 2015-05-23T06:00:00+00:00 (line 23269) to the reading at "
+              "2016-02-25T12:00:00+00:00 (line 23270) is longer than max_gap; shorten the run or raise max_gap");
   }
 }
 
