@@ -391,8 +391,16 @@ void check_ascii_outside_strings(std::string_view text, const std::string& shown
         if (c == '\\') {
           // Every escape is ASCII; after a backslash toml++ asks whether the
           // next character is a blank, which meets the same flaw.
-          if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80)
-            throw CaseError(shown_name, line, "a backslash before a character beyond ASCII: no escape is written so");
+          // A backslash that ends a line skips the blanks and line ends after
+          // it, and the first character after them meets that question too.
+          std::size_t next = i + 1;
+          int lines_on = 0;
+          if (in == In::MultiBasic)
+            for (; next < text.size() && std::string_view(" \t\r\n").find(text[next]) != std::string_view::npos; ++next)
+              lines_on += text[next] == '\n' ? 1 : 0;
+          if (next < text.size() && static_cast<unsigned char>(text[next]) >= 0x80)
+            throw CaseError(shown_name, line + lines_on,
+                            "a character beyond ASCII right after a backslash: no escape is written so");
           if (i + 1 < text.size() && text[i + 1] != '\n') ++i;
         } else if (in == In::Basic && (c == '"' || c == '\n')) {
           in = In::Value;
