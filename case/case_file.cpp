@@ -354,16 +354,21 @@ void check_ascii_outside_strings(std::string_view text, const std::string& shown
   int line = 1;
   char before = '\n';      // the character before, in values
   bool line_start = true;  // only blanks before on this line
+  int equals_on_line = 0;  // outside strings
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const auto starts = [&](std::string_view s) { return text.substr(i, s.size()) == s; };
     if (c == '\n') {
       ++line;
       line_start = true;
+      equals_on_line = 0;
     }
     switch (in) {
       case In::Value: {
-        const bool token_start = kTokenStarts.find(before) != std::string_view::npos;
+        // '=' starts a value where it ends the line's key, not within a value.
+        const bool token_start =
+            kTokenStarts.find(before) != std::string_view::npos && (before != '=' || equals_on_line == 1);
+        if (c == '=') ++equals_on_line;
         if (c == '[' && line_start && !heading_named(text.substr(i)))
           throw CaseError(shown_name, line, "a table heading needs a name, such as [run]");
         line_start = line_start && (c == ' ' || c == '\t' || c == '\n' || c == '\r');

@@ -123,6 +123,17 @@ TEST(CaseSteps, ARunOutsideTheRecordIsRefusedNamingTheReading) {
   }
 }
 
+// Found by the fuzzer: levels near the largest double overflow the trapezoids.
+TEST(CaseSteps, LevelsTooLargeToAverageAreRefused) {
+  try {
+    (void)to_steps(numeric_record({{0, 1e308}, {1, 1.5e308}, {2, 0}}), 0.0, {0, 1, 3, 10}, plain);
+    ADD_FAILURE() << "accepted";
+  } catch (const CaseError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "stage.csv:2: the levels from 0.000000 to 1.000000 are too large to be averaged over the step");
+  }
+}
+
 TEST(CaseSteps, LevelsBetweenReadingsAndTheLowest) {
   const std::vector<Reading> r = numeric_record({{0, 2}, {2, 0}, {4, 3}}).readings;
   EXPECT_DOUBLE_EQ(level_at(r, 1.0), 1.0);
