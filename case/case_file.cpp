@@ -15,10 +15,14 @@ struct TomlReaderFault : std::logic_error {
 #ifdef NDEBUG
 #undef NDEBUG
 #endif
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wterminate"
+#endif
 #include <toml++/toml.h>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #include <cctype>
 #include <cmath>
 #include <cstdint>

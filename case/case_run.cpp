@@ -59,7 +59,7 @@ class CaseBuilder {
 
   CaseRun build() {
     CaseRun run;
-    run.inputs.push_back(c_.shown_name);
+    run.inputs.emplace_back(c_.shown_name);
     run.deck = aquifer(run);
     run.inversion = c_.inversion;
     run.zone = date::locate_zone(c_.zone);
