@@ -86,7 +86,7 @@ class CaseBuilder {
                             " where the other record's are not; both must be dates or both numbers");
     axis_per_second_ = dated_ ? kMillisPerSecond : 1.0 / c_.seconds_per_time_unit;
     const double step = c_.step_seconds * axis_per_second_;
-    span(records, run);
+    span(records);
 
     StepRule rule;
     rule.start = start_;
@@ -95,10 +95,10 @@ class CaseBuilder {
     if (steps + kStepSlack < 1.0)
       throw CaseError(c_.shown_name, c_.step_line,
                       "the run from " + time_text(start_) + " to " + time_text(end_) + " is shorter than one step");
-    if (steps + kStepSlack >= NTLIMIT)
+    if (std::floor(steps + kStepSlack) + 1.0 > NTLIMIT)
       throw CaseError(c_.shown_name, c_.step_line,
-                      "the run holds more than " + std::to_string(NTLIMIT - 1) +
-                          " steps, the most a deck takes; a longer step or a shorter run");
+                      "the run needs more than " + std::to_string(NTLIMIT) +
+                          " time steps, the most a deck takes; a longer step or a shorter run");
     rule.count = static_cast<int>(std::floor(steps + kStepSlack)) + 1;
     Deck& d = run.deck;
     d.NT = rule.count;
@@ -110,7 +110,7 @@ class CaseBuilder {
     d.RECH.assign(static_cast<std::size_t>(d.NT), 0.0);
     d.ISTRESS = c_.stage && c_.recharge ? 2 : (c_.stage ? 0 : 1);
 
-    run.summary.push_back(run_line(rule, step));
+    run.summary.push_back(run_line(rule));
     const auto text = [this](double t) { return time_text(t); };
     for (const LoadedRecord& r : records) {
       const double gap_default = std::max(kDefaultGapSteps * step, kDefaultGapSteps * usual_spacing(r.record.readings));
@@ -154,7 +154,7 @@ class CaseBuilder {
   double end_of(const StepRule& rule) const { return rule.start + (rule.count - 1) * rule.step; }
 
   // The run's start and end: as given, else the span all records cover.
-  void span(const std::vector<LoadedRecord>& records, CaseRun&) {
+  void span(const std::vector<LoadedRecord>& records) {
     start_ = records.front().record.readings.front().time;
     end_ = records.front().record.readings.back().time;
     for (const LoadedRecord& r : records) {
@@ -213,7 +213,7 @@ class CaseBuilder {
     return shortest(t) + " " + c_.time_unit;
   }
 
-  std::string run_line(const StepRule& rule, double) const {
+  std::string run_line(const StepRule& rule) const {
     return plural(rule.count, "step") + " of " + duration_text(c_.step_seconds) + " from " + time_text(rule.start) +
            " to " + time_text(end_of(rule)) + ", model time " + shortest(dated_ ? 0.0 : rule.start) + " " +
            c_.time_unit + " at the start";

@@ -183,3 +183,36 @@ TEST(CaseRun, AnOutputThatIsAnInputIsRefused) {
 
 }  // namespace
 }  // namespace kesta::testing
+
+namespace kesta::testing {
+namespace {
+
+TEST(CaseRun, TheCommandLineOfACase) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--write-deck", "d.dat", "deck.dat", "r.txt"}, "kesta: --write-deck goes with --case; try kesta --help\n"},
+      {{"--case", "case.toml", "deck.dat", "r.txt"},
+       "kesta: --case takes no deck, results or plot file names; try kesta --help\n"},
+      {{"--case"}, "kesta: --case needs a file name; try kesta --help\n"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    TempFolder folder;
+    const RunResult run = run_kesta_with(folder, arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, message);
+  }
+  // The command line's inversion goes over the case's: the deck's Stehfest
+  // sum then gives other bits than the contour.
+  TempFolder folder;
+  write_file(folder / "case.toml", case_text("h"));
+  write_file(folder / "stage.csv", kRecord);
+  ASSERT_EQ(run_kesta_with(folder, {"--case", "case.toml"}).status, 0);
+  const std::string contour = read_file(folder / "results.csv");
+  ASSERT_EQ(run_kesta_with(folder, {"--inversion", "stehfest", "--case", "case.toml"}).status, 0);
+  const std::string stehfest = read_file(folder / "results.csv");
+  EXPECT_NE(contour, stehfest);
+  const Results expected = simulate(parse_deck(hand_deck("1")));
+  EXPECT_EQ(number(csv_rows(stehfest)[3][2]), expected.head[2]);
+}
+
+}  // namespace
+}  // namespace kesta::testing
