@@ -50,7 +50,7 @@ std::size_t column_index(const ColumnChoice& choice, const std::vector<std::stri
   throw CaseError(shown, line, "no column named " + quoted(choice.name) + " for the " + std::string(role));
 }
 
-// Prints a reading's time as the record wrote it, for messages.
+// Reads the lines in order, knowing the record's kind (dated or numeric) from its first time.
 class RecordReader {
  public:
   RecordReader(const std::string& shown, const RecordLayout& layout)
