@@ -41,6 +41,9 @@ int run_case(const CaseCommand& command, PendingFiles* pending, std::FILE* out, 
     run = make_case_run(read_case_file(command.case_file));
   } catch (const CaseError& e) {
     return refuse(err, e.what());
+  } catch (const std::exception& e) {
+    // Not the input's fault (memory, the zone database itself), but still one line.
+    return refuse(err, command.case_file + ": cannot be run: " + e.what());
   }
   if (command.inversion) run.inversion = *command.inversion;
   Results results;
@@ -52,6 +55,8 @@ int run_case(const CaseCommand& command, PendingFiles* pending, std::FILE* out, 
     for (char& c : reason)
       if (c == '\n') c = ' ';
     return refuse(err, command.case_file + ": the case makes a deck the model refuses: " + reason);
+  } catch (const std::exception& e) {
+    return refuse(err, command.case_file + ": cannot be run: " + e.what());
   }
   std::vector<std::string> names{run.results.string()};
   const std::string deck_name = command.write_deck.empty() ? run.write_deck.string() : command.write_deck;
@@ -67,8 +72,9 @@ int run_case(const CaseCommand& command, PendingFiles* pending, std::FILE* out, 
     return kWriteFailed;
   }
   for (const std::string& line : run.summary) (void)std::fprintf(out, "%s\n", line.c_str());
-  (void)std::fprintf(out, "results written to %s%s\n", names[0].c_str(),
-                     deck_name.empty() ? "" : (", the deck to " + deck_name).c_str());
+  const std::string written =
+      "results written to " + names[0] + (deck_name.empty() ? "" : ", the deck to " + deck_name);
+  (void)std::fprintf(out, "%s\n", written.c_str());
   return 0;
 }
 
