@@ -216,3 +216,31 @@ TEST(CaseRun, TheCommandLineOfACase) {
 
 }  // namespace
 }  // namespace kesta::testing
+
+namespace kesta::testing {
+namespace {
+
+// deck = "..." takes the aquifer, the well and HINIT from a deck; its stress
+// series gives way to the record's steps.
+TEST(CaseRun, TheAquiferFromADeck) {
+  TempFolder folder;
+  std::string deck = hand_deck("1");
+  deck.replace(deck.find("0 0 0\n1 0.5 0"), 13, "0 9 0\n1 9 0");  // a stress series the case replaces
+  write_file(folder / "aquifer.dat", deck);
+  write_file(folder / "stage.csv", kRecord);
+  write_file(folder / "case.toml",
+             "title = \"Placement\"\ndeck = \"aquifer.dat\"\n[units]\ntime = \"h\"\n"
+             "[stage]\nfile = \"stage.csv\"\n[run]\nstep = \"1 h\"\n");
+  const RunResult run = run_kesta_with(folder, {"--case", "case.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Results hand = simulate(parse_deck(hand_deck("1")), SimulateOptions{InversionMethod::Contour});
+  const auto rows = csv_rows(read_file(folder / "results.csv"));
+  ASSERT_EQ(rows.size(), 6u);
+  for (std::size_t k = 0; k < 5; ++k) {
+    EXPECT_EQ(number(rows[k + 1][2]), hand.head[k]);
+    EXPECT_EQ(number(rows[k + 1][3]), hand.seepage[k]);
+  }
+}
+
+}  // namespace
+}  // namespace kesta::testing
