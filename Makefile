@@ -83,7 +83,7 @@ format-check:
 	@scripts/needs lint
 	@clang-format --dry-run --Werror $(FORMATTED) && echo "format: every file as clang-format writes it"
 
-LINTED = $(shell git ls-files '*.cpp' | grep -E '^(io|model|input|report|api|driver|plot|fit)/' | grep -v '/tests/')
+LINTED = $(shell git ls-files '*.cpp' | grep -E '^(io|model|input|report|api|case|driver|plot|fit)/' | grep -v '/tests/')
 lint: build
 	@scripts/needs lint
 	@printf '%s\n' $(LINTED) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2> $(BUILD)/lint.log || \

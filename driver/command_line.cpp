@@ -40,9 +40,18 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
       const auto method = inversion_named(word);
       if (!method) return misuse("unknown inversion " + word + " (allowed: stehfest, contour)");
       line.inversion = *method;
+      line.inversion_named = true;
+    } else if (argument == "--case" || argument == "--write-deck") {
+      if (at + 1 == arguments.size()) return misuse(argument + " needs a file name");
+      (argument == "--case" ? line.case_file : line.write_deck) = arguments[++at];
     } else {
       return misuse("unknown option " + argument);
     }
+  }
+  if (!line.write_deck.empty() && line.case_file.empty()) return misuse("--write-deck goes with --case");
+  if (!line.case_file.empty()) {
+    if (!names.empty()) return misuse("--case takes no deck, results or plot file names");
+    return line;
   }
   if (names.size() < 2 || names.size() > 3) return misuse("expected a deck, a results file and at most one plot file");
   if (names[0].find_first_not_of(' ') == std::string::npos || names[1].find_first_not_of(' ') == std::string::npos)
@@ -55,6 +64,8 @@ std::string usage_text() {
   return "Usage: kesta                          ask for the three file names on the console\n"
          "       kesta [--inversion stehfest|contour] [--] DECK RESULTS [PLOT]\n"
          "                                     run the deck, write the report and the plot file\n"
+         "       kesta --case CASE.toml [--write-deck DECK] [--inversion stehfest|contour]\n"
+         "                                     run a case of dated records, write results.csv\n"
          "       kesta --help | --version\n"
          "Computes the head at an observation well, the seepage between a stream and a\n"
          "confined or leaky aquifer and the bank storage for the stage (and recharge)\n"
@@ -62,10 +73,13 @@ std::string usage_text() {
          "--inversion stehfest (the default) inverts by the Stehfest sum of the deck's NS\n"
          "terms, up to 99999 time steps; --inversion contour by the contour integral,\n"
          "every printed digit right, up to 10000000 time steps.\n"
+         "--case reads a case file (docs/records.md): the aquifer, the stage and recharge\n"
+         "records, the step; --write-deck also writes the deck the case became.\n"
          "Exit status:\n"
          "0 complete report; 1 deck rejected (the reason ends the report); 2 wrong command\n"
-         "line; 9, 24, 29, 30, 38, 39, 43 a file could not be read or written (a\n"
-         "diagnostic on standard error says which); 128 + N ended by signal N.\n";
+         "line, or a case, record or time that cannot be used (one line says where);\n"
+         "9, 24, 29, 30, 38, 39, 43 a file could not be read or written (a diagnostic on\n"
+         "standard error says which); 128 + N ended by signal N.\n";
 }
 
 }  // namespace kesta

@@ -17,6 +17,10 @@ struct CommandLine {
   std::optional<std::array<std::string, 3>> named_files;  // nothing: ask on the console
   std::string complaint;                                  // what is wrong, for Misuse
   InversionMethod inversion = InversionMethod::Stehfest;
+  bool inversion_named = false;  // --inversion was given
+  // --case CASE.toml [--write-deck DECK]: a case file instead of a deck.
+  std::string case_file;
+  std::string write_deck;
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);

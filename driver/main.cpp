@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cstdio>
 
+#include "driver/case_command.hpp"
 #include "driver/command_line.hpp"
 #include "driver/driver.hpp"
 #include "io/interrupts.hpp"
@@ -27,6 +28,11 @@ int main(int argc, char** argv) {
   }
   kesta::PendingFiles pending;
   const kesta::InterruptGuard guard(pending);
+  if (!line.case_file.empty()) {
+    const kesta::CaseCommand command{line.case_file, line.write_deck,
+                                     line.inversion_named ? std::optional(line.inversion) : std::nullopt};
+    return kesta::run_case(command, &pending, stdout, stderr);
+  }
   kesta::Console console;
   console.out.attach(6, STDOUT_FILENO, "stdout");
   console.named_files = line.named_files;

@@ -81,6 +81,18 @@ perl -e '
   }
 ' "$corpus/fit_numbers"
 
+# Case files (behind an even byte) and records (behind odd bytes that choose
+# the zone, the format, the delimiter and a missing level).
+mkdir -p "$corpus/case"
+for file in "$root"/examples/*/*.toml "$root"/fuzz/seeds/case/*.toml; do
+  { printf '\000'; cat "$file"; } > "$corpus/case/$(basename "$file")"
+done
+for file in "$root"/fuzz/seeds/case/*.csv; do
+  for byte in 001 003 005 011 021; do
+    { printf "\\$byte"; cat "$file"; } > "$corpus/case/$byte-$(basename "$file")"
+  done
+done
+
 # Plot files for the plot-file reader: the head of each golden plot file, behind
 # the two bytes that choose the pieces it is read in.
 for plot in "$root"/tests/golden/*.plot.txt; do

@@ -17,7 +17,10 @@ for harness in fit_file observation_csv fit_numbers; do
   [ -x "$build/${harness}_fuzz" ] && fit_harnesses+=("$harness")
 done
 
-for harness in list_parser record_editing input_phase whole_run plot_file "${fit_harnesses[@]}"; do
+# The case harness is built where the date library is installed.
+case_harness=()
+[ -x "$build/case_fuzz" ] && case_harness=(case)
+for harness in list_parser record_editing input_phase whole_run plot_file "${fit_harnesses[@]}" "${case_harness[@]}"; do
   dict=()
   case "$harness" in
     list_parser | input_phase | whole_run) dict=(-dict="$root/fuzz/deck.dict") ;;

@@ -6,7 +6,8 @@ lists, files, stops); support/ (threads, large pages, unset storage, the
 vector path: the platform under the arithmetic); model/ (pure arithmetic,
 the inversion's accuracy and the advised NS included); input/ (reading and
 checking decks); report/ (every report writer); api/ (the library's
-functions); driver/ (the dialogue and the run). plot/ and fit/ are
+functions); case/ (case files and dated records made into decks); driver/
+(the dialogue and the run). plot/ and fit/ are
 programs of their own over the public headers, io/ (whole outputs,
 interruptions) and support/ (threads); fit/ also implements the public
 fit.hpp. python/ binds the public headers alone as a Python module.
@@ -23,12 +24,13 @@ ALLOWED = {
     "input": {"kesta", "io", "support", "input"},
     "report": {"kesta", "io", "support", "model", "input", "report"},
     "api": {"kesta", "io", "support", "model", "input", "report", "api"},
-    "driver": {"kesta", "io", "support", "model", "input", "report", "api", "driver"},
+    "case": {"kesta", "io", "support", "model", "input", "report", "api", "case"},
+    "driver": {"kesta", "io", "support", "model", "input", "report", "api", "case", "driver"},
     "plot": {"kesta", "io", "plot"},
     "fit": {"kesta", "io", "support", "plot", "fit"},
     "python": {"kesta", "python"},
 }
-LAYERS = {"kesta", "io", "support", "model", "input", "report", "api", "driver", "plot", "fit", "python"}
+LAYERS = {"kesta", "io", "support", "model", "input", "report", "api", "case", "driver", "plot", "fit", "python"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([a-z_]+)/', re.M)
 
 

@@ -1,0 +1,167 @@
+// g++ 12 at -O2 takes the seconds that date.h's parser fills only after a
+// successful read (date.h 3.0.1, `long double S;` in from_stream) for maybe
+// uninitialized; the text that fails that read never gets here (IsoShape).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include "case/clock.hpp"
+
+#include <algorithm>
+#include <sstream>
+
+namespace kesta {
+namespace {
+
+using Millis = std::chrono::milliseconds;
+
+bool whole_text_read(std::istringstream& in) { return !in.fail() && in.peek() == std::char_traits<char>::eof(); }
+
+// ISO 8601 written with a blank between date and time reads as with a T.
+std::string iso_normalised(std::string_view text) {
+  std::string s(text);
+  if (s.size() > 10 && s[10] == ' ') s[10] = 'T';
+  return s;
+}
+
+// Where an offset begins in an ISO time ("+02:00", "-0500", "Z"), or npos.
+std::size_t offset_start(const std::string& s) {
+  if (s.size() <= 11) return std::string::npos;  // a date alone has none (its '-' separate the fields)
+  if (s.back() == 'Z') return s.size() - 1;
+  const std::size_t sign = s.find_last_of("+-");
+  return sign != std::string::npos && sign > 10 ? sign : std::string::npos;
+}
+
+// The shape of an ISO 8601 time: YYYY-MM-DD, then optionally Thh:mm[:ss[.f]]
+// and an offset (Z, +hh, +hhmm, +hh:mm). Only the shape: date.h (3.0.1)
+// reads the fields, but it misbehaves on some text that has none of this
+// shape (seconds it could not read are converted uninitialised; an offset
+// after stray signs overflows), so such text never reaches it.
+class IsoShape {
+ public:
+  explicit IsoShape(std::string_view s) : s_(s) {}
+
+  bool holds() {
+    if (!digits(4) || !one('-') || !digits(2) || !one('-') || !digits(2)) return false;
+    if (done()) return true;
+    if (!one('T') || !digits(2) || !one(':') || !digits(2)) return false;
+    if (one(':')) {
+      if (!digits(2)) return false;
+      if (one('.') && !some_digits()) return false;
+    }
+    if (done() || (one('Z') && done())) return done();
+    if (!one('+') && !one('-')) return false;
+    if (!digits(2)) return false;
+    if (done()) return true;
+    (void)one(':');
+    return digits(2) && done();
+  }
+
+ private:
+  bool done() const { return at_ == s_.size(); }
+  bool one(char c) {
+    if (at_ < s_.size() && s_[at_] == c) return ++at_, true;
+    return false;
+  }
+  bool digit() {
+    if (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9') return ++at_, true;
+    return false;
+  }
+  bool digits(int n) {
+    for (int i = 0; i < n; ++i)
+      if (!digit()) return false;
+    return true;
+  }
+  bool some_digits() {
+    constexpr int kMostFractionDigits = 9;
+    int n = 0;
+    while (n < kMostFractionDigits && digit()) ++n;
+    return n > 0 && !digit();
+  }
+
+  std::string_view s_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+TimeReader::TimeReader(std::string format, const std::string& zone)
+    : format_(std::move(format)), zone_(date::locate_zone(zone)) {}
+
+std::optional<Instant> TimeReader::local(date::local_time<Millis> time, std::optional<Instant> previous, int line,
+                                         LocalTimeNotes& notes) const {
+  const date::local_info info = zone_->get_info(date::floor<std::chrono::seconds>(time));
+  const auto at = [&](const date::sys_info& in_force) { return Instant(time.time_since_epoch() - in_force.offset); };
+  switch (info.result) {
+    case date::local_info::unique: return at(info.first);
+    case date::local_info::nonexistent:
+      // The clock jumped over this time: read it as the clock before the jump
+      // would have, which lands it after the jump by the jump's length.
+      if (notes.skipped++ == 0) notes.first_skipped_line = line;
+      return at(info.first);
+    case date::local_info::ambiguous:
+    default: {
+      if (notes.repeated++ == 0) notes.first_repeated_line = line;
+      const Instant first = at(info.first);
+      // A logger writes its readings in order: once the repeated hour has
+      // begun again, its times belong to the second occurrence.
+      if (previous && first <= *previous) return at(info.second);
+      return first;
+    }
+  }
+}
+
+std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Instant> previous, int line,
+                                        LocalTimeNotes& notes) const {
+  std::istringstream in;
+  if (!format_.empty()) {
+    in.str(std::string(text));
+    const bool with_offset = format_.find("%z") != std::string::npos || format_.find("%Ez") != std::string::npos;
+    if (with_offset) {
+      Instant t;
+      date::from_stream(in, format_.c_str(), t);
+      return whole_text_read(in) ? std::optional<Instant>(t) : std::nullopt;
+    }
+    date::local_time<Millis> t;
+    date::from_stream(in, format_.c_str(), t);
+    return whole_text_read(in) ? local(t, previous, line, notes) : std::nullopt;
+  }
+  std::string s = iso_normalised(text);
+  if (!IsoShape(s).holds()) return std::nullopt;
+  if (s.size() == 10) {
+    date::local_days day;
+    in.str(s);
+    date::from_stream(in, "%Y-%m-%d", day);
+    return whole_text_read(in) ? local(date::local_time<Millis>(day), previous, line, notes) : std::nullopt;
+  }
+  const std::size_t offset = offset_start(s);
+  const std::string clock = s.substr(0, offset);
+  const int colons = static_cast<int>(std::count(clock.begin(), clock.end(), ':'));
+  const char* form = colons == 2 ? "%Y-%m-%dT%H:%M:%S" : "%Y-%m-%dT%H:%M";
+  if (offset == std::string::npos) {
+    date::local_time<Millis> t;
+    in.str(s);
+    date::from_stream(in, form, t);
+    return whole_text_read(in) ? local(t, previous, line, notes) : std::nullopt;
+  }
+  // "Z" is the offset +00:00.
+  if (s[offset] == 'Z') s.replace(offset, 1, "+00:00");
+  Instant t;
+  in.str(s);
+  // "+02:00" or "+0200".
+  const char* zone_form = s.find(':', offset) == std::string::npos ? "%z" : "%Ez";
+  date::from_stream(in, (std::string(form) + zone_form).c_str(), t);
+  return whole_text_read(in) ? std::optional<Instant>(t) : std::nullopt;
+}
+
+std::string iso_text(Instant instant, const date::time_zone& zone) {
+  if (instant.time_since_epoch() % std::chrono::seconds(1) == Millis(0)) {
+    const date::zoned_time<std::chrono::seconds> z(&zone, date::floor<std::chrono::seconds>(instant));
+    return date::format("%FT%T%Ez", z);
+  }
+  const date::zoned_time<Millis> z(&zone, instant);
+  return date::format("%FT%T%Ez", z);
+}
+
+std::string zone_database_version() { return date::get_tzdb().version; }
+
+}  // namespace kesta
