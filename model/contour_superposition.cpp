@@ -26,7 +26,7 @@ Results superpose_by_contour(const Deck& deck, const Derived& derived) {
 ContourRun checked_contour_run(const Deck& deck, const Derived& derived) {
   const int lags = deck.NT - 1;
   ContourRun run;
-  StepRounding rounding;
+  StepRounding& rounding = run.rounding;
   ContourResponses own = contour_responses(deck, derived, lags);
   run.results = superpose_responses(deck, derived, own.RH, own.RQ, route_for(lags), &rounding);
   if (lags < 1) {

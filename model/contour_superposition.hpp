@@ -6,6 +6,7 @@
 #include "kesta/deck.hpp"
 #include "kesta/derived.hpp"
 #include "kesta/results.hpp"
+#include "model/superposition.hpp"
 
 namespace kesta {
 
@@ -23,6 +24,7 @@ Results superpose_by_contour(const Deck& deck, const Derived& derived);
 struct ContourRun {
   Results results;
   InversionError error;
+  StepRounding rounding;  // the convolution's bound at each step, in the error above
 };
 ContourRun checked_contour_run(const Deck& deck, const Derived& derived);
 

@@ -104,6 +104,8 @@ Results superpose_responses(const Deck& deck, const Derived& derived, std::span<
     } else {
       lag_sums(HRATE, RH, lags, results.head);
       lag_sums(QRATE, RQ, lags, results.seepage);
+      // Summed in order: no bound at any step.
+      if (rounding != nullptr) *rounding = {std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
     }
   }
   for (int i = 1; i <= lags; ++i) {

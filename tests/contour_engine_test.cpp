@@ -163,6 +163,22 @@ TEST(ContourEngine, ErrorEstimateMeetsTheTrueError) {
       }
     }
     EXPECT_LT(largest, 1e-12);
+    // The estimate is the run's results less those the longer contour gives,
+    // and it holds the convolution's bound wherever the sums were convolved.
+    const ContourResponses finer = reference_responses(deck, derived, NT - 1);
+    const Results judged = superpose_responses(deck, derived, finer.RH, finer.RQ, LagSumRoute::InOrder);
+    int convolved = 0;
+    for (std::size_t k = 1; k < run.results.head.size(); ++k) {
+      const double rounding = run.rounding.head[k];
+      EXPECT_NEAR(run.error.head[k], run.results.head[k] - judged.head[k], rounding + 2e-15) << "step " << k + 1;
+      EXPECT_NEAR(run.error.seepage[k], run.results.seepage[k] - judged.seepage[k],
+                  run.rounding.seepage[k] + 2e-15 * seepage_scale)
+          << "step " << k + 1;
+      EXPECT_GE(std::fabs(run.error.head[k]), rounding) << "step " << k + 1;
+      EXPECT_GE(std::fabs(run.error.seepage[k]), run.rounding.seepage[k]) << "step " << k + 1;
+      if (rounding > 0.0) ++convolved;
+    }
+    EXPECT_EQ(convolved > 0, NT - 1 >= kConvolveFrom);
     const PrintedAccuracy accuracy = check_printed(run.results, run.error);
     EXPECT_TRUE(accuracy.all_digits_correct());
     EXPECT_EQ(contour_accuracy_warning(run.results, accuracy), "");
