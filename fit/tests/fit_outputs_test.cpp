@@ -155,8 +155,9 @@ TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
        "fit.toml", ".stdout", 0, "", "Written: fit.fitted.dat, fit.residuals.csv, fit.svg, fit.bands.csv\n", "."},
       {"a folder that takes no file", [](const TempFolder&) {}, "--output-dir /sys fit.toml", ".stdout", 3,
        "kesta-fit: the folder /sys cannot be written (Permission denied); name another with --output-dir\n",
-       "Not written: /sys/fit.fitted.dat, /sys/fit.residuals.csv, /sys/fit.svg; the\n"
-       "  folder /sys cannot be written (Permission denied); name another with\n  --output-dir.\n",
+       "Not written: /sys/fit.fitted.dat, /sys/fit.residuals.csv, /sys/fit.svg,\n"
+       "  /sys/fit.bands.csv; the folder /sys cannot be written (Permission denied);\n"
+       "  name another with --output-dir.\n",
        ""},
       {"an output folder that is not one", [](const TempFolder&) {}, "--output-dir deck.dat fit.toml", ".stdout", 2,
        "kesta-fit: --output-dir deck.dat: is not a folder\n", "", ""},
