@@ -24,9 +24,10 @@ const std::vector<testing::RecordPlan> kPlans = {{Kind::Head, 30.0, 2, kHeadNois
 constexpr const char* kTwo =
     "AK = { initial = 3.0, min = 0.1, max = 1000.0 }\nXAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n";
 
-FitSummary fit_folder(const TempFolder& folder, const std::string& parameters, const std::string& top) {
+FitSummary fit_folder(const TempFolder& folder, const std::string& parameters, const std::string& top,
+                      const std::vector<testing::RecordPlan>& plans = kPlans) {
   const Deck truth = testing::flood_deck();
-  testing::write_fit_folder(folder, truth, testing::records(truth, kPlans, 7, InversionMethod::Contour), parameters,
+  testing::write_fit_folder(folder, truth, testing::records(truth, plans, 7, InversionMethod::Contour), parameters,
                             top);
   return kesta::fit(folder.path("fit.toml"));
 }
@@ -120,22 +121,42 @@ TEST(FitBands, WidenWithTheLevel) {
   }
 }
 
-TEST(FitBands, AParameterAtItsBoundIsFlaggedNotHidden) {
-  const TempFolder folder;
-  // The truth is AK = 10: a bound at 5 holds it.
-  const FitSummary s = fit_folder(
-      folder, "AK = { initial = 3.0, min = 0.1, max = 5.0 }\nXAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n", "");
-  ASSERT_EQ(s.estimates[0].at_bound, "max");
-  ASSERT_EQ(s.bands.assumptions, std::vector<std::string>{"AK fixed at its bound (max)"});
-  std::ostringstream report;
-  write_text_report(s, report);
-  // The report wraps its lines: read them joined.
-  std::string text = report.str();
-  for (auto at = text.find("\n  "); at != std::string::npos; at = text.find("\n  ", at)) text.replace(at, 3, " ");
-  EXPECT_NE(text.find("Bands: 95 % confidence and prediction bands in " + s.files.bands +
-                      "; the bands assume AK fixed at its bound (max)."),
-            std::string::npos)
-      << text;
+// What the data do not fix is said beside the bands, never left out silently.
+TEST(FitBands, WhatTheDataDoNotFixIsFlagged) {
+  const struct {
+    const char* name;
+    std::string parameters;
+    std::vector<testing::RecordPlan> plans;
+    std::vector<std::string> assumptions;
+  } cases[] = {
+      // The truth is AK = 10: a bound at 5 holds it.
+      {"at its bound",
+       "AK = { initial = 3.0, min = 0.1, max = 5.0 }\nXAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n",
+       kPlans,
+       {"AK fixed at its bound (max)"}},
+      // Heads alone see AK and AS only through AK/AS.
+      {"not separable",
+       "AK = { initial = 3.0 }\nAS = { initial = 3e-5 }\n",
+       {kPlans[0]},
+       {"AK held where the fit left it along what the data do not determine",
+        "AS held where the fit left it along what the data do not determine"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder folder;
+    const FitSummary s = fit_folder(folder, c.parameters, "", c.plans);
+    ASSERT_TRUE(s.bands.not_computed.empty()) << s.bands.not_computed;
+    EXPECT_EQ(s.bands.assumptions, c.assumptions);
+    std::ostringstream report;
+    write_text_report(s, report);
+    // The report wraps its lines: read them joined.
+    std::string text = report.str();
+    for (auto at = text.find("\n  "); at != std::string::npos; at = text.find("\n  ", at)) text.replace(at, 3, " ");
+    EXPECT_NE(text.find("Bands: 95 % confidence and prediction bands in " + s.files.bands + "; the bands assume " +
+                        c.assumptions[0]),
+              std::string::npos)
+        << text;
+  }
 }
 
 TEST(FitBands, FileHasTheTimeThenEachSeriesWithItsBands) {
