@@ -11,7 +11,7 @@ struct RunOptions {
   std::filesystem::path fit_file;
   bool json = false;
   bool quiet = false;                   // no progress lines
-  std::filesystem::path output_folder;  // where the three files go; empty: beside the fit file
+  std::filesystem::path output_folder;  // where the four files go; empty: beside the fit file
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
 };
 

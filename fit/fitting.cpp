@@ -7,6 +7,7 @@
 
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
+#include "fit/case/fitted_bands.hpp"
 #include "fit/case/inversion_check.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "fit/output/fitted_deck.hpp"
@@ -26,7 +27,7 @@ std::string one_line(std::string message) {
   return message;
 }
 
-// Where the three files go, or why they cannot go anywhere: a fit file that is
+// Where the four files go, or why they cannot go anywhere: a fit file that is
 // not a regular file (a pipe, /dev/stdin) has no folder or name to lend them.
 std::optional<std::string> output_folder_problem(const std::filesystem::path& fit_file,
                                                  const std::filesystem::path& folder) {
@@ -118,9 +119,10 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   }
   FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
-  const auto not_written =
-      write_output_files(names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion),
-                         residuals_csv(fit_case, solved.fit), fit_picture(fit_case, model, solved.fit), pending);
+  summary.bands = fitted_bands(fit_case, model, solved.fit, fit_case.file.band_level);
+  const auto not_written = write_output_files(
+      names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion), residuals_csv(fit_case, solved.fit),
+      fit_picture(fit_case, model, solved.fit), bands_csv(summary.bands), pending);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

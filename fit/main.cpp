@@ -16,17 +16,18 @@ constexpr std::string_view kUsage =
     "least squares, starting from the deck that the fit file names. Prints the\n"
     "estimates with standard errors and 95 % intervals, the fit of every\n"
     "observation set, the correlations, and in words what the data cannot tell\n"
-    "apart. Writes FIT.fitted.dat, FIT.residuals.csv and FIT.svg next to the fit\n"
-    "file, all three or none.\n"
+    "apart. Writes FIT.fitted.dat, FIT.residuals.csv, FIT.svg and FIT.bands.csv\n"
+    "(the fitted series with their uncertainty bands) next to the fit file, all\n"
+    "four or none.\n"
     "  --json             print the report as one JSON object\n"
     "  --quiet            no progress line per iteration on standard error\n"
-    "  --output-dir DIR   write the three files in DIR instead (needed when FIT.toml\n"
+    "  --output-dir DIR   write the four files in DIR instead (needed when FIT.toml\n"
     "                     is not a regular file, such as /dev/stdin)\n"
     "Exit status: 0 converged and the checks the estimates rest on passed;\n"
     "1 not converged, not identifiable or a gross outlier (all reported all the\n"
     "same), or a fit that could not be computed; 2 bad input or an output that is\n"
     "an input (one line on standard error, nothing written); 3 the report is\n"
-    "printed but the three files, or the report itself, could not be written;\n"
+    "printed but the four files, or the report itself, could not be written;\n"
     "interrupted (SIGINT, SIGTERM, SIGHUP): no file changed, ended by the signal.\n";
 
 // What the command line asks for; nothing when it is misused (the reason

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "kesta/fit.hpp"
 #include "python/bindings.hpp"
@@ -91,6 +92,33 @@ py::dict starts(const FitSummary& s) {
   return py::dict("count"_a = s.starts.count, "seed"_a = s.starts.seed, "minima"_a = minima);
 }
 
+// A column of the bands, or NaN throughout where the fit has no bands.
+py::array_t<double> column(std::vector<double> values, std::size_t length) {
+  if (values.size() != length) values.assign(length, std::nan(""));
+  return adopt_read_only(std::move(values));
+}
+
+// The JSON's file, level and assumptions, and the columns of <fit>.bands.csv
+// as numpy arrays under the same names.
+py::dict bands(const FitSummary& s) {
+  py::list assumptions;
+  for (const std::string& a : s.bands.assumptions) assumptions.append(text(a));
+  py::dict out("file"_a = text(s.files.bands), "level"_a = number(s.bands.level), "assumptions"_a = assumptions,
+               "not_computed"_a =
+                   s.bands.not_computed.empty() ? py::object(py::none()) : py::object(text(s.bands.not_computed)));
+  const std::size_t n = s.bands.time.size();
+  out["time"] = column(s.bands.time, n);
+  for (const BandSeries& b : s.bands.series) {
+    out[text(b.name + "_estimate")] = column(b.estimate, n);
+    out[text(b.name + "_conf_lower")] = column(b.conf_lower, n);
+    out[text(b.name + "_conf_upper")] = column(b.conf_upper, n);
+    if (!b.noise_variance) continue;
+    out[text(b.name + "_pred_lower")] = column(b.pred_lower, n);
+    out[text(b.name + "_pred_upper")] = column(b.pred_upper, n);
+  }
+  return out;
+}
+
 py::dict dictionary(const FitSummary& s) {
   py::list names, matrix, checks, warnings;
   for (const Estimate& e : s.estimates) names.append(text(e.name));
@@ -115,9 +143,9 @@ py::dict dictionary(const FitSummary& s) {
                                          "inversion_error_small"_a = s.inversion_small)),
       "iterations"_a = s.iterations, "evaluations"_a = s.evaluations, "parameter_sets"_a = s.parameter_sets,
       "seconds"_a = number(s.seconds), "converged"_a = s.converged, "stop_reason"_a = text(s.stop_reason),
-      "warnings"_a = warnings,
+      "warnings"_a = warnings, "bands"_a = bands(s),
       "files"_a = py::dict("fitted_deck"_a = text(s.files.fitted_deck), "residuals"_a = text(s.files.residuals),
-                           "svg"_a = text(s.files.picture)),
+                           "svg"_a = text(s.files.picture), "bands"_a = text(s.files.bands)),
       "files_written"_a = s.files_not_written.empty());
   if (!s.files_not_written.empty()) out["files_not_written"] = text(s.files_not_written);
   return out;
@@ -146,8 +174,9 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 void bind_fit(py::module_& m) {
   m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
-        "dictionary that kesta-fit --json prints. Writes the fitted deck, the residuals and "
-        "the picture next to the fit file, or in output_dir when given, all three or none. "
+        "dictionary that kesta-fit --json prints; its 'bands' also holds the columns of the "
+        "bands file as numpy arrays. Writes the fitted deck, the residuals, the picture and "
+        "the bands next to the fit file, or in output_dir when given, all four or none. "
         "inversion='stehfest' or 'contour' replaces the fit file's inversion (with 'contour' "
         "its ns goes unused); another value raises ValueError. "
         "An unfinished fit returns with converged False. "

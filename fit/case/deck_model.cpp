@@ -119,4 +119,12 @@ std::vector<Curve> DeckModel::curves(const std::vector<double>& values) const {
   return out;
 }
 
+std::vector<std::vector<Results>> DeckModel::runs(const std::vector<std::vector<double>>& sets) const {
+  std::vector<Results> results = run(sets);
+  const std::size_t per_set = distances_.size();
+  std::vector<std::vector<Results>> out(sets.size());
+  for (std::size_t task = 0; task < results.size(); ++task) out[task / per_set].push_back(std::move(results[task]));
+  return out;
+}
+
 }  // namespace kesta::fit_detail

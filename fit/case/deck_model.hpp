@@ -39,6 +39,15 @@ class DeckModel {
   // Every observation set's computed series at these values.
   std::vector<Curve> curves(const std::vector<double>& values) const;
 
+  // Every output series for each parameter set: one Results per distinct
+  // well distance, in the order of distances(); a set the library refuses
+  // has empty Results. Spread over the cores as evaluate is.
+  std::vector<std::vector<Results>> runs(const std::vector<std::vector<double>>& sets) const;
+
+  // The distinct well distances, one run each (the deck's X when only
+  // seepage is observed).
+  const std::vector<double>& distances() const { return distances_; }
+
  private:
   // Where one observation reads the computed series: a linear interpolation
   // between output steps step and step + 1.

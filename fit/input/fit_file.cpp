@@ -212,6 +212,24 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
   fit.starts = static_cast<int>(n);
 }
 
+// bands = { level = 0.9 }: the probability each band holds; strictly between
+// 0 and 1, where a band is neither a point nor the whole line.
+void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
+  const toml::node* node = top.find("bands");
+  if (!node) return;
+  fit.bands_line = line_of(*node);
+  const toml::table* table = node->as_table();
+  if (!table) top.fail(*node, "bands", "expected a table such as { level = 0.9 }");
+  const TableReader reader(*table, "bands", file);
+  reader.allow_only({"level"}, "the bands table has level");
+  if (const std::optional<double> level = reader.number("level")) {
+    if (!(*level > 0.0 && *level < 1.0))
+      reader.fail(*reader.find("level"), "level",
+                  shortest(*level) + " is not a probability between 0 and 1 (exclusive), such as 0.9");
+    fit.band_level = *level;
+  }
+}
+
 }  // namespace
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
@@ -225,8 +243,9 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   FitFile fit;
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
-  top.allow_only({"deck", "inversion", "ns", "noise", "starts", "observations", "parameters", "solver"},
-                 "a fit file has deck, inversion, ns, noise, starts, [[observations]], [parameters] and [solver]");
+  top.allow_only(
+      {"deck", "inversion", "ns", "noise", "starts", "bands", "observations", "parameters", "solver"},
+      "a fit file has deck, inversion, ns, noise, starts, bands, [[observations]], [parameters] and [solver]");
 
   const std::optional<std::string> deck = top.string("deck");
   if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
@@ -236,6 +255,7 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   read_ns(top, fit);
   read_inversion(top, fit);
   read_noise_and_starts(top, fit);
+  read_bands(top, fit, shown_name);
 
   const toml::node* observations = top.find("observations");
   if (!observations) throw FitInputError(shown_name, 0, "missing [[observations]]: nothing to fit to");

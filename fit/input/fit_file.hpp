@@ -47,6 +47,9 @@ struct FitFile {
   bool ar1 = true;  // noise = "ar1" (default) or "independent"
   int starts = 1;   // starting points; more than one spreads them over the bounds
   int starts_line = 0;
+  // The level of the uncertainty bands on the fitted model's series.
+  double band_level = 0.95;
+  int bands_line = 0;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,

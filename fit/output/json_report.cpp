@@ -53,6 +53,14 @@ Json checks(const FitSummary& s) {
   return out;
 }
 
+// The bands' file and level, what they take as fixed, and why they are
+// missing when they are.
+Json bands(const FitSummary& s) {
+  Json out = {{"file", s.files.bands}, {"level", s.bands.level}, {"assumptions", s.bands.assumptions}};
+  out["not_computed"] = s.bands.not_computed.empty() ? Json(nullptr) : Json(s.bands.not_computed);
+  return out;
+}
+
 }  // namespace
 
 void write_json_report(const FitSummary& s, std::ostream& out) {
@@ -122,7 +130,12 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"converged", s.converged},
       {"stop_reason", s.stop_reason},
       {"warnings", warnings},
-      {"files", {{"fitted_deck", s.files.fitted_deck}, {"residuals", s.files.residuals}, {"svg", s.files.picture}}},
+      {"bands", bands(s)},
+      {"files",
+       {{"fitted_deck", s.files.fitted_deck},
+        {"residuals", s.files.residuals},
+        {"svg", s.files.picture},
+        {"bands", s.files.bands}}},
       {"files_written", s.files_not_written.empty()},
   };
   if (!s.files_not_written.empty()) report["files_not_written"] = s.files_not_written;

@@ -42,6 +42,28 @@ std::string residuals_csv(const FitCase& c, const LeastSquaresFit& fit) {
   return out;
 }
 
+std::string bands_csv(const Bands& bands) {
+  std::string out = "time";
+  for (const BandSeries& s : bands.series) {
+    for (const char* column : {"_estimate", "_conf_lower", "_conf_upper"}) out += "," + s.name + column;
+    if (s.noise_variance)
+      for (const char* column : {"_pred_lower", "_pred_upper"}) out += "," + s.name + column;
+  }
+  out += "\n";
+  const auto field = [](const std::vector<double>& v, std::size_t k) {
+    return "," + (k < v.size() ? number(v[k]) : std::string());
+  };
+  for (std::size_t k = 0; k < bands.time.size(); ++k) {
+    out += number(bands.time[k]);
+    for (const BandSeries& s : bands.series) {
+      out += field(s.estimate, k) + field(s.conf_lower, k) + field(s.conf_upper, k);
+      if (s.noise_variance) out += field(s.pred_lower, k) + field(s.pred_upper, k);
+    }
+    out += "\n";
+  }
+  return out;
+}
+
 std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit) {
   const std::vector<Curve> curves = model.curves(fit.estimate);
   std::vector<PicturePanel> panels;
@@ -62,9 +84,9 @@ std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSqu
 
 std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
                                               const std::string& residuals, const std::string& picture,
-                                              PendingFiles* pending) {
+                                              const std::string& bands, PendingFiles* pending) {
   const std::vector<OutputText> outputs = {
-      {names.fitted_deck, fitted_deck}, {names.residuals, residuals}, {names.picture, picture}};
+      {names.fitted_deck, fitted_deck}, {names.residuals, residuals}, {names.picture, picture}, {names.bands, bands}};
   const auto failed = replace_files(outputs, pending);
   if (!failed) return std::nullopt;
   const std::string reason = std::strerror(failed->error);
@@ -77,8 +99,10 @@ std::optional<std::string> output_clash(const OutputNames& names, const FitCase&
   std::vector<std::pair<std::string, std::string>> inputs = {{"the fit file", c.file.shown_name},
                                                              {"the deck", c.file.deck_path.string()}};
   for (const ObservationEntry& entry : c.file.observations) inputs.emplace_back("the record", entry.path.string());
-  const std::pair<std::string, std::string> outputs[] = {
-      {"the fitted deck", names.fitted_deck}, {"the residuals", names.residuals}, {"the picture", names.picture}};
+  const std::pair<std::string, std::string> outputs[] = {{"the fitted deck", names.fitted_deck},
+                                                         {"the residuals", names.residuals},
+                                                         {"the picture", names.picture},
+                                                         {"the bands", names.bands}};
   for (std::size_t i = 0; i < std::size(outputs); ++i) {
     const auto& [role, name] = outputs[i];
     if (const auto written = identify_file(name)) {

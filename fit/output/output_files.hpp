@@ -1,6 +1,6 @@
 #pragma once
-// The files written next to the fit file: the fitted deck, the residuals and
-// the picture.
+// The files written next to the fit file: the fitted deck, the residuals,
+// the picture and the bands.
 #include <optional>
 #include <string>
 
@@ -14,20 +14,25 @@ namespace kesta::fit_detail {
 // set,time,observed,simulated,residual: one line per observation.
 std::string residuals_csv(const FitCase& fit_case, const LeastSquaresFit& fit);
 
+// time, then per series its estimate and bands: <series>_estimate,
+// _conf_lower, _conf_upper and, where a record gives the noise, _pred_lower,
+// _pred_upper. Without bands (the fit did not converge) their fields are empty.
+std::string bands_csv(const Bands& bands);
+
 // The picture of the observed points over the curves fitted at the estimate.
 std::string fit_picture(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit);
 
-// Writes all three or none: each goes to a file of its own beside its output
+// Writes all four or none: each goes to a file of its own beside its output
 // first, and only when all are complete are they renamed into place, under a
 // lock that keeps another run's renames of the same names before or after.
 // Returns nothing when the three are in place, otherwise why not, naming the
 // file or the folder that refused them.
 std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
                                               const std::string& residuals, const std::string& picture,
-                                              PendingFiles* pending);
+                                              const std::string& bands, PendingFiles* pending);
 
 // The first output that is one of the fit's inputs (fit file, deck, records)
-// or that is another of the three outputs, as a message naming both; nothing
+// or that is another of the four outputs, as a message naming both; nothing
 // when every output is a file of its own.
 std::optional<std::string> output_clash(const OutputNames& names, const FitCase& fit_case);
 

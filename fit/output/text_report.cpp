@@ -180,6 +180,21 @@ std::string inversion_line(const FitSummary& s) {
                             : "not small against the residuals (see Warnings).");
 }
 
+// The bands' file and level, and what they take as fixed.
+std::string bands_line(const FitSummary& s) {
+  char level[32];
+  (void)std::snprintf(level, sizeof level, "%g %%", 100.0 * s.bands.level);
+  if (!s.bands.not_computed.empty())
+    return "Bands: not computed (" + s.bands.not_computed + "); " + s.files.bands +
+           " holds the series at the estimate without them.";
+  std::string line = "Bands: " + std::string(level) + " confidence and prediction bands in " + s.files.bands;
+  if (s.bands.assumptions.empty()) return line + ".";
+  line += "; the bands assume ";
+  for (std::size_t i = 0; i < s.bands.assumptions.size(); ++i)
+    line += (i == 0 ? "" : (i + 1 == s.bands.assumptions.size() ? " and " : ", ")) + s.bands.assumptions[i];
+  return line + ".";
+}
+
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
@@ -207,7 +222,9 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   write_wrapped(out, inversion_line(s), "", "  ");
   out << "Solver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
-  const std::string files = s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture;
+  write_wrapped(out, bands_line(s), "", "  ");
+  const std::string files =
+      s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " + s.files.bands;
   if (s.files_not_written.empty())
     out << "Written: " << files << '\n';
   else

@@ -129,7 +129,7 @@ TEST(FitFile, MessagesInFull) {
     std::string message;
   } cases[] = {
       {deck + "decks = 1\n" + obs + par,
-       "fit.toml:2: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, [[observations]], "
+       "fit.toml:2: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, [[observations]], "
        "[parameters] and [solver]"},
       {deck + "inversion = \"laplace\"\n" + obs + par,
        "fit.toml:2: inversion: expected \"contour\" or \"stehfest\", not \"laplace\""},
@@ -150,6 +150,14 @@ TEST(FitFile, MessagesInFull) {
        "fit.toml:2: the line is longer than 64 KiB; a fit file is TOML text of short lines"},
       {std::string(1100000, '\n'),
        "fit.toml: holds more than 1 MiB, the most a fit file may hold; a fit file is TOML text"},
+      {deck + "\nbands = { level = 1.0 }\n" + obs + par,
+       "fit.toml:3: bands level: 1 is not a probability between 0 and 1 (exclusive), such as 0.9"},
+      {deck + "bands = { level = -0.5 }\n" + obs + par,
+       "fit.toml:2: bands level: -0.5 is not a probability between 0 and 1 (exclusive), such as 0.9"},
+      {deck + "bands = { level = \"95%\" }\n" + obs + par, "fit.toml:2: bands level: expected a number"},
+      {deck + "bands = 0.9\n" + obs + par, "fit.toml:2: bands: expected a table such as { level = 0.9 }"},
+      {deck + "bands = { levels = 0.9 }\n" + obs + par,
+       "fit.toml:2: unknown key 'levels' bands; the bands table has level"},
   };
   for (const auto& c : cases) {
     try {
@@ -164,6 +172,8 @@ TEST(FitFile, MessagesInFull) {
   const FitFile limits = parse_fit_file(
       deck + obs + "[parameters]\nAS = { initial = 1e-100 }\nHINIT = { initial = -1e100 }\n", "fit.toml", ".");
   EXPECT_EQ(limits.parameters.size(), 2u);
+  EXPECT_EQ(parse_fit_file(deck + obs + par, "fit.toml", ".").band_level, 0.95);
+  EXPECT_EQ(parse_fit_file(deck + "bands = { level = 0.9 }\n" + obs + par, "fit.toml", ".").band_level, 0.9);
 }
 
 TEST(FitFile, NsIsTheDecksAutoOrANumber) {

@@ -1,4 +1,4 @@
-// Where kesta-fit's three files go and what can stop them: an output that is an
+// Where kesta-fit's four files go and what can stop them: an output that is an
 // input, links and names planted beside the outputs, folders and streams that
 // refuse them, interruptions and two fits writing the same names at once.
 #include <signal.h>
@@ -27,7 +27,7 @@ using testing::TempFolder;
 const std::vector<testing::RecordPlan> kPlans = {{Kind::Head, 30.0, 2, 0.005}, {Kind::Seepage, 0.0, 3, 0.01}};
 constexpr const char* kTwo =
     "AK = { initial = 3.0, min = 0.1, max = 1000.0 }\nXAA = { initial = 100.0, min = 0.1, max = 1000.0 }\n";
-const std::vector<std::string> kOutputs = {"fit.fitted.dat", "fit.residuals.csv", "fit.svg"};
+const std::vector<std::string> kOutputs = {"fit.fitted.dat", "fit.residuals.csv", "fit.svg", "fit.bands.csv"};
 
 // The shell command `command` run in the folder; stdout and stderr kept.
 struct Ran {
@@ -101,6 +101,11 @@ TEST(KestaFitOutputs, AnOutputThatIsAnInputIsRefused) {
       {"picture a link to where the residuals go",
        [](const TempFolder& f) { std::filesystem::create_symlink("fit.residuals.csv", f.path("fit.svg")); }, "fit.toml",
        "kesta-fit: the picture fit.svg and the residuals fit.residuals.csv are one file\n"},
+      {"record named as the bands", [&](const TempFolder& f) { rename_key(f, "record-1.csv", "fit.bands.csv"); },
+       "fit.toml", "kesta-fit: the bands fit.bands.csv is the record fit.bands.csv; writing it would lose an input\n"},
+      {"bands a link to where the picture goes",
+       [](const TempFolder& f) { std::filesystem::create_symlink("fit.svg", f.path("fit.bands.csv")); }, "fit.toml",
+       "kesta-fit: the bands fit.bands.csv and the picture fit.svg are one file\n"},
   };
   for (const ClashCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -130,13 +135,14 @@ struct PlaceCase {
   int status;
   std::string err;
   std::string report_end;  // the report's last lines
-  std::string written;     // folder (relative to the case's) that holds the three outputs; "" none
+  std::string written;     // folder (relative to the case's) that holds the four outputs; "" none
 };
 
 TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
   // Outputs beside /dev/stdin that a broken build once wrote would stand for
   // this run's.
-  for (const char* leftover : {"/dev/stdin.fitted.dat", "/dev/stdin.residuals.csv", "/dev/stdin.svg"}) {
+  for (const char* leftover :
+       {"/dev/stdin.fitted.dat", "/dev/stdin.residuals.csv", "/dev/stdin.svg", "/dev/stdin.bands.csv"}) {
     std::error_code ignored;
     std::filesystem::remove(leftover, ignored);
   }
@@ -146,11 +152,12 @@ TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
          std::filesystem::create_symlink("deck.dat", f.path("fit.fitted.dat.part"));
          f.write("fit.svg.part", "the user's own\n");
        },
-       "fit.toml", ".stdout", 0, "", "Written: fit.fitted.dat, fit.residuals.csv, fit.svg\n", "."},
+       "fit.toml", ".stdout", 0, "", "Written: fit.fitted.dat, fit.residuals.csv, fit.svg, fit.bands.csv\n", "."},
       {"a folder that takes no file", [](const TempFolder&) {}, "--output-dir /sys fit.toml", ".stdout", 3,
        "kesta-fit: the folder /sys cannot be written (Permission denied); name another with --output-dir\n",
-       "Not written: /sys/fit.fitted.dat, /sys/fit.residuals.csv, /sys/fit.svg; the\n"
-       "  folder /sys cannot be written (Permission denied); name another with\n  --output-dir.\n",
+       "Not written: /sys/fit.fitted.dat, /sys/fit.residuals.csv, /sys/fit.svg,\n"
+       "  /sys/fit.bands.csv; the folder /sys cannot be written (Permission denied);\n"
+       "  name another with --output-dir.\n",
        ""},
       {"an output folder that is not one", [](const TempFolder&) {}, "--output-dir deck.dat fit.toml", ".stdout", 2,
        "kesta-fit: --output-dir deck.dat: is not a folder\n", "", ""},
@@ -167,7 +174,7 @@ TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
          std::filesystem::create_directory(f.path("out"));
        },
        "--output-dir=out /dev/stdin < abs.toml", ".stdout", 0, "",
-       "Written: out/stdin.fitted.dat, out/stdin.residuals.csv, out/stdin.svg\n", "out"},
+       "Written: out/stdin.fitted.dat, out/stdin.residuals.csv, out/stdin.svg, out/stdin.bands.csv\n", "out"},
   };
   for (const PlaceCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -183,7 +190,7 @@ TEST(KestaFitOutputs, WhereTheFilesGoAndWhatRefusesThem) {
     }
     EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), c.report_end.size())), c.report_end);
     EXPECT_EQ(file_text(folder.path("deck.dat")), deck);
-    for (const std::string suffix : {".fitted.dat", ".residuals.csv", ".svg"}) {
+    for (const std::string suffix : {".fitted.dat", ".residuals.csv", ".svg", ".bands.csv"}) {
       const std::string stem = c.written == "out" ? "out/stdin" : "fit";
       EXPECT_EQ(std::filesystem::exists(folder.path(stem + suffix)), !c.written.empty()) << suffix;
     }
@@ -221,9 +228,9 @@ pid_t start(const TempFolder& folder, const std::string& arguments, const std::s
   return kesta::testing::start_shell(command);
 }
 
-// Interrupted at any moment, a fit leaves the three former files or, when the
-// signal comes after the renames, the three new ones; never a mix and never an
-// unfinished file. It ends by the signal; let to finish, it replaces all three.
+// Interrupted at any moment, a fit leaves the four former files or, when the
+// signal comes after the renames, the four new ones; never a mix and never an
+// unfinished file. It ends by the signal; let to finish, it replaces all four.
 TEST(KestaFitOutputs, InterruptedFitsChangeNoFile) {
   const TempFolder folder;
   write_case(folder);
@@ -238,10 +245,10 @@ TEST(KestaFitOutputs, InterruptedFitsChangeNoFile) {
       int former = 0;
       for (const std::string& name : kOutputs) former += file_text(folder.path(name)) == "former\n";
       if (status == 0) {
-        EXPECT_EQ(former, 0);  // finished before the signal: all three new
+        EXPECT_EQ(former, 0);  // finished before the signal: all four new
       } else {
         EXPECT_EQ(status, 128 + sig);
-        EXPECT_TRUE(former == 3 || former == 0) << former << " of the 3 files are the former ones";
+        EXPECT_TRUE(former == 4 || former == 0) << former << " of the 4 files are the former ones";
       }
       EXPECT_EQ(unfinished_files(folder.path("")), 0);
     }
@@ -249,7 +256,7 @@ TEST(KestaFitOutputs, InterruptedFitsChangeNoFile) {
 }
 
 // Two fits whose outputs share a name run at once: whichever renames last,
-// the three files left are one fit's, each whole.
+// the four files left are one fit's, each whole.
 TEST(KestaFitOutputs, TwoFitsOfOneStemNeverMix) {
   const TempFolder folder;
   write_case(folder, 5);

@@ -45,7 +45,7 @@ class FitComputationError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The fit is computed but its three files could not be written (a folder that
+// The fit is computed but its four files could not be written (a folder that
 // takes no new file): what() says which and why in one line, summary() holds
 // the whole result with files_not_written set. No file is changed.
 class FitWriteError : public std::runtime_error {
@@ -59,9 +59,9 @@ class FitWriteError : public std::runtime_error {
 };
 
 struct FitOptions {
-  // Where the fitted deck, the residuals and the picture go; empty: beside
-  // the fit file, named after it. A fit file that is not a regular file
-  // (a pipe) needs a folder.
+  // Where the fitted deck, the residuals, the picture and the bands go;
+  // empty: beside the fit file, named after it. A fit file that is not a
+  // regular file (a pipe) needs a folder.
   std::filesystem::path output_folder;
   // One line per solver iteration, or none.
   std::ostream* progress = nullptr;
@@ -71,7 +71,7 @@ struct FitOptions {
   std::optional<InversionMethod> inversion = std::nullopt;
 };
 
-// Reads the fit file (TOML, see docs/fitting.md), fits, writes the three
+// Reads the fit file (TOML, see docs/fitting.md), fits, writes the four
 // files (all or none) and returns the summary. A fit that does not converge or
 // fails a check is returned all the same: see converged, checks and
 // trusted(). Throws FitInputError, FitComputationError or FitWriteError. Fits

@@ -145,9 +145,33 @@ struct StartsSummary {
   std::vector<Minimum> minima;  // best first
 };
 
-// The three files a fit writes.
+// The four files a fit writes.
 struct OutputNames {
-  std::string fitted_deck, residuals, picture;
+  std::string fitted_deck, residuals, picture, bands;
+};
+
+// One output series of the fitted model over the deck's time steps with its
+// bands: the confidence band holds the model's curve, the prediction band a
+// future observation of a record's kind (empty where no record gives its noise).
+struct BandSeries {
+  std::string name;  // "head_x60", "seepage", "total_seepage", "bank_storage", "bank_volume"
+  std::vector<double> estimate, conf_lower, conf_upper;
+  std::vector<double> pred_lower, pred_upper;
+  // Variance of an observation's noise in the series' own units; nothing
+  // without a record of this kind and place.
+  std::optional<double> noise_variance;
+};
+
+// The fitted model's output series with delta-method bands at one level.
+struct Bands {
+  double level = 0.95;
+  std::vector<double> time;  // the deck's output steps
+  std::vector<BandSeries> series;
+  // What the bands take as fixed although the data do not fix it: a
+  // parameter at its bound or not determined ("AK at its bound (max)").
+  std::vector<std::string> assumptions;
+  // Why there are no bands (the fit did not converge); empty when computed.
+  std::string not_computed;
 };
 
 struct FitSummary {
@@ -178,6 +202,7 @@ struct FitSummary {
   StartsSummary starts;
   std::vector<ModelCheck> checks;
   std::vector<FitWarning> warnings;
+  Bands bands;
   OutputNames files;
   std::string files_not_written;  // why the three files could not be written; empty when they were
 };

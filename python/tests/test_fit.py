@@ -6,6 +6,7 @@ import pathlib
 import shutil
 import subprocess
 
+import numpy
 import pytest
 
 import kesta
@@ -25,6 +26,8 @@ def without_paths_and_time(report, folder):
     report = dict(report)
     del report["seconds"], report["fit_file"]
     report["files"] = {kind: os.path.relpath(path, folder) for kind, path in report["files"].items()}
+    # The JSON names the bands' file; Python adds its columns as arrays.
+    report["bands"] = {k: v for k, v in report["bands"].items() if k in ("level", "assumptions", "not_computed")}
     return report
 
 
@@ -40,7 +43,28 @@ def test_the_dictionary_kesta_fit_prints(river, tmp_path):
 
 def test_unfinished_fit_is_reported_not_raised(river):
     river.write_text(river.read_text() + "\n[solver]\nmax_iterations = 1\n")
-    assert kesta.fit(str(river))["converged"] is False
+    report = kesta.fit(str(river))
+    assert report["converged"] is False
+    assert report["bands"]["not_computed"] == "the fit did not converge"
+    assert numpy.isnan(report["bands"]["seepage_conf_lower"]).all()
+    assert numpy.isfinite(report["bands"]["seepage_estimate"]).all()
+
+
+def test_bands_are_the_files_columns_as_arrays(river):
+    river.write_text(river.read_text().replace('deck = "river.dat"', 'deck = "river.dat"\nbands = { level = 0.9 }'))
+    bands = kesta.fit(river)["bands"]
+    assert bands["level"] == 0.9 and bands["assumptions"] == [] and bands["not_computed"] is None
+    table = numpy.genfromtxt(bands["file"], delimiter=",", names=True)
+    columns = [k for k in bands if k not in ("file", "level", "assumptions", "not_computed")]
+    assert columns == list(table.dtype.names)
+    for name in columns:
+        assert bands[name].dtype == numpy.float64
+        numpy.testing.assert_allclose(bands[name], table[name], rtol=1e-9, err_msg=name)
+    for series in ("head_x60", "head_x250", "seepage"):
+        conf = bands[series + "_conf_upper"] - bands[series + "_conf_lower"]
+        pred = bands[series + "_pred_upper"] - bands[series + "_pred_lower"]
+        assert (conf >= 0).all() and (pred > conf).all(), series
+    assert "total_seepage_pred_lower" not in bands
 
 
 @pytest.mark.parametrize("change,words", [
@@ -63,12 +87,12 @@ def test_files_that_cannot_be_written_are_an_os_error(river):
         kesta.fit(river)
 
 
-def test_output_dir_takes_the_three_files_and_an_input_is_never_one(river, tmp_path):
+def test_output_dir_takes_the_four_files_and_an_input_is_never_one(river, tmp_path):
     out = tmp_path / "out"
     out.mkdir()
     report = kesta.fit(river, output_dir=out)
     assert report["files_written"] is True
-    assert sorted(p.name for p in out.iterdir()) == ["river.fitted.dat", "river.residuals.csv", "river.svg"]
+    assert sorted(p.name for p in out.iterdir()) == ["river.bands.csv", "river.fitted.dat", "river.residuals.csv", "river.svg"]
     assert not (river.parent / "river.fitted.dat").exists()
     deck = (river.parent / "river.dat").read_bytes()
     (river.parent / "river.dat").rename(river.parent / "river.fitted.dat")

@@ -1,0 +1,25 @@
+#pragma once
+// Uncertainty bands on every output series of the fitted model: head at each
+// observed well's distance, seepage, total seepage, bank storage and
+// bank-storage volume, over the deck's time steps.
+#include "fit/case/deck_model.hpp"
+#include "fit/case/fit_case.hpp"
+#include "fit/estimation/least_squares.hpp"
+#include "kesta/fit_summary.hpp"
+
+namespace kesta::fit_detail {
+
+// The band level when the fit file does not give one.
+inline constexpr double kDefaultBandLevel = 0.95;
+
+// The series at the estimate with a confidence band (the delta method on
+// their central differences in solver coordinates, with the covariance the
+// standard errors use and Student's t at the fit's degrees of freedom) and,
+// for head at a well with a record and for seepage with a gauging record, a
+// prediction band that adds that record's noise. A fit that did not converge
+// or has no covariance gets the series without bands and the reason. A
+// parameter at its bound is held there, and named in the assumptions, as is
+// one the data do not determine.
+Bands fitted_bands(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, double level);
+
+}  // namespace kesta::fit_detail
