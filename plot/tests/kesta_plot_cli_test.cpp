@@ -40,23 +40,26 @@ TEST(KestaPlotProgram, BadInputEndsWithOneLineOnStandardError) {
   const testing::TempFile malformed("malformed.txt", std::string(kPlotHeader) + "\r\n  0.1E+01  x\r\n");
   const testing::TempFile wrong_header("report.txt", "1 RESULTS\r\n");
   const std::string missing = "/nonexistent/kesta/plot.txt";
+  // The status as the usage documents it: 1 for a file that cannot be used,
+  // 2 for arguments that cannot be.
   const struct {
     std::string arguments;
     std::string message;
+    int status;
   } cases[] = {
-      {"'" + missing + "'", "kesta-plot: " + missing + ": cannot open: No such file or directory\n"},
-      {"'" + empty.path() + "'", "kesta-plot: " + empty.path() + ": the plot file is empty\n"},
+      {"'" + missing + "'", "kesta-plot: " + missing + ": cannot open: No such file or directory\n", 1},
+      {"'" + empty.path() + "'", "kesta-plot: " + empty.path() + ": the plot file is empty\n", 1},
       {"'" + malformed.path() + "'",
-       "kesta-plot: " + malformed.path() + ": line 2: expected 6 numbers (T H SEEP SEEPT BANK BANKV), found 2\n"},
-      {"'" + wrong_header.path() + "'", "kesta-plot: " + wrong_header.path() + ": line 1: not a kesta plot file"},
-      {"", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n"},
-      {"a b c", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n"},
-      {"-x plot.txt", "kesta-plot: unknown option '-x'; try kesta-plot --help\n"},
-      {"--units metres plot.txt", "kesta-plot: --units: expected LENGTH,TIME such as m,d; got 'metres'"},
+       "kesta-plot: " + malformed.path() + ": line 2: expected 6 numbers (T H SEEP SEEPT BANK BANKV), found 2\n", 1},
+      {"'" + wrong_header.path() + "'", "kesta-plot: " + wrong_header.path() + ": line 1: not a kesta plot file", 1},
+      {"", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n", 2},
+      {"a b c", "kesta-plot: expected a plot file and at most one output file; try kesta-plot --help\n", 2},
+      {"-x plot.txt", "kesta-plot: unknown option '-x'; try kesta-plot --help\n", 2},
+      {"--units metres plot.txt", "kesta-plot: --units: expected LENGTH,TIME such as m,d; got 'metres'", 2},
   };
   for (const auto& c : cases) {
     const Outcome o = run_kesta_plot(c.arguments);
-    EXPECT_NE(o.status, 0) << c.arguments;
+    EXPECT_EQ(o.status, c.status) << c.arguments;
     EXPECT_EQ(o.err.rfind(c.message, 0), 0u) << o.err;
     EXPECT_EQ(line_count(o.err), 1u) << o.err;
     EXPECT_EQ(o.out, "") << c.arguments;
