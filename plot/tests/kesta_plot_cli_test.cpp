@@ -133,6 +133,33 @@ TEST(KestaPlotProgram, DeckAddsTheStagePanelAndTheTitle) {
   EXPECT_NE(picture.find(">STAGE (m)<"), std::string::npos);
 }
 
+// What the picture takes from the deck: the well's distance in the head
+// panel's note, and the recharge as the model sees it where the deck has any.
+TEST(KestaPlotProgram, TheDecksWellAndRechargeAreDrawn) {
+  struct Row {
+    std::string example;
+    std::string well_note;
+    bool recharge;
+  };
+  const Row rows[] = {
+      {"water-table-stage-and-recharge", "The well is at X = 100 m from the stream centre.", true},
+      {"water-table-recharge", "The well is at X = 100 m from the stream centre.", true},
+      {"water-table-stage", "The well is at X = 100 m from the stream centre.", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.example);
+    const testing::TempFile svg("plot.svg", "");
+    const std::string deck = KESTA_SOURCE_DIR "/examples/" + r.example + ".dat";
+    const std::string plot = KESTA_SOURCE_DIR "/tests/golden/" + r.example + ".plot.txt";
+    const Outcome o = run_kesta_plot("--deck '" + deck + "' --units m,d '" + plot + "' '" + svg.path() + "'");
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::string picture = testing::file_text(svg.path());
+    EXPECT_NE(picture.find(r.well_note), std::string::npos);
+    // The recharge curve, drawn from the deck's RECH lines, has points.
+    EXPECT_EQ(picture.find("data-column=\"RECH\" points=\"1") != std::string::npos, r.recharge);
+  }
+}
+
 TEST(KestaPlotProgram, RefusesADeckThatIsNotThePlotFiles) {
   const testing::TempFile svg("plot.svg", "");
   const std::string other = KESTA_SOURCE_DIR "/examples/water-table-stage.dat";
