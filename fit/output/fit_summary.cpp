@@ -181,6 +181,8 @@ std::string two_decimals(double v) {
   return text;
 }
 
+}  // namespace
+
 std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
                                 const std::optional<InversionCheck>& inversion) {
   using Kind = FitWarning::Kind;
@@ -246,12 +248,16 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
 }
 
 // The names of the estimates that qualify, "AK, AS".
+namespace {
+
 std::string names_where(const FitSummary& s, bool Estimate::*flag) {
   std::string out;
   for (const Estimate& e : s.estimates)
     if (e.*flag) out += (out.empty() ? "" : ", ") + e.name;
   return out;
 }
+
+}  // namespace
 
 std::vector<ModelCheck> model_checks(const FitSummary& s) {
   std::vector<ModelCheck> out;
@@ -300,8 +306,6 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
                    s.inversion_small ? "" : "NS = " + std::to_string(s.ns) + "; see the warning"});
   return out;
 }
-
-}  // namespace
 
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder) {
   std::filesystem::path stem = fit_file;

@@ -21,6 +21,12 @@ namespace kesta::fit_detail {
 // its extension.
 OutputNames output_names(const std::string& fit_file, const std::filesystem::path& folder = {});
 
+// The caveats and the model check list of a summary, in the report's order
+// and words. `inversion`: the Stehfest inversion's check, or nothing.
+std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
+                                const std::optional<InversionCheck>& inversion);
+std::vector<ModelCheck> model_checks(const FitSummary& s);
+
 // `inversion`: the Stehfest inversion's check; nothing with the contour inversion.
 FitSummary summarize(const FitCase& fit_case, const LeastSquaresFit& fit,
                      const std::optional<InversionCheck>& inversion, const StartsSummary& starts, long evaluations,
