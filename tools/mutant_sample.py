@@ -19,7 +19,7 @@ import random
 import re
 from pathlib import Path
 
-PRODUCT = ("api", "driver", "fit", "include", "input", "io", "model", "plot", "python", "report", "support")
+PRODUCT = ("api", "case", "driver", "fit", "include", "input", "io", "model", "plot", "python", "report", "support")
 
 # A statement that can be left out: a call, an assignment or an increment, not
 # a declaration, a return or a line that opens or closes a block.
@@ -106,11 +106,13 @@ class Sampler:
     """Draws mutants one at a time; the caller asks for another when one does
     not build or cannot be placed."""
 
-    def __init__(self, files, seed, equivalent_path):
+    def __init__(self, files, seed, equivalent_path, within=()):
         self.random = random.Random(seed)
         self.judged = read_equivalent(equivalent_path)
         self.lines = []  # (file, line number, line, whole text)
         for name in product_files(files):
+            if within and name.split("/")[0] not in within:
+                continue
             text = files[name][0].decode("utf-8", "replace")
             self.lines += [(name, number, line, text) for number, line in code_lines(text)]
         self.drawn = set()

@@ -290,6 +290,8 @@ def main():
                         help="build and test the mutants the list calls equivalent too")
     parser.add_argument("--sample", type=int, help="draw this many mutants at random instead of the list")
     parser.add_argument("--seed", type=int, default=1, help="the draw's seed")
+    parser.add_argument("--within", default="",
+                        help="with --sample: draw only from these folders, comma-separated (case,driver)")
     parser.add_argument("--dry-run", action="store_true", help="with --sample: print the drawn mutants and stop")
     parser.add_argument("--equivalent", type=Path, default=ROOT / "tools" / "equivalent_mutants.txt")
     parser.add_argument("--jobs", type=int, default=2)
@@ -297,8 +299,9 @@ def main():
 
     files = source_files(args.rev)
     mutants = [] if args.sample else read_mutants(args.mutants)
+    within = tuple(f for f in args.within.split(",") if f)
     if args.sample and args.dry_run:  # the draw alone, before any build decides which mutants build
-        sampler = Sampler(files, args.seed, args.equivalent)
+        sampler = Sampler(files, args.seed, args.equivalent, within)
         for _ in range(args.sample):
             m = sampler.draw(lambda ident, path, before, after: Mutant(ident, path, before, after))
             print(f"{m.ident} {m.path}\n  - {m.before.splitlines()[0].strip()}\n  + {m.after.splitlines()[0].strip()}")
@@ -325,7 +328,7 @@ def main():
         sys.exit("the unchanged tree does not build:\n" + done.stdout[-3000:] + done.stderr[-3000:])
     suite = Suite(build, args.jobs)
     baseline = suite.fingerprints()
-    sampler = Sampler(files, args.seed, args.equivalent) if args.sample else None
+    sampler = Sampler(files, args.seed, args.equivalent, within) if args.sample else None
     touched = set(product_files(files)) if sampler else {m.path for m in mutants}
     restorer = Restorer(src, build, touched)
     print(f"suite: {sum(map(len, suite.groups.values()))} tests in {len(suite.groups)} programs; "
