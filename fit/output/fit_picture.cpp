@@ -201,13 +201,14 @@ class FitPicture {
       write_band(f, p.band->time, p.band->pred_lower, p.band->pred_upper, "prediction-band", kPredictionColour);
       write_band(f, p.band->time, p.band->conf_lower, p.band->conf_upper, "confidence-band", kConfidenceColour);
     }
+    write_points(f, p.observed_time, p.observed_value, "observed", false);
+    // Over the points, so that a dense record does not hide the curve.
     if (!p.fitted.time.empty())
       svg_.empty("polyline", {{"class", "fitted"},
                               {"points", polyline_points(f, p.fitted.time, p.fitted.value)},
                               {"fill", "none"},
                               {"stroke", std::string(kFittedColour)},
                               {"stroke-width", "1.6"}});
-    write_points(f, p.observed_time, p.observed_value, "observed", false);
     svg_.close("g");
   }
 
