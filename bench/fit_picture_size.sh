@@ -43,9 +43,13 @@ PY
   render="-"
   if command -v rsvg-convert >/dev/null; then
     start=$(date +%s.%N)
-    rsvg-convert "$work/river.svg" -o "$work/river-$n.png"
-    render=$(echo "$(date +%s.%N) - $start" | bc)
-    [ -z "${KEEP_PNG:-}" ] || cp "$work/river-$n.png" "$KEEP_PNG"
+    # A picture the renderer refuses (too many elements) is reported as such.
+    if rsvg-convert "$work/river.svg" -o "$work/river-$n.png" 2>"$work/render-errors"; then
+      render=$(printf '%.2f' "$(echo "$(date +%s.%N) - $start" | bc)")
+    else
+      render=refused
+    fi
+    [ -z "${KEEP_PNG:-}" ] || [ "$render" = refused ] || cp "$work/river-$n.png" "$KEEP_PNG"
   fi
-  printf '%-10s %12s %10.2f %10.5s  %s\n' "$n" "$bytes" "$fit" "$render" "$command"
+  printf '%-10s %12s %10.2f %10s  %s\n' "$n" "$bytes" "$fit" "$render" "$command"
 done
