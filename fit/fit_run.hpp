@@ -1,9 +1,11 @@
 #pragma once
 // One run of kesta-fit: read, fit, write the files, report.
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "io/pending_files.hpp"
+#include "plot/units.hpp"
 
 namespace kesta::fit_detail {
 
@@ -13,6 +15,7 @@ struct RunOptions {
   bool quiet = false;                   // no progress lines
   std::filesystem::path output_folder;  // where the four files go; empty: beside the fit file
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
+  std::optional<plot::Units> units;     // --units: label the picture in place of the fit file's
 };
 
 // Exit statuses.

@@ -96,7 +96,8 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
 
 }  // namespace
 
-FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending) {
+FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending,
+                         const plot::Units* units) {
   const FitCase fit_case = read_case(fit_file, options.inversion);
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
@@ -122,7 +123,9 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   summary.bands = fitted_bands(fit_case, model, solved.fit, fit_case.file.band_level);
   const auto not_written = write_output_files(
       names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion), residuals_csv(fit_case, solved.fit),
-      fit_picture(fit_case, model, solved.fit), bands_csv(summary.bands), pending);
+      fit_picture(fit_case, model, solved.fit, summary.bands,
+                  units ? *units : fit_case.file.units.value_or(plot::Units{})),
+      bands_csv(summary.bands), pending);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

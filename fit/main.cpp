@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--] FIT.toml\n"
+    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--units LENGTH,TIME] [--] FIT.toml\n"
     "       kesta-fit --help | --version\n"
     "Estimates deck values (AK, AS, XAA, ...) from observed heads and seepage by\n"
     "least squares, starting from the deck that the fit file names. Prints the\n"
@@ -23,6 +23,8 @@ constexpr std::string_view kUsage =
     "  --quiet            no progress line per iteration on standard error\n"
     "  --output-dir DIR   write the four files in DIR instead (needed when FIT.toml\n"
     "                     is not a regular file, such as /dev/stdin)\n"
+    "  --units LENGTH,TIME  the deck's units, e.g. m,d, in place of the fit file's\n"
+    "                     units table: the picture's axes are labelled in them\n"
     "Exit status: 0 converged and the checks the estimates rest on passed;\n"
     "1 not converged, not identifiable or a gross outlier (all reported all the\n"
     "same), or a fit that could not be computed; 2 bad input or an output that is\n"
@@ -58,6 +60,18 @@ std::optional<Action> read_arguments(int argc, char** argv, kesta::fit_detail::R
       options.output_folder = argv[++i];
     } else if (option && arg.rfind("--output-dir=", 0) == 0) {
       options.output_folder = std::string(arg.substr(std::string_view("--output-dir=").size()));
+    } else if (option && (arg == "--units" || arg.rfind("--units=", 0) == 0)) {
+      if (arg == "--units" && i + 1 == argc) {
+        std::cerr << "kesta-fit: --units needs LENGTH,TIME such as m,d; try kesta-fit --help\n";
+        return std::nullopt;
+      }
+      const std::string text = arg == "--units" ? std::string(argv[++i]) : std::string(arg.substr(8));
+      try {
+        options.units = kesta::plot::parse_units(text);
+      } catch (const kesta::plot::UnitsError& e) {
+        std::cerr << "kesta-fit: --units: " << e.what() << '\n';
+        return std::nullopt;
+      }
     } else if (option) {
       std::cerr << "kesta-fit: unknown option '" << arg << "'; try kesta-fit --help\n";
       return std::nullopt;

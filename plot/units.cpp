@@ -72,11 +72,8 @@ std::string printable_utf8(std::string_view text) {
   return out;
 }
 
-Units parse_units(std::string_view text) {
-  const std::size_t comma = text.find(',');
-  if (comma == std::string_view::npos)
-    throw UnitsError("expected LENGTH,TIME such as m,d; got '" + printable_utf8(text) + "'");
-  const std::string_view names[2] = {text.substr(0, comma), text.substr(comma + 1)};
+Units checked_units(std::string_view length, std::string_view time) {
+  const std::string_view names[2] = {length, time};
   const char* what[2] = {"length", "time"};
   for (int i = 0; i < 2; ++i) {
     const std::string_view name = names[i];
@@ -89,7 +86,14 @@ Units parse_units(std::string_view text) {
       throw UnitsError(std::string("the unit of ") + what[i] + " '" + printable_utf8(name) +
                        "' holds a blank, a comma, a quote or a character that is not printable");
   }
-  return {std::string(names[0]), std::string(names[1])};
+  return {std::string(length), std::string(time)};
+}
+
+Units parse_units(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos)
+    throw UnitsError("expected LENGTH,TIME such as m,d; got '" + printable_utf8(text) + "'");
+  return checked_units(text.substr(0, comma), text.substr(comma + 1));
 }
 
 }  // namespace kesta::plot

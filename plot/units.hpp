@@ -31,6 +31,10 @@ class UnitsError : public std::invalid_argument {
 inline constexpr std::size_t kUnitNameMax = 12;
 Units parse_units(std::string_view text);
 
+// The two names checked as parse_units checks them, for units given apart
+// (a fit file's units table).
+Units checked_units(std::string_view length, std::string_view time);
+
 // Text made fit for a picture: valid UTF-8 is kept, control characters and
 // bytes that are not UTF-8 become '?'.
 std::string printable_utf8(std::string_view text);

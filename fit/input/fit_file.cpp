@@ -230,6 +230,33 @@ void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   }
 }
 
+// units = { length = "m", time = "d" }, as a case file's [units]: names that
+// label the picture, checked as kesta-plot checks its --units.
+void read_units(const TableReader& top, FitFile& fit, const std::string& file) {
+  const toml::node* node = top.find("units");
+  if (!node) return;
+  fit.units_line = line_of(*node);
+  const toml::table* table = node->as_table();
+  if (!table) top.fail(*node, "units", "expected a table such as { length = \"m\", time = \"d\" }");
+  const TableReader reader(*table, "units", file);
+  reader.allow_only({"length", "time"}, "the units table has length and time");
+  std::string names[2];
+  const char* keys[2] = {"length", "time"};
+  for (int i = 0; i < 2; ++i) {
+    const std::optional<std::string> name = reader.string(keys[i]);
+    if (!name)
+      top.fail(*node, "units", std::string("missing key '") + keys[i] + "' in { length = \"m\", time = \"d\" }");
+    if (name->empty()) reader.fail(*reader.find(keys[i]), keys[i], "expected a name such as \"m\" or \"d\"");
+    names[i] = *name;
+    try {
+      (void)(i == 0 ? plot::checked_units(names[0], "T") : plot::checked_units("L", names[1]));
+    } catch (const plot::UnitsError& e) {
+      reader.fail(*reader.find(keys[i]), keys[i], e.what());
+    }
+  }
+  fit.units = plot::Units{names[0], names[1]};
+}
+
 }  // namespace
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
@@ -244,8 +271,8 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
   top.allow_only(
-      {"deck", "inversion", "ns", "noise", "starts", "bands", "observations", "parameters", "solver"},
-      "a fit file has deck, inversion, ns, noise, starts, bands, [[observations]], [parameters] and [solver]");
+      {"deck", "inversion", "ns", "noise", "starts", "bands", "units", "observations", "parameters", "solver"},
+      "a fit file has deck, inversion, ns, noise, starts, bands, units, [[observations]], [parameters] and [solver]");
 
   const std::optional<std::string> deck = top.string("deck");
   if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
@@ -256,6 +283,7 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   read_inversion(top, fit);
   read_noise_and_starts(top, fit);
   read_bands(top, fit, shown_name);
+  read_units(top, fit, shown_name);
 
   const toml::node* observations = top.find("observations");
   if (!observations) throw FitInputError(shown_name, 0, "missing [[observations]]: nothing to fit to");

@@ -9,6 +9,7 @@
 
 #include "fit/input/parameters.hpp"
 #include "kesta/simulate_options.hpp"
+#include "plot/units.hpp"
 
 namespace kesta::fit_detail {
 
@@ -50,6 +51,9 @@ struct FitFile {
   // The level of the uncertainty bands on the fitted model's series.
   double band_level = 0.95;
   int bands_line = 0;
+  // units = { length = "m", time = "d" }: they label the picture; nothing: L and T.
+  std::optional<plot::Units> units;
+  int units_line = 0;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,

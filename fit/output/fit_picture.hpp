@@ -1,6 +1,7 @@
 #pragma once
-// The picture of a fit: one panel per observation set, the observed points
-// over the fitted curve, drawn with plot/'s SVG writer and axes.
+// The picture of a fit: per record a panel of the observed points over the
+// fitted curve and its shaded bands, and below it a panel of the residuals,
+// drawn with plot/'s SVG writer, axes, units and thinning.
 #include <optional>
 #include <ostream>
 #include <string>
@@ -8,18 +9,35 @@
 #include <vector>
 
 #include "fit/case/deck_model.hpp"
+#include "plot/units.hpp"
 
 namespace kesta::fit_detail {
+
+// The bands of the series a record observes, over the model's output steps;
+// the prediction band's edges are empty where there is none.
+struct PictureBand {
+  std::vector<double> time;
+  std::vector<double> conf_lower, conf_upper;
+  std::vector<double> pred_lower, pred_upper;
+};
 
 struct PicturePanel {
   std::string name;
   Kind kind = Kind::Head;
   std::optional<double> distance;
   std::vector<double> observed_time, observed_value;
+  std::vector<double> residual;  // observed - simulated, one per observation
   Curve fitted;
+  std::optional<PictureBand> band;  // nothing when the fit has no bands
 };
 
-// One self-contained SVG document; title goes at the top.
-void write_fit_svg(const std::vector<PicturePanel>& panels, std::string_view title, std::ostream& out);
+struct PictureText {
+  std::string title;         // at the top
+  plot::Units units;         // label every axis
+  double band_level = 0.95;  // named in the legend
+};
+
+// One self-contained SVG document.
+void write_fit_svg(const std::vector<PicturePanel>& panels, const PictureText& text, std::ostream& out);
 
 }  // namespace kesta::fit_detail

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "fit/estimation/number_text.hpp"
 #include "fit/output/fit_picture.hpp"
 #include "io/replaced_files.hpp"
 
@@ -64,21 +65,29 @@ std::string bands_csv(const Bands& bands) {
   return out;
 }
 
-std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit) {
+std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit, const Bands& bands,
+                        const plot::Units& units) {
   const std::vector<Curve> curves = model.curves(fit.estimate);
   std::vector<PicturePanel> panels;
+  std::size_t k = 0;  // the observation's index in the fit's residuals
   for (std::size_t s = 0; s < c.sets.size(); ++s) {
     const ObservationSet& set = c.sets[s];
-    PicturePanel p{set.name, set.kind, std::nullopt, {}, {}, curves[s]};
+    PicturePanel p{set.name, set.kind, std::nullopt, {}, {}, {}, curves[s], std::nullopt};
     if (set.kind == Kind::Head) p.distance = set.distance;
     for (const CsvObservation& row : set.rows) {
       p.observed_time.push_back(row.time);
       p.observed_value.push_back(row.value);
+      p.residual.push_back(row.value - fit.simulated[k++]);
     }
+    // The band of the series this record observes, named as in the bands file.
+    const std::string series = set.kind == Kind::Seepage ? "seepage" : "head_x" + shortest(set.distance);
+    for (const BandSeries& b : bands.series)
+      if (b.name == series && !b.conf_lower.empty())
+        p.band = PictureBand{bands.time, b.conf_lower, b.conf_upper, b.pred_lower, b.pred_upper};
     panels.push_back(std::move(p));
   }
   std::ostringstream svg;
-  write_fit_svg(panels, "KESTA fit " + c.file.shown_name, svg);
+  write_fit_svg(panels, {"KESTA fit " + c.file.shown_name, units, bands.level}, svg);
   return svg.str();
 }
 

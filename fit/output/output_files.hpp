@@ -8,6 +8,7 @@
 #include "fit/estimation/least_squares.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "io/pending_files.hpp"
+#include "plot/units.hpp"
 
 namespace kesta::fit_detail {
 
@@ -19,8 +20,10 @@ std::string residuals_csv(const FitCase& fit_case, const LeastSquaresFit& fit);
 // _pred_upper. Without bands (the fit did not converge) their fields are empty.
 std::string bands_csv(const Bands& bands);
 
-// The picture of the observed points over the curves fitted at the estimate.
-std::string fit_picture(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit);
+// The picture of the observed points over the curves fitted at the estimate
+// and their bands, with the residuals below, its axes labelled in units.
+std::string fit_picture(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, const Bands& bands,
+                        const plot::Units& units);
 
 // Writes all four or none: each goes to a file of its own beside its output
 // first, and only when all are complete are they renamed into place, under a

@@ -473,7 +473,7 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
        "{F}/fit.toml: is 2097152 bytes, more than 1 MiB, the most a fit file may hold"},
       {"a key misspelt", "",
        [&](const TempFolder& f) { f.write("fit.toml", "decks = \"deck.dat\"\n" + fit_head + "AK = {}\n"); },
-       "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, "
+       "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, units, "
        "[[observations]], "
        "[parameters] and [solver]"},
       {"ns beside the contour inversion", "",
@@ -706,6 +706,29 @@ TEST(KestaFitProgram, ReportsAndFittedDeckNameTheInversion) {
 namespace kesta::fit_detail {
 namespace {
 
+// The picture's axes in the fit file's units, or in --units over them.
+TEST(KestaFitProgram, PictureInTheUnitsAskedFor) {
+  const struct {
+    std::string top_toml, arguments;
+    std::vector<std::string> titles;
+  } cases[] = {
+      {"", "", {">Head (L)<", ">Seepage (L\u00b2/T)<", ">Time (T)<"}},
+      {"units = { length = \"m\", time = \"d\" }\n", "", {">Head (m)<", ">Seepage (m\u00b2/d)<", ">Time (d)<"}},
+      {"units = { length = \"m\", time = \"d\" }\n", "--units ft,h", {">Head (ft)<", ">Time (h)<"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.top_toml + c.arguments);
+    const TempFolder folder;
+    testing::write_fit_folder(folder, testing::flood_deck(), testing::records(testing::flood_deck(), kPlans, 3), kThree,
+                              c.top_toml);
+    const Outcome o = run_kesta_fit(folder, c.arguments + " --quiet " + quoted(folder.path("fit.toml")));
+    ASSERT_EQ(o.status, 0) << o.err;
+    const std::string svg = testing::file_text(folder.path("fit.svg"));
+    for (const std::string& title : c.titles) EXPECT_NE(svg.find(title), std::string::npos) << title;
+    EXPECT_EQ(svg.find("(m)") != std::string::npos, c.top_toml != "" && c.arguments == "");
+  }
+}
+
 TEST(KestaFitProgram, HelpVersionAndMisuse) {
   const TempFolder folder;
   const std::tuple<std::string, int, std::string, std::string> cases[] = {
@@ -715,6 +738,10 @@ TEST(KestaFitProgram, HelpVersionAndMisuse) {
       {"--bogus x.toml", 2, "", "kesta-fit: unknown option '--bogus'; try kesta-fit --help\n"},
       {"a.toml b.toml", 2, "", "kesta-fit: one fit file only; try kesta-fit --help\n"},
       {"--json", 2, "", "kesta-fit: expected a fit file; try kesta-fit --help\n"},
+      {"x.toml --units", 2, "", "kesta-fit: --units needs LENGTH,TIME such as m,d; try kesta-fit --help\n"},
+      {"--units m x.toml", 2, "", "kesta-fit: --units: expected LENGTH,TIME such as m,d; got 'm'\n"},
+      {"--units=m,'' x.toml", 2, "",
+       "kesta-fit: --units: the unit of time is missing (expected LENGTH,TIME such as m,d)\n"},
   };
   for (const auto& [arguments, status, out_start, err] : cases) {
     SCOPED_TRACE(arguments);
