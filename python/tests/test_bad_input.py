@@ -28,7 +28,12 @@ def changed(**values):
 
 
 def longer_stage():
-    return changed(STAGE=np.append(kesta.read_deck(DECK).STAGE, 1.0))
+    """STAGE one value longer than NT: assigned while NT was one more, then NT put back."""
+    deck = kesta.read_deck(DECK)
+    deck.NT += 1
+    deck.STAGE = np.append(deck.STAGE, 1.0)
+    deck.NT -= 1
+    return deck
 
 
 def overflowing_stage():
