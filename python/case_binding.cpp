@@ -9,8 +9,10 @@
 #include <exception>
 #include <limits>
 
+#include <pybind11/eval.h>
 #include "kesta/case.hpp"
 #include "kesta/kesta.hpp"
+
 #include "python/bindings.hpp"
 
 namespace kesta::python {
@@ -318,6 +320,38 @@ py::object simulate_case(const PyCase& c, const py::object& inversion) {
   return pd.attr("DataFrame")(columns, "index"_a = index, "copy"_a = false);
 }
 
+py::tuple state_of(const PyCase& c) {
+  const PreparedCase& p = c.prepared;
+  const CaseCalendar& calendar = p.calendar;
+  py::list summary, inputs;
+  for (const std::string& line : p.summary) summary.append(to_python(line));
+  for (const auto& path : p.inputs) inputs.append(path.string());
+  return py::make_tuple(from_deck(p.deck), p.options.inversion == InversionMethod::Contour ? "contour" : "stehfest",
+                        calendar.dated() ? py::object(py::int_(*calendar.unix_millis_of(0.0))) : py::none(),
+                        calendar.zone(), calendar.seconds_per_time_unit(), p.length_unit, p.time_unit, summary,
+                        p.results_file.string(), p.deck_file.string(), inputs);
+}
+
+PyCase case_from_state(const py::tuple& state) {
+  if (state.size() != 11) throw py::value_error("not the state of a kesta.Case");
+  PyCase c;
+  PreparedCase& p = c.prepared;
+  p.deck = to_deck(state[0].cast<const PyDeck&>());
+  p.options.inversion = inversion_method(state[1].cast<std::string>());
+  p.calendar =
+      CaseCalendar(state[2].is_none() ? std::nullopt : std::optional<std::int64_t>(state[2].cast<std::int64_t>()),
+                   state[3].cast<std::string>(), state[4].cast<double>());
+  p.length_unit = state[5].cast<std::string>();
+  p.time_unit = state[6].cast<std::string>();
+  for (const py::handle line : state[7]) p.summary.push_back(from_python(line.cast<py::str>()));
+  p.results_file = state[8].cast<std::string>();
+  p.deck_file = state[9].cast<std::string>();
+  for (const py::handle path : state[10]) p.inputs.emplace_back(path.cast<std::string>());
+  return c;
+}
+
+bool same_case(const PyCase& a, const PyCase& b) { return state_of(a).equal(state_of(b)); }
+
 py::dict units_of(const PyCase& c) {
   py::dict units;
   units["length"] = c.prepared.length_unit;
@@ -348,11 +382,25 @@ constexpr const char* kCaseDoc =
 }  // namespace
 
 void bind_case(py::module_& m) {
-  PyObject* type = PyErr_NewExceptionWithDoc("kesta.CaseError", kCaseErrorDoc, PyExc_ValueError, nullptr);
-  if (type == nullptr) throw py::error_already_set();
-  py::object case_error = py::reinterpret_steal<py::object>(type);
-  for (const char* attribute : {"file", "line", "reading", "position"}) case_error.attr(attribute) = py::none();
-  m.add_object("CaseError", case_error);
+  // Its attributes are properties over the instance's own values, so that each
+  // has a docstring and an error without them reads None.
+  py::dict scope;
+  scope["__name__"] = "kesta";
+  scope["__doc__"] = kCaseErrorDoc;
+  py::exec(R"(
+def _kept(name, doc):
+    return property(lambda self: self.__dict__.get(name),
+                    lambda self, value: self.__dict__.__setitem__(name, value), doc=doc)
+
+class CaseError(ValueError):
+    __doc__ = __doc__
+    file = _kept("file", "The case file, or 'stage' or 'recharge' for a Series; None for kesta.Case's other arguments.")
+    line = _kept("line", "The case file's line (0: the file as a whole); None without a file.")
+    reading = _kept("reading", "The index label of a Series' reading at fault, else None.")
+    position = _kept("position", "The position (from 0) of a Series' reading at fault, else None.")
+)",
+           scope);
+  m.add_object("CaseError", scope["CaseError"]);
   py::register_exception_translator(&translate_case_error);
 
   py::class_<PyCase> cls(m, "Case", kCaseDoc);
@@ -395,6 +443,9 @@ void bind_case(py::module_& m) {
     return py::str("<kesta.Case NT={} {}>")
         .format(c.prepared.deck.NT, c.prepared.calendar.dated() ? c.prepared.calendar.zone() : std::string("undated"));
   });
+  cls.def("__eq__", &same_case, py::is_operator(), "The same deck, calendar, units and account.");
+  cls.def(py::pickle(&state_of, &case_from_state));
+  pickle_under_every_protocol(cls);
   m.def("read_case", &read_case_path, py::arg("path"),
         "A Case from a case file (TOML, docs/records.md) and the deck and records it names. "
         "Raises CaseError naming the file and line at fault.");

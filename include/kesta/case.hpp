@@ -27,6 +27,9 @@ namespace kesta {
 class CaseCalendar {
  public:
   CaseCalendar();  // no dates
+  // Time 0 at `unix_millis` (milliseconds since 1970-01-01T00:00Z; nothing: no
+  // dates), dates written in `zone`. Throws CaseError for a zone the database lacks.
+  CaseCalendar(std::optional<std::int64_t> unix_millis, const std::string& zone, double seconds_per_time_unit);
   bool dated() const;
   // The zone's name ("UTC", "Europe/Amsterdam").
   const std::string& zone() const;
