@@ -55,7 +55,7 @@ struct LoadedRecord {
 
 class CaseBuilder {
  public:
-  explicit CaseBuilder(const CaseFile& c) : c_(c) {}
+  CaseBuilder(const CaseFile& c, const CaseInputs& inputs) : c_(c), inputs_(inputs) {}
 
   CaseRun build() {
     CaseRun run;
@@ -75,6 +75,10 @@ class CaseBuilder {
       if (!*entry) continue;
       const RecordEntry& e = **entry;
       const std::string shown = e.path.string();
+      if (inputs_.record) {
+        records.push_back({&e, which, inputs_.record(e, which)});
+        continue;
+      }
       run.inputs.push_back(e.path);
       records.push_back({&e, which, read_record(read_text_file(e.path, shown, kRecordBounds), shown, e.layout)});
     }
@@ -135,9 +139,9 @@ class CaseBuilder {
   Deck aquifer(CaseRun& run) const {
     Deck d = c_.aquifer;
     if (!c_.deck.empty()) {
-      run.inputs.push_back(c_.deck_path);
+      if (!inputs_.deck) run.inputs.push_back(c_.deck_path);
       try {
-        d = read_deck(c_.deck_path);
+        d = inputs_.deck ? inputs_.deck() : read_deck(c_.deck_path);
       } catch (const DeckError& e) {
         throw CaseError(c_.shown_name, c_.deck_line, "deck \"" + c_.deck + "\": " + e.what());
       }
@@ -260,6 +264,7 @@ class CaseBuilder {
   std::string time_text_of(Instant t) const { return iso_text(t, *zone_); }
 
   const CaseFile& c_;
+  const CaseInputs& inputs_;
   const date::time_zone* zone_ = nullptr;
   bool dated_ = false;
   double axis_per_second_ = 1.0;
@@ -268,6 +273,6 @@ class CaseBuilder {
 
 }  // namespace
 
-CaseRun make_case_run(const CaseFile& file) { return CaseBuilder(file).build(); }
+CaseRun make_case_run(const CaseFile& file, const CaseInputs& inputs) { return CaseBuilder(file, inputs).build(); }
 
 }  // namespace kesta

@@ -3,6 +3,7 @@
 // case (or its deck), the stage and recharge series made from the records by
 // the step rule, and what the run says about them.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +27,16 @@ struct CaseRun {
   std::vector<std::filesystem::path> inputs;  // the case file, its deck and records
 };
 
+// Where the aquifer's deck and the records come from: the files the case
+// names, unless a case held in memory supplies them. `which` is "stage" or
+// "recharge".
+struct CaseInputs {
+  std::function<Deck()> deck;
+  std::function<Record(const RecordEntry& entry, const std::string& which)> record;
+};
+
 // Reads the case's deck and records and makes its deck. Throws CaseError
 // naming the file and line at fault.
-CaseRun make_case_run(const CaseFile& file);
+CaseRun make_case_run(const CaseFile& file, const CaseInputs& inputs = {});
 
 }  // namespace kesta

@@ -6,6 +6,7 @@
 #include "case/calendar_state.hpp"
 #include "case/case_file.hpp"
 #include "case/case_run.hpp"
+#include "case/prepared_of.hpp"
 #include "case/results_csv.hpp"
 
 namespace kesta {
@@ -64,8 +65,7 @@ std::optional<double> CaseCalendar::model_time_of(std::string_view text, const s
   return since.count() / (state_->seconds_per_time_unit * kMillisPerSecond);
 }
 
-PreparedCase read_case(const std::filesystem::path& path) {
-  CaseRun run = make_case_run(read_case_file(path));
+PreparedCase prepared_of(CaseRun run) {
   auto state = std::make_shared<CaseCalendar::State>();
   state->origin = run.origin;
   state->zone = run.zone;
@@ -83,6 +83,8 @@ PreparedCase read_case(const std::filesystem::path& path) {
   prepared.inputs = std::move(run.inputs);
   return prepared;
 }
+
+PreparedCase read_case(const std::filesystem::path& path) { return prepared_of(make_case_run(read_case_file(path))); }
 
 std::string case_results_csv(const PreparedCase& prepared, const Results& results) {
   return results_csv(run_of(prepared, prepared.calendar.state()), results);

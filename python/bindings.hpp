@@ -20,6 +20,7 @@ void bind_deck(py::module_& m);
 void bind_results(py::module_& m);
 void bind_functions(py::module_& m);
 void bind_fit(py::module_& m);
+void bind_case(py::module_& m);
 
 // The inversion a module function's inversion= names: "stehfest" or "contour";
 // ValueError naming the allowed values for any other.

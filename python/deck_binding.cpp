@@ -227,7 +227,16 @@ void bind_deck(py::module_& m) {
   for_each_series([&](const char* name, auto held, auto, const char* doc) {
     deck.def_property(
         name, [held](const PyDeck& d) { return d.*held; },
-        [held, name](PyDeck& d, const py::object& values) { d.*held = series_copy(values, name); }, doc);
+        [held, name](PyDeck& d, const py::object& values) {
+          py::array_t<double> copy = series_copy(values, name);
+          // NT does not follow a series: a deck that quietly grew or shrank
+          // would hide a series lengthened or cut by mistake.
+          if (copy.size() != static_cast<py::ssize_t>(std::max(d.values.NT, 0)))
+            throw py::value_error(std::string(name) + " takes NT = " + std::to_string(d.values.NT) + " values, not " +
+                                  std::to_string(copy.size()) + ": set NT first, then each series");
+          d.*held = std::move(copy);
+        },
+        doc);
   });
   deck.def("copy", &copy_of, "A deck with the same values and its own copies of the series.");
   deck.def("__copy__", &copy_of);

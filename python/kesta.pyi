@@ -18,13 +18,25 @@ class DeckError(ValueError):
 
     line: int
 
+class CaseError(ValueError):
+    """A case file, record, time or kesta.Case argument that cannot be used. file: the
+    file, or "stage"/"recharge" for a Series (None for Case's other arguments); line: the
+    file's line (0: the file as a whole; None without a file); reading, position: the
+    index label and position of a Series' reading at fault (else None)."""
+
+    file: Optional[str]
+    line: Optional[int]
+    reading: Any
+    position: Optional[int]
+
 class Deck:
     """An input deck: every value under its deck name, the series as numpy arrays.
 
     Setting a value of another type (a complex number among them) raises TypeError;
     a series takes one-dimensional real numbers only (TypeError for complex numbers,
-    text or objects, ValueError for more dimensions). Each series must hold NT values
-    when the deck is simulated or written. Pickles under every protocol."""
+    text or objects, ValueError for more dimensions). A series assigned must hold NT
+    values (ValueError naming both lengths: set NT first, then each series). Pickles
+    under every protocol."""
 
     TITLE1: str
     TITLE2: str
@@ -162,3 +174,46 @@ def fit(
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints.
     inversion replaces the fit file's (contour unless it says otherwise); the
     dictionary's "inversion" names the one used, "ns" is None with contour."""
+
+_Time = Union[str, float, Any]  # a date as text, a datetime or pandas Timestamp, or a number in the time unit
+_Length = Union[str, float, Any]  # "15 min", "15min", a timedelta, or a number in the time unit
+
+class Case:
+    """A case made into the deck the model runs, by a case file's rules: read_case(path),
+    or built from pandas Series (a DatetimeIndex, or a numeric index of times in the time
+    unit); aquifer= a dict of the case file's [aquifer] keys or a Deck. Raises CaseError."""
+
+    def __init__(
+        self,
+        *,
+        stage: Any = None,
+        recharge: Any = None,
+        aquifer: Union[dict[str, Any], Deck, None] = None,
+        x: Optional[float] = None,
+        step: Optional[_Length] = None,
+        start: Optional[_Time] = None,
+        end: Optional[_Time] = None,
+        origin: Optional[_Time] = None,
+        datum: Union[Literal["first", "minimum", "relative"], float, None] = None,
+        max_gap: Optional[_Length] = None,
+        zone: Optional[str] = None,
+        units: Optional[dict[str, str]] = None,
+        title: Optional[str] = None,
+        hinit: Optional[float] = None,
+    ) -> None: ...
+    @property
+    def deck(self) -> Deck: ...
+    @property
+    def summary(self) -> list[str]: ...
+    @property
+    def units(self) -> dict[str, str]: ...
+    @property
+    def zone(self) -> str: ...
+    @property
+    def dated(self) -> bool: ...
+    def simulate(self, inversion: Optional[Literal["stehfest", "contour"]] = None) -> Any:
+        """A pandas DataFrame, columns as the case's results.csv heads them, bit for bit its
+        numbers; indexed by date (tz-aware, the case's zone) or by model time."""
+
+def read_case(path: Union[str, os.PathLike[str]]) -> Case:
+    """A Case from a case file; raises CaseError naming the file and line."""

@@ -18,4 +18,5 @@ PYBIND11_MODULE(kesta, m) {
   kesta::python::bind_results(m);
   kesta::python::bind_functions(m);
   kesta::python::bind_fit(m);
+  kesta::python::bind_case(m);
 }

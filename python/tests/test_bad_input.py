@@ -28,7 +28,12 @@ def changed(**values):
 
 
 def longer_stage():
-    return changed(STAGE=np.append(kesta.read_deck(DECK).STAGE, 1.0))
+    """STAGE one value longer than NT: assigned while NT was one more, then NT put back."""
+    deck = kesta.read_deck(DECK)
+    deck.NT += 1
+    deck.STAGE = np.append(deck.STAGE, 1.0)
+    deck.NT -= 1
+    return deck
 
 
 def overflowing_stage():
@@ -159,9 +164,12 @@ def pickled_kinds():
     deck = kesta.read_deck(DECK)
     error = kesta.DeckError("line 3 of the deck text holds a value that is not a number")
     error.line = 3
+    case_error = kesta.CaseError("stage: reading 2023-05-01 02:00:00: the time repeats")
+    case_error.file, case_error.reading, case_error.position = "stage", "2023-05-01 02:00:00", 2
     return {
         "Deck": deck, "Results": kesta.simulate(deck), "Derived": kesta.derived(deck),
         "InversionError": kesta.inversion_error(deck), "NsAdvice": kesta.recommend_ns(deck), "DeckError": error,
+        "Case": kesta.read_case(SOURCE / "examples" / "tidal-levee" / "levee.toml"), "CaseError": case_error,
     }
 
 
@@ -174,6 +182,10 @@ def test_every_public_type_pickles_under_every_protocol(protocol):
         assert type(again) is type(thing), name
         if name == "DeckError":
             assert (str(again), again.line) == (str(thing), thing.line)
+            continue
+        if name == "CaseError":
+            kept = ("file", "line", "reading", "position")
+            assert [str(again)] + [getattr(again, k) for k in kept] == [str(thing)] + [getattr(thing, k) for k in kept]
             continue
         assert again == thing, name
         for array in ("head", "seepage"):
