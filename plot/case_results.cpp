@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 namespace kesta::plot {
 namespace {
@@ -62,26 +61,22 @@ bool results_columns(const std::vector<std::string_view>& cells, std::size_t fro
   return true;
 }
 
+// Takes the file a line at a time, so that a file of a million rows is never
+// held whole beside its columns.
 class ResultsReader {
  public:
-  CaseResults read(std::string_view text) {
-    std::size_t line = 0;
-    for (std::size_t start = 0; start < text.size();) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string_view::npos) end = text.size();
-      std::string_view row = text.substr(start, end - start);
-      start = end + 1;
-      ++line;
-      if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
-      check_text(row, line);
-      if (row.empty() || row.front() == '#') continue;
-      if (!header_seen_) {
-        header(row, line);
-        continue;
-      }
-      take_row(row, line);
-    }
-    if (!header_seen_) fault(line, "no header line: not the results of kesta --case");
+  void take(std::string_view row) {
+    ++line_;
+    if (line_ == 1 && row.substr(0, 3) == "\xEF\xBB\xBF") row.remove_prefix(3);
+    if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
+    check_text(row, line_);
+    if (row.empty() || row.front() == '#') return;
+    if (!header_seen_) return header(row, line_);
+    take_row(row, line_);
+  }
+
+  CaseResults finish() {
+    if (!header_seen_) fault(line_, "no header line: not the results of kesta --case");
     return std::move(r_);
   }
 
@@ -132,7 +127,6 @@ class ResultsReader {
     if (r_.dated && !parse_iso_date(cells[1], seconds, offset))
       fault(line, "the date " + quoted(cells[1]) + " is not ISO 8601 with its offset (2023-05-01T01:07:00+02:00)");
     ++r_.series.rows_read;
-    r_.series.rows.push_back(values);
     bool finite = true;
     for (double v : values) finite = finite && std::isfinite(v);
     if (!finite) {
@@ -150,6 +144,7 @@ class ResultsReader {
   }
 
   CaseResults r_;
+  std::size_t line_ = 0;
   bool header_seen_ = false;
   std::size_t columns_ = 0;
 };
@@ -191,16 +186,23 @@ bool parse_iso_date(std::string_view s, double& seconds, std::chrono::minutes& o
 }
 
 CaseResults parse_case_results(std::string_view text) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  return ResultsReader().read(text);
+  ResultsReader reader;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    reader.take(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return reader.finish();
 }
 
 CaseResults read_case_results(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw PlotFileError("cannot be opened");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ResultsReader reader;
+  for (std::string row; std::getline(in, row);) reader.take(row);
   if (in.bad()) throw PlotFileError("cannot be read");
-  return parse_case_results(text);
+  return reader.finish();
 }
 
 }  // namespace kesta::plot

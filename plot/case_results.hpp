@@ -14,8 +14,10 @@
 namespace kesta::plot {
 
 struct CaseResults {
-  PlotSeries series;  // the plot file's columns: T is the model time
-  Units units;        // from the header
+  // The plot file's columns (T is the model time); `rows` stays empty, since
+  // the results are a table already and are never passed on as one.
+  PlotSeries series;
+  Units units;  // from the header
   bool dated = false;
   // Of the drawn rows (those in series.columns): the date as seconds since
   // 1970-01-01T00:00Z, and the texts of the first and last date.
