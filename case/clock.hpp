@@ -20,6 +20,8 @@ struct LocalTimeNotes {
   int first_repeated_line = 0;
 };
 
+// A reader remembers the zone's last offset period between readings, so one
+// reader serves one record (one thread) at a time.
 class TimeReader {
  public:
   // format: empty for the ISO 8601 forms, else a strftime-like pattern
