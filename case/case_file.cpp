@@ -294,7 +294,8 @@ void read_run(const Table& top, CaseFile& c, const std::filesystem::path& folder
   const toml::table* run = sub_table(top, "run");
   if (!run) throw CaseError(c.shown_name, 0, "missing [run] with the model's step");
   const Table t(*run, "run", c.shown_name);
-  t.allow_only({"step", "start", "end", "origin", "inversion", "max_gap", "zone", "ns", "results", "write_deck"});
+  t.allow_only({"step", "start", "end", "origin", "inversion", "max_gap", "zone", "ns", "results", "write_deck",
+                "report", "plot"});
   if (!t.find("step")) t.missing("step", "the model's time step, such as \"15 min\" or \"1 h\"");
   c.step_seconds = duration(t, "step", c.seconds_per_time_unit);
   c.step_line = t.line("step");
@@ -332,6 +333,13 @@ void read_run(const Table& top, CaseFile& c, const std::filesystem::path& folder
   if (const auto deck = t.string("write_deck")) {
     if (deck->empty()) t.fail("write_deck", "expected a file name");
     c.write_deck = folder / *deck;
+  }
+  // The report and plot file of old, of the deck the case became.
+  for (const auto& [key, path] : {std::pair{"report", &c.report}, std::pair{"plot", &c.plot}}) {
+    if (const auto name = t.string(key)) {
+      if (name->empty()) t.fail(key, "expected a file name");
+      *path = folder / *name;
+    }
   }
 }
 

@@ -56,7 +56,8 @@ struct CaseFile {
   std::optional<double> max_gap_seconds;
   std::string zone = "UTC";
   std::filesystem::path results = "results.csv";
-  std::filesystem::path write_deck;  // empty: none
+  std::filesystem::path write_deck;    // empty: none
+  std::filesystem::path report, plot;  // the legacy report and plot file; empty: none
 };
 
 // Throws CaseError naming the file and line. Files the case names are taken

@@ -68,6 +68,8 @@ class CaseBuilder {
     run.time_unit = c_.time_unit;
     run.results = c_.results;
     run.write_deck = c_.write_deck;
+    run.report = c_.report;
+    run.plot = c_.plot;
     zone_ = run.zone;
 
     std::vector<LoadedRecord> records;

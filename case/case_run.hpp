@@ -23,7 +23,7 @@ struct CaseRun {
   double seconds_per_time_unit = 86400.0;
   std::string length_unit, time_unit;
   std::vector<std::string> summary;  // the run's account of its records, one line each
-  std::filesystem::path results, write_deck;
+  std::filesystem::path results, write_deck, report, plot;
   std::vector<std::filesystem::path> inputs;  // the case file, its deck and records
 };
 

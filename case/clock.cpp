@@ -87,12 +87,38 @@ class IsoShape {
 TimeReader::TimeReader(std::string format, const std::string& zone)
     : format_(std::move(format)), zone_(date::locate_zone(zone)) {}
 
+TimeReader::UniqueSpan TimeReader::unique_span(const date::sys_info& period) const {
+  using std::chrono::seconds;
+  UniqueSpan span{date::local_seconds((period.begin + period.offset).time_since_epoch()),
+                  date::local_seconds((period.end + period.offset).time_since_epoch()), period.offset};
+  // Where the clock went back at an end, the hour shown twice is not unique;
+  // where it went forward, the skipped hour is outside the span already.
+  // Neighbouring periods shorter than this might reach past their
+  // neighbours on the local clock: then nothing is remembered.
+  constexpr auto kShortestNeighbour = date::days(2);
+  const date::sys_seconds far_back = date::sys_days(date::year(-30000) / 1 / 1);
+  const date::sys_seconds far_ahead = date::sys_days(date::year(30000) / 1 / 1);
+  if (period.begin > far_back) {
+    const date::sys_info before = zone_->get_info(period.begin - seconds(1));
+    if (before.end - before.begin < kShortestNeighbour) return {};
+    span.from = std::max(span.from, date::local_seconds((period.begin + before.offset).time_since_epoch()));
+  }
+  if (period.end < far_ahead) {
+    const date::sys_info after = zone_->get_info(period.end);
+    if (after.end - after.begin < kShortestNeighbour) return {};
+    span.to = std::min(span.to, date::local_seconds((period.end + after.offset).time_since_epoch()));
+  }
+  return span;
+}
+
 std::optional<Instant> TimeReader::local(date::local_time<Millis> time, std::optional<Instant> previous, int line,
                                          LocalTimeNotes& notes) const {
-  const date::local_info info = zone_->get_info(date::floor<std::chrono::seconds>(time));
+  const date::local_seconds second = date::floor<std::chrono::seconds>(time);
+  if (second >= unique_.from && second < unique_.to) return Instant(time.time_since_epoch() - unique_.offset);
+  const date::local_info info = zone_->get_info(second);
   const auto at = [&](const date::sys_info& in_force) { return Instant(time.time_since_epoch() - in_force.offset); };
   switch (info.result) {
-    case date::local_info::unique: return at(info.first);
+    case date::local_info::unique: unique_ = unique_span(info.first); return at(info.first);
     case date::local_info::nonexistent:
       // The clock jumped over this time: read it as the clock before the jump
       // would have, which lands it after the jump by the jump's length.
@@ -112,6 +138,15 @@ std::optional<Instant> TimeReader::local(date::local_time<Millis> time, std::opt
 
 std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Instant> previous, int line,
                                         LocalTimeNotes& notes) const {
+  if (!format_.empty()) return read_by_stream(text, previous, line, notes);
+  const std::optional<IsoFields> fields = iso_fields(text);
+  if (!fields) return std::nullopt;
+  if (fields->offset) return Instant(fields->local.time_since_epoch() - *fields->offset);
+  return local(fields->local, previous, line, notes);
+}
+
+std::optional<Instant> TimeReader::read_by_stream(std::string_view text, std::optional<Instant> previous, int line,
+                                                  LocalTimeNotes& notes) const {
   std::istringstream in;
   if (!format_.empty()) {
     in.str(std::string(text));
@@ -154,12 +189,9 @@ std::optional<Instant> TimeReader::read(std::string_view text, std::optional<Ins
 }
 
 std::string iso_text(Instant instant, const date::time_zone& zone) {
-  if (instant.time_since_epoch() % std::chrono::seconds(1) == Millis(0)) {
-    const date::zoned_time<std::chrono::seconds> z(&zone, date::floor<std::chrono::seconds>(instant));
-    return date::format("%FT%T%Ez", z);
-  }
-  const date::zoned_time<Millis> z(&zone, instant);
-  return date::format("%FT%T%Ez", z);
+  std::string text;
+  IsoWriter(zone).append(text, instant);
+  return text;
 }
 
 std::string zone_database_version() { return date::get_tzdb().version; }

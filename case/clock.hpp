@@ -8,10 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace kesta {
+#include "case/iso_time.hpp"
 
-// An instant on the calendar, to the millisecond.
-using Instant = date::sys_time<std::chrono::milliseconds>;
+namespace kesta {
 
 // Local times that the zone's clock skipped or showed twice (daylight saving).
 struct LocalTimeNotes {
@@ -21,6 +20,8 @@ struct LocalTimeNotes {
   int first_repeated_line = 0;
 };
 
+// A reader remembers the zone's last offset period between readings, so one
+// reader serves one record (one thread) at a time.
 class TimeReader {
  public:
   // format: empty for the ISO 8601 forms, else a strftime-like pattern
@@ -34,8 +35,14 @@ class TimeReader {
   // this style. A local time in a repeated hour is taken at its first
   // occurrence unless that is not after `previous` (the record's reading
   // before), then at its second; one in a gap counts forward by the gap.
+  // The ISO 8601 forms are read from their digits (iso_time.hpp).
   std::optional<Instant> read(std::string_view text, std::optional<Instant> previous, int line,
                               LocalTimeNotes& notes) const;
+
+  // The same reading with every form through the date library's stream
+  // parser: how user formats are read, and the measure of the fast path.
+  std::optional<Instant> read_by_stream(std::string_view text, std::optional<Instant> previous, int line,
+                                        LocalTimeNotes& notes) const;
 
   const date::time_zone& zone() const { return *zone_; }
 
@@ -43,8 +50,17 @@ class TimeReader {
   std::optional<Instant> local(date::local_time<std::chrono::milliseconds> time, std::optional<Instant> previous,
                                int line, LocalTimeNotes& notes) const;
 
+  // Local times [from, to) that the zone's clock shows once, all with one
+  // offset: consecutive readings in one offset period skip the database.
+  struct UniqueSpan {
+    date::local_seconds from{}, to{};
+    std::chrono::seconds offset{0};
+  };
+  UniqueSpan unique_span(const date::sys_info& period) const;
+
   std::string format_;
   const date::time_zone* zone_;
+  mutable UniqueSpan unique_;
 };
 
 // "2023-05-01T01:07:00+02:00" in the zone's time; milliseconds only when there are some.

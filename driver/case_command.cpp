@@ -2,12 +2,15 @@
 
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include "case/case_error.hpp"
 #include "case/case_file.hpp"
 #include "case/case_run.hpp"
 #include "case/results_csv.hpp"
+#include "driver/case_legacy.hpp"
 #include "io/replaced_files.hpp"
 #include "kesta/kesta.hpp"
 
@@ -23,14 +26,28 @@ int refuse(std::FILE* err, const std::string& line) {
   return kBadInput;
 }
 
-// An output that is one of the run's inputs would destroy it.
-std::optional<std::string> output_over_input(const std::vector<std::string>& outputs, const CaseRun& run) {
-  for (const std::string& output : outputs)
+struct Output {
+  std::string name;
+  const char* what;  // "results", "deck", "report", "plot file"
+};
+
+// An output that is one of the run's inputs would destroy it; two outputs in
+// one file would leave only one of them.
+std::optional<std::string> output_clash(const std::vector<Output>& outputs, const CaseRun& run) {
+  for (const Output& output : outputs)
     for (const auto& input : run.inputs)
-      if (same_output_file(output, input.string())) return output + ": is " + input.string() + ", an input of the case";
-  if (outputs.size() == 2 && same_output_file(outputs[0], outputs[1]))
-    return outputs[1] + ": the deck would be written over the results";
+      if (same_output_file(output.name, input.string()))
+        return output.name + ": is " + input.string() + ", an input of the case";
+  for (std::size_t j = 1; j < outputs.size(); ++j)
+    for (std::size_t i = 0; i < j; ++i)
+      if (same_output_file(outputs[i].name, outputs[j].name))
+        return outputs[j].name + ": the " + outputs[j].what + " would be written over the " + outputs[i].what;
   return std::nullopt;
+}
+
+// The command line's name, else the case's.
+std::string chosen(const std::string& given, const std::filesystem::path& in_case) {
+  return given.empty() ? in_case.string() : given;
 }
 
 }  // namespace
@@ -58,23 +75,46 @@ int run_case(const CaseCommand& command, PendingFiles* pending, std::FILE* out, 
   } catch (const std::exception& e) {
     return refuse(err, command.case_file + ": cannot be run: " + e.what());
   }
-  std::vector<std::string> names{run.results.string()};
-  const std::string deck_name = command.write_deck.empty() ? run.write_deck.string() : command.write_deck;
-  if (!deck_name.empty()) names.push_back(deck_name);
-  if (auto clash = output_over_input(names, run)) return refuse(err, *clash);
+  std::vector<Output> names{{run.results.string(), "results"}};
+  for (const Output& o :
+       {Output{chosen(command.write_deck, run.write_deck), "deck"},
+        Output{chosen(command.report, run.report), "report"}, Output{chosen(command.plot, run.plot), "plot file"}})
+    if (!o.name.empty()) names.push_back(o);
+  if (auto clash = output_clash(names, run)) return refuse(err, *clash);
 
   const std::string csv = results_csv(run, results);
-  const std::string deck_text = deck_name.empty() ? std::string() : write_deck(run.deck);
-  std::vector<OutputText> outputs{{names[0], csv}};
-  if (!deck_name.empty()) outputs.push_back({deck_name, deck_text});
+  std::vector<OutputText> outputs;
+  std::string deck_text;
+  std::optional<LegacyTexts> legacy;
+  for (const Output& o : names) {
+    const std::string_view what = o.what;
+    if (what == "results") {
+      outputs.push_back({o.name, csv});
+      continue;
+    }
+    if (deck_text.empty()) deck_text = write_deck(run.deck);
+    if (what == "deck") {
+      outputs.push_back({o.name, deck_text});
+      continue;
+    }
+    if (!legacy) {
+      std::string failure;
+      legacy = legacy_texts(deck_text, run.inversion, failure);
+      if (!legacy) return refuse(err, command.case_file + ": no report: " + failure);
+    }
+    outputs.push_back({o.name, what == "report" ? std::string_view(legacy->report) : std::string_view(legacy->plot)});
+  }
   if (const auto failure = replace_files(outputs, pending)) {
     (void)std::fprintf(err, "kesta: %s: cannot be written: %s\n", failure->name.c_str(), std::strerror(failure->error));
     return kWriteFailed;
   }
   for (const std::string& line : run.summary) (void)std::fprintf(out, "%s\n", line.c_str());
-  const std::string written =
-      "results written to " + names[0] + (deck_name.empty() ? "" : ", the deck to " + deck_name);
+  std::string written = "results written to " + names[0].name;
+  for (std::size_t i = 1; i < names.size(); ++i)
+    written += std::string(", the ") + names[i].what + " to " + names[i].name;
   (void)std::fprintf(out, "%s\n", written.c_str());
+  // The legacy run's own warning, should its inversion miss a printed digit.
+  if (legacy && !legacy->warning.empty()) (void)std::fputs(legacy->warning.c_str(), err);
   return 0;
 }
 

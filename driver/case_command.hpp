@@ -1,6 +1,7 @@
 #pragma once
-// kesta --case CASE.toml [--write-deck DECK]: the case's records made into a
-// deck, run, and the results written as CSV on the calendar.
+// kesta --case CASE.toml [--write-deck DECK] [--report FILE] [--plot FILE]: the
+// case's records made into a deck, run, and the results written as CSV on the
+// calendar; on request the deck, and its report and plot file of old.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@ namespace kesta {
 struct CaseCommand {
   std::string case_file;
   std::string write_deck;                    // empty: the case's own choice
+  std::string report, plot;                  // likewise
   std::optional<InversionMethod> inversion;  // from the command line, over the case's
 };
 

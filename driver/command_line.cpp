@@ -41,14 +41,20 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
       if (!method) return misuse("unknown inversion " + word + " (allowed: stehfest, contour)");
       line.inversion = *method;
       line.inversion_named = true;
-    } else if (argument == "--case" || argument == "--write-deck") {
+    } else if (argument == "--case" || argument == "--write-deck" || argument == "--report" || argument == "--plot") {
       if (at + 1 == arguments.size()) return misuse(argument + " needs a file name");
-      (argument == "--case" ? line.case_file : line.write_deck) = arguments[++at];
+      std::string& name = argument == "--case"         ? line.case_file
+                          : argument == "--write-deck" ? line.write_deck
+                          : argument == "--report"     ? line.report
+                                                       : line.plot;
+      name = arguments[++at];
     } else {
       return misuse("unknown option " + argument);
     }
   }
-  if (!line.write_deck.empty() && line.case_file.empty()) return misuse("--write-deck goes with --case");
+  for (const auto& [name, option] : {std::pair{&line.write_deck, "--write-deck"}, std::pair{&line.report, "--report"},
+                                     std::pair{&line.plot, "--plot"}})
+    if (!name->empty() && line.case_file.empty()) return misuse(std::string(option) + " goes with --case");
   if (!line.case_file.empty()) {
     if (!names.empty()) return misuse("--case takes no deck, results or plot file names");
     return line;
@@ -64,7 +70,8 @@ std::string usage_text() {
   return "Usage: kesta                          ask for the three file names on the console\n"
          "       kesta [--inversion stehfest|contour] [--] DECK RESULTS [PLOT]\n"
          "                                     run the deck, write the report and the plot file\n"
-         "       kesta --case CASE.toml [--write-deck DECK] [--inversion stehfest|contour]\n"
+         "       kesta --case CASE.toml [--write-deck DECK] [--report FILE] [--plot FILE]\n"
+         "             [--inversion stehfest|contour]\n"
          "                                     run a case of dated records, write results.csv\n"
          "       kesta --help | --version\n"
          "Computes the head at an observation well, the seepage between a stream and a\n"
@@ -74,7 +81,8 @@ std::string usage_text() {
          "terms, up to 99999 time steps; --inversion contour by the contour integral,\n"
          "every printed digit right, up to 10000000 time steps.\n"
          "--case reads a case file (docs/records.md): the aquifer, the stage and recharge\n"
-         "records, the step; --write-deck also writes the deck the case became.\n"
+         "records, the step; --write-deck also writes the deck the case became, --report\n"
+         "and --plot its report and plot file (those of kesta DECK REPORT PLOT).\n"
          "Exit status:\n"
          "0 complete report; 1 deck rejected (the reason ends the report); 2 wrong command\n"
          "line, or a case, record or time that cannot be used (one line says where);\n"

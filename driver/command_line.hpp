@@ -21,6 +21,7 @@ struct CommandLine {
   // --case CASE.toml [--write-deck DECK]: a case file instead of a deck.
   std::string case_file;
   std::string write_deck;
+  std::string report, plot;  // --report FILE, --plot FILE: the legacy outputs of the case's deck
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);

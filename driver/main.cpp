@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   kesta::PendingFiles pending;
   const kesta::InterruptGuard guard(pending);
   if (!line.case_file.empty()) {
-    const kesta::CaseCommand command{line.case_file, line.write_deck,
+    const kesta::CaseCommand command{line.case_file, line.write_deck, line.report, line.plot,
                                      line.inversion_named ? std::optional(line.inversion) : std::nullopt};
     return kesta::run_case(command, &pending, stdout, stderr);
   }

@@ -17,6 +17,8 @@ inline constexpr std::string_view kUsage =
     "and bank-storage volume are read on right axes that show the same curves\n"
     "times 2*XSTREAM. The picture goes to OUTPUT.svg, or to standard output when\n"
     "no output file is named and no --csv is given.\n"
+    "PLOTFILE may also be the results.csv that kesta --case writes: it is drawn\n"
+    "on a date axis when it has a date column, with the units of its header.\n"
     "\n"
     "Options:\n"
     "  --deck DECK          the input deck of the run: adds a top panel with the\n"

@@ -2,6 +2,7 @@
 // passes it on as CSV.
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "io/interrupts.hpp"
 #include "io/replaced_files.hpp"
+#include "plot/case_results.hpp"
 #include "plot/command_line.hpp"
 #include "plot/csv_table.hpp"
 #include "plot/picture_deck.hpp"
@@ -36,6 +38,16 @@ std::string write_files(const std::vector<kesta::OutputText>& outputs, kesta::Pe
     return failed->name + ": cannot be written: the folder " + failed->folder + " takes no new file (" +
            std::strerror(failed->error) + ")";
   return failed->name + ": cannot write: " + std::strerror(failed->error);
+}
+
+// Whether the file starts as the results of kesta --case do; a file that
+// cannot be opened is left to the plot file's reader to name.
+bool is_case_results(const std::string& path) {
+  constexpr std::size_t kStartBytes = 16;
+  std::ifstream in(path, std::ios::binary);
+  char start[kStartBytes] = {};
+  in.read(start, kStartBytes);
+  return kesta::plot::looks_like_case_results(std::string_view(start, static_cast<std::size_t>(in.gcount())));
 }
 
 std::string count_of(std::size_t n, std::string_view one, std::string_view many) {
@@ -75,11 +87,30 @@ int main(int argc, char** argv) {
     return fail(*line.svg_file + " and " + *line.csv_file +
                 " are one file; the picture and the table need files of their own");
 
+  // The results of kesta --case are drawn on their dates, when they have them.
+  std::optional<CaseResults> case_results;
+  PictureDates dates;
   PlotSeries series;
-  try {
-    series = read_plot_file(line.plot_file);
-  } catch (const PlotFileError& e) {
-    return fail(line.plot_file + ": " + e.what());
+  if (is_case_results(line.plot_file)) {
+    if (line.deck_file || line.csv_file) {
+      std::cerr << "kesta-plot: " << line.plot_file
+                << " holds a case's results: --deck and --csv are for plot files (the results are CSV already)\n";
+      return kUsageError;
+    }
+    try {
+      case_results = read_case_results(line.plot_file);
+    } catch (const PlotFileError& e) {
+      return fail(line.plot_file + ": " + e.what());
+    }
+    series = std::move(case_results->series);
+    line.units = case_results->units;
+    dates = {&case_results->seconds, case_results->offset, case_results->first_date, case_results->last_date};
+  } else {
+    try {
+      series = read_plot_file(line.plot_file);
+    } catch (const PlotFileError& e) {
+      return fail(line.plot_file + ": " + e.what());
+    }
   }
   std::optional<PictureDeck> deck;
   if (line.deck_file) {
@@ -93,7 +124,11 @@ int main(int argc, char** argv) {
   }
 
   // Everything is made first so that a failure leaves no half-written file.
-  const PictureOptions options{line.plot_file, line.units, deck ? &*deck : nullptr};
+  PictureOptions options{line.plot_file, line.units, deck ? &*deck : nullptr};
+  if (case_results) {
+    options.source_kind = "case results";
+    if (case_results->dated) options.dates = &dates;
+  }
   const bool picture = line.svg_file || line.svg_to_standard_output();
   std::ostringstream svg, csv;
   if (picture) write_plot_svg(series, options, svg);

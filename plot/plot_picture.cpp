@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plot/axis_scale.hpp"
+#include "plot/date_axis.hpp"
 #include "plot/significant.hpp"
 #include "plot/svg_writer.hpp"
 #include "plot/thinning.hpp"
@@ -19,14 +20,16 @@ namespace {
 // Page layout, in pixels.
 constexpr double kPlotLeft = 120.0;
 constexpr double kPlotWidth = kPlotColumns;
-constexpr double kTitleBand = 44.0;          // one title line
-constexpr double kTitleBandWithDeck = 80.0;  // TITLE1, TITLE2 and the files
-constexpr double kPanelHeader = 40.0;        // title and legend, then a note
+constexpr double kTitleBand = 44.0;           // one title line
+constexpr double kTitleBandWithDeck = 80.0;   // TITLE1, TITLE2 and the files
+constexpr double kTitleBandWithDates = 60.0;  // the file, then its span of dates
+constexpr double kPanelHeader = 40.0;         // title and legend, then a note
 constexpr double kPanelHeightOfThree = 180.0;
 constexpr double kPanelHeightOfFour = 150.0;
 constexpr double kPanelGap = 14.0;
 constexpr double kBottomBand = 90.0;  // time ticks, time axis title, notes
 constexpr int kTimeIntervals = 10;
+constexpr double kLoneDateSpan = 3600.0;  // seconds either side of a single dated row
 constexpr int kValueIntervals = 5;
 // Series this short also get a dot at each point, so that one row still shows.
 constexpr std::size_t kMarkedPointsMax = 60;
@@ -131,12 +134,16 @@ class PictureWriter {
   void write_curve(const Curve& curve, const AxisScale& axis, double top);
   void write_legend(const Panel& panel, double top);
   void write_time_labels(double bottom);
+  void write_date_labels(double bottom);
+  std::vector<double> time_ticks() const;
   void write_notes(double bottom);
 
   const PlotSeries& series_;
   const PictureOptions& options_;
   SvgWriter svg_;
   AxisScale time_;
+  const std::vector<double>* t_;  // the drawn rows' places on the time axis: model time or dates
+  std::optional<DateAxis> date_axis_;
   double title_band_;
   double panel_height_;
   Staircase stage_, recharge_;
@@ -148,10 +155,19 @@ PictureWriter::PictureWriter(const PlotSeries& series, const PictureOptions& opt
     : series_(series),
       options_(options),
       svg_(out),
-      title_band_(options.deck ? kTitleBandWithDeck : kTitleBand),
+      t_(options.dates ? options.dates->seconds : &series[Column::T]),
+      title_band_(options.deck    ? kTitleBandWithDeck
+                  : options.dates ? kTitleBandWithDates
+                                  : kTitleBand),
       panel_height_(options.deck ? kPanelHeightOfFour : kPanelHeightOfThree) {
-  const std::vector<double>& t = series[Column::T];
-  if (t.empty()) {
+  const std::vector<double>& t = *t_;
+  if (options.dates && !t.empty()) {
+    auto [first, last] = value_range(t);
+    // One date alone is drawn in the middle of the hour either side.
+    if (first == last) first -= kLoneDateSpan, last += kLoneDateSpan;
+    time_ = time_axis(first, last, kTimeIntervals);
+    date_axis_ = date_axis(first, last, options.dates->offset, kTimeIntervals);
+  } else if (t.empty()) {
     time_ = time_axis(0.0, 1.0, kTimeIntervals);
   } else {
     auto [first, last] = value_range(t);
@@ -202,7 +218,7 @@ void PictureWriter::plan_stress_panel() {
 
 void PictureWriter::plan_result_panels() {
   const Units& u = options_.units;
-  const std::vector<double>& t = series_[Column::T];
+  const std::vector<double>& t = *t_;
   auto curve = [&](Column c, std::string_view colour) {
     return Curve{std::string(column_name(c)), &t, &series_[c], colour, false, false, true};
   };
@@ -227,7 +243,7 @@ void PictureWriter::plan_result_panels() {
     factor = 2.0 * options_.deck->XSTREAM;
   } else {
     factor = totals_factor_from(series_).value_or(0.0);
-    factor_source = ", read back from the plot file";
+    factor_source = options_.dates ? ", read back from the results" : ", read back from the " + options_.source_kind;
   }
   const bool has_factor = factor > 0.0 && std::isfinite(factor);
   if (has_factor) {
@@ -300,13 +316,22 @@ void PictureWriter::write() {
 
 void PictureWriter::write_title() {
   std::string summary = std::to_string(series_.rows_read) + (series_.rows_read == 1 ? " time step" : " time steps");
-  if (series_.size() > 0) {
+  if (series_.size() > 0 && options_.dates) {
+    summary += ", from " + options_.dates->first + " to " + options_.dates->last;
+  } else if (series_.size() > 0) {
     summary += ", T from " + number_text(series_[Column::T].front()) + " to " + number_text(series_[Column::T].back()) +
                " " + options_.units.time;
   }
   const PictureDeck* deck = options_.deck;
+  if (options_.dates) {
+    // Dates are long: the span goes on a line of its own under the file's name.
+    svg_.text("KESTA " + options_.source_kind + " " + shown_name(options_.source_name),
+              {{"class", "title"}, {"x", px(kPlotLeft)}, {"y", "24"}, {"font-size", "16"}, {"font-weight", "bold"}});
+    svg_.text(summary, {{"x", px(kPlotLeft)}, {"y", "44"}, {"fill", std::string(kNoteColour)}});
+    return;
+  }
   if (!deck || (deck->TITLE1.empty() && deck->TITLE2.empty())) {
-    svg_.text("KESTA plot file " + shown_name(options_.source_name),
+    svg_.text("KESTA " + options_.source_kind + " " + shown_name(options_.source_name),
               {{"class", "title"}, {"x", px(kPlotLeft)}, {"y", "26"}, {"font-size", "16"}, {"font-weight", "bold"}});
     svg_.text(summary, {{"x", px(kPlotLeft + kPlotWidth)}, {"y", "26"}, {"text-anchor", "end"}});
     return;
@@ -315,7 +340,7 @@ void PictureWriter::write_title() {
             {{"class", "title"}, {"x", px(kPlotLeft)}, {"y", "24"}, {"font-size", "16"}, {"font-weight", "bold"}});
   svg_.text(printable_utf8(deck->TITLE2),
             {{"class", "subtitle"}, {"x", px(kPlotLeft)}, {"y", "44"}, {"font-size", "13"}});
-  svg_.text("KESTA plot file " + shown_name(options_.source_name) + ": " + summary,
+  svg_.text("KESTA " + options_.source_kind + " " + shown_name(options_.source_name) + ": " + summary,
             {{"x", px(kPlotLeft)}, {"y", "64"}, {"fill", std::string(kNoteColour)}});
 }
 
@@ -357,7 +382,7 @@ void PictureWriter::write_panel(const Panel& panel, double top) {
 }
 
 void PictureWriter::write_time_grid(double top) {
-  for (double t : time_.ticks()) {
+  for (double t : time_ticks()) {
     const std::string x = px(x_of(t));
     svg_.empty(
         "line",
@@ -470,7 +495,40 @@ void PictureWriter::write_legend(const Panel& panel, double top) {
   }
 }
 
+std::vector<double> PictureWriter::time_ticks() const {
+  if (!date_axis_) return time_.ticks();
+  std::vector<double> at;
+  for (const DateTick& tick : date_axis_->ticks) at.push_back(tick.at);
+  return at;
+}
+
+// Calendar ticks: the label, and under it what the label leaves out (the
+// day under hours, the year under days and months).
+void PictureWriter::write_date_labels(double bottom) {
+  for (const DateTick& tick : date_axis_->ticks) {
+    const double x = x_of(tick.at);
+    svg_.empty("line", {{"x1", px(x)},
+                        {"y1", px(bottom)},
+                        {"x2", px(x)},
+                        {"y2", px(bottom + 5)},
+                        {"stroke", std::string(kFrameColour)}});
+    svg_.text(tick.label, {{"class", "time-tick"}, {"x", px(x)}, {"y", px(bottom + 18)}, {"text-anchor", "middle"}});
+    if (!tick.context.empty())
+      svg_.text(tick.context, {{"class", "time-tick-context"},
+                               {"x", px(x)},
+                               {"y", px(bottom + 32)},
+                               {"text-anchor", "middle"},
+                               {"fill", std::string(kNoteColour)}});
+  }
+  svg_.text("Date (" + offset_name(options_.dates->offset) + ")", {{"class", "axis-title"},
+                                                                   {"x", px(kPlotLeft + kPlotWidth / 2)},
+                                                                   {"y", px(bottom + 48)},
+                                                                   {"text-anchor", "middle"},
+                                                                   {"font-size", "13"}});
+}
+
 void PictureWriter::write_time_labels(double bottom) {
+  if (date_axis_) return write_date_labels(bottom);
   const std::vector<double> ticks = time_.ticks();
   const std::vector<std::string> labels = tick_labels(time_, ticks);
   for (std::size_t i = 0; i < ticks.size(); ++i) {
