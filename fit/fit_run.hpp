@@ -1,6 +1,7 @@
 #pragma once
 // One run of kesta-fit: read, fit, write the files, report.
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "io/pending_files.hpp"
@@ -12,6 +13,7 @@ struct RunOptions {
   bool json = false;
   bool quiet = false;                   // no progress lines
   std::filesystem::path output_folder;  // where the four files go; empty: beside the fit file
+  std::optional<int> ensemble;          // --ensemble N: in place of the fit file's
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
 };
 

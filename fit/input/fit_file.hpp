@@ -50,6 +50,10 @@ struct FitFile {
   // The level of the uncertainty bands on the fitted model's series.
   double band_level = 0.95;
   int bands_line = 0;
+  // Parameter sets of the ensemble route to the bands (0: none), and the seed
+  // of their draws.
+  int ensemble = 0;
+  unsigned ensemble_seed = 1;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,
