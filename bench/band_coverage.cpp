@@ -1,11 +1,14 @@
 // The coverage table of docs/fitting.md: how often kesta-fit's 95 % bands
 // hold the true curve (confidence band) and fresh observations (prediction
 // band) for head and seepage, under AR(1) noise of three coefficients.
-//   build/bench/kesta_band_coverage [FITS]     (200 fits per coefficient)
+//   build/bench/kesta_band_coverage [FITS [MEMBERS]]
+// 200 fits per coefficient by default; with MEMBERS, a second table for the
+// ensemble route's bands of that many parameter sets per fit.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "fit/tests/band_coverage.hpp"
 
@@ -33,23 +36,34 @@ void print_series(const CoverageCount& c) {
 
 int main(int argc, char** argv) {
   const int fits = argc > 1 ? std::atoi(argv[1]) : 200;
-  if (fits < 2) {
-    std::fprintf(stderr, "kesta_band_coverage: expected a number of fits of 2 or more\n");
+  const int members = argc > 2 ? std::atoi(argv[2]) : 0;
+  if (fits < 2 || members < 0) {
+    std::fprintf(stderr, "kesta_band_coverage: expected FITS of 2 or more and MEMBERS of 0 or more\n");
     return 2;
   }
-  std::printf(
-      "| phi | fits | head: confidence, pointwise | whole curve | prediction | seepage: confidence, "
-      "pointwise | whole curve | prediction | s |\n");
-  std::printf("|---|---|---|---|---|---|---|---|---|\n");
-  for (const double phi : {0.0, 0.5, 0.8}) {
+  const double phis[] = {0.0, 0.5, 0.8};
+  std::vector<kesta::fit_detail::testing::CoverageResult> results;
+  std::vector<double> seconds;
+  for (const double phi : phis) {
     const auto start = std::chrono::steady_clock::now();
-    const auto r = kesta::fit_detail::testing::band_coverage({phi, fits, 1, 0.95});
+    results.push_back(kesta::fit_detail::testing::band_coverage({phi, fits, 1, 0.95, members}));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("| %.1f | %d |", phi, fits - r.not_converged);
-    print_series(r.head);
-    print_series(r.seepage);
-    std::printf(" %.0f |\n", elapsed.count());
-    std::fflush(stdout);
+    seconds.push_back(elapsed.count());
+  }
+  for (const bool ensemble : {false, true}) {
+    if (ensemble && members == 0) break;
+    std::printf("\n%s\n\n", ensemble ? "Ensemble bands" : "Linear (delta-method) bands");
+    std::printf(
+        "| phi | fits | head: confidence, pointwise | whole curve | prediction | seepage: confidence, "
+        "pointwise | whole curve | prediction | s |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      const auto& r = results[i];
+      std::printf("| %.1f | %d |", phis[i], fits - r.not_converged);
+      print_series(ensemble ? r.ensemble_head : r.head);
+      print_series(ensemble ? r.ensemble_seepage : r.seepage);
+      std::printf(" %.0f |\n", seconds[i]);
+    }
   }
   return 0;
 }

@@ -99,10 +99,9 @@ py::array_t<double> column(std::vector<double> values, std::size_t length) {
 }
 
 // The JSON's ensemble: its draws, and per series how far its confidence band
-// stands from the linear one; None without an ensemble.
-py::object ensemble(const FitSummary& s) {
+// stands from the linear one.
+py::dict ensemble(const FitSummary& s) {
   const EnsembleSummary& e = s.bands.ensemble;
-  if (e.members == 0) return py::none();
   py::list comparison;
   for (const BandSeries& b : s.bands.series) {
     if (!b.ensemble_difference) continue;
@@ -134,7 +133,7 @@ py::dict bands(const FitSummary& s) {
     out[text(b.name + "_pred_lower")] = column(b.pred_lower, n);
     out[text(b.name + "_pred_upper")] = column(b.pred_upper, n);
   }
-  out["ensemble"] = ensemble(s);
+  if (s.bands.ensemble.members > 0) out["ensemble"] = ensemble(s);
   for (const BandSeries& b : s.bands.series) {
     if (!b.ens_conf_lower.empty()) {
       out[text(b.name + "_ens_conf_lower")] = column(b.ens_conf_lower, n);

@@ -66,6 +66,13 @@ MemberSeries simulate_members(const FitCase& c, const DeckModel& model, const st
   return out;
 }
 
+// A time as the report prints times: six digits at most.
+std::string time_text(double t) {
+  char text[32];
+  (void)std::snprintf(text, sizeof text, "%.6g", t);
+  return text;
+}
+
 std::string percent(double share) {
   char text[32];
   (void)std::snprintf(text, sizeof text, "%.0f %%", 100.0 * share);
@@ -129,7 +136,7 @@ std::optional<FitWarning> linear_band_warning(const Bands& bands) {
     if (!s.linear_untrusted) continue;
     w.subjects.push_back(s.name);
     where += std::string(where.empty() ? "" : "; ") + s.name + " by " + percent(*s.ensemble_difference) + " at time " +
-             shortest(s.ensemble_time) + (s.ensemble_upper ? " (upper edge)" : " (lower edge)");
+             time_text(s.ensemble_time) + (s.ensemble_upper ? " (upper edge)" : " (lower edge)");
   }
   if (w.subjects.empty()) return std::nullopt;
   std::string names;
@@ -139,8 +146,8 @@ std::optional<FitWarning> linear_band_warning(const Bands& bands) {
            std::to_string(bands.ensemble.used) +
            " parameter sets gives a band whose edges differ from it by more than " + percent(bands.ensemble.tolerance) +
            " of its half-width, most for " + where +
-           "; the series is far from linear in the parameters over their uncertainty, and the ensemble's band is the "
-           "one to use.";
+           "; such a series is far from linear in the parameters over their uncertainty, and the ensemble's band is "
+           "the one to use.";
   return w;
 }
 

@@ -54,10 +54,9 @@ Json checks(const FitSummary& s) {
 }
 
 // The ensemble route: its draws, and per series how far its confidence band
-// stands from the linear one; null without an ensemble.
+// stands from the linear one.
 Json ensemble(const FitSummary& s) {
   const EnsembleSummary& e = s.bands.ensemble;
-  if (e.members == 0) return nullptr;
   Json series = Json::array();
   for (const BandSeries& b : s.bands.series) {
     if (!b.ensemble_difference) continue;
@@ -79,7 +78,7 @@ Json ensemble(const FitSummary& s) {
 Json bands(const FitSummary& s) {
   Json out = {{"file", s.files.bands}, {"level", s.bands.level}, {"assumptions", s.bands.assumptions}};
   out["not_computed"] = s.bands.not_computed.empty() ? Json(nullptr) : Json(s.bands.not_computed);
-  out["ensemble"] = ensemble(s);
+  if (s.bands.ensemble.members > 0) out["ensemble"] = ensemble(s);
   return out;
 }
 

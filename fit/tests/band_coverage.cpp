@@ -5,6 +5,7 @@
 #include <random>
 
 #include "fit/case/deck_model.hpp"
+#include "fit/case/ensemble_bands.hpp"
 #include "fit/case/fitted_bands.hpp"
 #include "fit/tests/fit_scenario.hpp"
 #include "support/parallel_for.hpp"
@@ -36,12 +37,18 @@ const BandSeries* find_series(const Bands& b, const std::string& name) {
 }
 
 // One fit's counts for one series: truth and a fresh record against its bands.
-void tally(const BandSeries& s, const std::vector<double>& truth, const std::vector<double>& fresh, CoverageCount& c) {
+void tally(const BandSeries& s, const std::vector<double>& truth, const std::vector<double>& fresh, CoverageCount& c,
+           bool ensemble = false) {
+  const std::vector<double>& conf_lower = ensemble ? s.ens_conf_lower : s.conf_lower;
+  const std::vector<double>& conf_upper = ensemble ? s.ens_conf_upper : s.conf_upper;
+  const std::vector<double>& pred_lower = ensemble ? s.ens_pred_lower : s.pred_lower;
+  const std::vector<double>& pred_upper = ensemble ? s.ens_pred_upper : s.pred_upper;
+  if (conf_lower.size() != truth.size() || pred_lower.size() != truth.size()) return;
   long held = 0, predicted = 0, points = 0;
   for (std::size_t k = 1; k < truth.size(); ++k) {
     ++points;
-    held += s.conf_lower[k] <= truth[k] && truth[k] <= s.conf_upper[k];
-    predicted += s.pred_lower[k] <= fresh[k - 1] && fresh[k - 1] <= s.pred_upper[k];
+    held += conf_lower[k] <= truth[k] && truth[k] <= conf_upper[k];
+    predicted += pred_lower[k] <= fresh[k - 1] && fresh[k - 1] <= pred_upper[k];
   }
   c.points += points;
   c.conf_held += held;
@@ -76,7 +83,8 @@ CoverageResult band_coverage(const CoveragePlan& plan) {
     c.file.ar1 = true;
     const LeastSquaresFit fit = run_case(c);
     const DeckModel model(c);
-    const Bands bands = fitted_bands(c, model, fit, plan.level);
+    Bands bands = fitted_bands(c, model, fit, plan.level);
+    add_ensemble_bands(c, model, fit, plan.ensemble, plan.seed + static_cast<unsigned>(i), bands);
     const BandSeries* head = find_series(bands, "head_x50");
     const BandSeries* seepage = find_series(bands, "seepage");
     // Fresh records: what a future observation at every step would read.
@@ -94,6 +102,8 @@ CoverageResult band_coverage(const CoveragePlan& plan) {
     }
     tally(*head, true_run.head, fresh_head, out.head);
     tally(*seepage, true_run.seepage, fresh_seepage, out.seepage);
+    tally(*head, true_run.head, fresh_head, out.ensemble_head, true);
+    tally(*seepage, true_run.seepage, fresh_seepage, out.ensemble_seepage, true);
   });
   return out;
 }

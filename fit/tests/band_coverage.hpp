@@ -13,6 +13,7 @@ struct CoveragePlan {
   int fits = 200;
   unsigned seed = 1;  // of the first fit; fit i takes seed + i
   double level = 0.95;
+  int ensemble = 0;  // members of the ensemble route for each fit; 0: the linear bands alone
 };
 
 // Counts for one series.
@@ -24,7 +25,8 @@ struct CoverageCount {
 
 struct CoverageResult {
   CoverageCount head, seepage;
-  int not_converged = 0;  // fits left out
+  CoverageCount ensemble_head, ensemble_seepage;  // the ensemble's bands, when asked for
+  int not_converged = 0;                          // fits left out
 };
 
 // The head at 50 m and the seepage of the flood deck (AK = 10, XAA = 30),
