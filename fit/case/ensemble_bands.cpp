@@ -18,6 +18,9 @@ namespace {
 // Members simulated in one batch: enough to keep every core busy, few enough
 // that their full Results do not pile up beside the series kept.
 constexpr std::size_t kBatch = 256;
+// The members' series are held in memory for their percentiles: beyond this
+// the ensemble is refused with the reason rather than left to exhaust memory.
+constexpr double kMostSeriesBytes = 2.0 * 1024 * 1024 * 1024;
 // The noise draws take a stream of their own, so that the parameter sets do
 // not depend on how many series have a prediction band.
 constexpr std::uint64_t kNoiseStream = 0x9E3779B97F4A7C15ULL;
@@ -89,6 +92,15 @@ void add_ensemble_bands(const FitCase& c, const DeckModel& model, const LeastSqu
   if (members <= 0) return;
   if (!bands.not_computed.empty()) {
     e.not_computed = bands.not_computed;
+    return;
+  }
+  const double bytes = static_cast<double>(members) * static_cast<double>(bands.time.size()) *
+                       static_cast<double>(bands.series.size()) * sizeof(double);
+  if (bytes > kMostSeriesBytes) {
+    char size[32];
+    (void)std::snprintf(size, sizeof size, "%.1f", bytes / (1024.0 * 1024 * 1024));
+    e.not_computed = std::to_string(members) + " parameter sets of " + std::to_string(bands.time.size()) +
+                     " steps would hold " + size + " GB of series, more than the 2 GB allowed; ask for fewer";
     return;
   }
   std::vector<std::string> ignored;

@@ -26,7 +26,8 @@ inline constexpr unsigned kDefaultEnsembleSeed = 1;
 // bound stay there in every member. A member beyond a bound of the fit file,
 // or that the library refuses, is left out; with fewer than half left (or
 // fewer than kLeastMembers) there are no ensemble bands, and the reason is
-// given. The prediction band adds to each member a draw of the record's
+// given, as it is when the members' series would take more than 2 GB of
+// memory. The prediction band adds to each member a draw of the record's
 // noise at each step, scaled by the member's t factor. members = 0: nothing.
 void add_ensemble_bands(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, int members,
                         unsigned seed, Bands& bands);

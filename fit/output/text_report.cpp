@@ -205,7 +205,9 @@ std::string ensemble_line(const FitSummary& s) {
   char share[32];
   (void)std::snprintf(share, sizeof share, "%.0f %%", 100.0 * e.tolerance);
   std::string line =
-      head + ", " + std::to_string(e.used) + " simulated; their percentile bands are in " + s.files.bands;
+      head + ", " + std::to_string(e.used) + " simulated" +
+      (e.used < e.members ? " (" + std::to_string(e.members - e.used) + " beyond a bound or refused, left out)" : "") +
+      "; their percentile bands are in " + s.files.bands;
   std::string untrusted, largest;
   double most = -1.0;
   for (const BandSeries& b : s.bands.series) {
@@ -218,8 +220,8 @@ std::string ensemble_line(const FitSummary& s) {
     }
   }
   if (!untrusted.empty())
-    return line + "; the linear confidence band differs from it by more than " + share + " of its half-width for " +
-           untrusted + " (see Warnings).";
+    return line + "; the linear confidence band differs from the ensemble's by more than " + share +
+           " of its half-width for " + untrusted + " (see Warnings).";
   if (largest.empty()) return line + ".";
   return line + "; the linear bands agree with them within " + share +
          " of their half-width (largest difference: " + largest + ").";

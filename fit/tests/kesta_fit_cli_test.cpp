@@ -707,6 +707,12 @@ TEST(KestaFitProgram, HelpVersionAndMisuse) {
       {"--bogus x.toml", 2, "", "kesta-fit: unknown option '--bogus'; try kesta-fit --help\n"},
       {"a.toml b.toml", 2, "", "kesta-fit: one fit file only; try kesta-fit --help\n"},
       {"--json", 2, "", "kesta-fit: expected a fit file; try kesta-fit --help\n"},
+      {"--ensemble 19 x.toml", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
+      {"--ensemble 4e2 x.toml", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
+      {"x.toml --ensemble", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
   };
   for (const auto& [arguments, status, out_start, err] : cases) {
     SCOPED_TRACE(arguments);
