@@ -24,10 +24,6 @@ std::size_t distance_index(const DeckModel& model, double distance) {
 // the noisier one's, so that the prediction band is never the narrower.
 void widen(std::optional<double>& noise, double variance) { noise = std::max(noise.value_or(0.0), variance); }
 
-double step_of(const FreeParameter& p, double x, double relative_step) {
-  return p.scale == Scale::Log ? relative_step : relative_step * std::max(std::abs(x), 1.0);
-}
-
 }  // namespace
 
 std::vector<SeriesSource> series_sources(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit) {
@@ -76,6 +72,14 @@ std::vector<bool> held_parameters(const FitCase& c, const LeastSquaresFit& fit, 
   }
   return held;
 }
+
+namespace {
+
+double step_of(const FreeParameter& p, double x, double relative_step) {
+  return p.scale == Scale::Log ? relative_step : relative_step * std::max(std::abs(x), 1.0);
+}
+
+}  // namespace
 
 Bands fitted_bands(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit, double level) {
   Bands bands;
