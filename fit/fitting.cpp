@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fit/case/deck_model.hpp"
+#include "fit/case/ensemble_bands.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/case/fitted_bands.hpp"
 #include "fit/case/inversion_check.hpp"
@@ -98,6 +99,11 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
 
 FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending,
                          const plot::Units* units) {
+  if (options.ensemble && *options.ensemble != 0 &&
+      (*options.ensemble < kLeastMembers || *options.ensemble > kMostMembers))
+    throw FitInputError(
+        fit_file.string(), 0,
+        "ensemble " + std::to_string(*options.ensemble) + " is not 0 (no ensemble) or 20 to 100000 parameter sets");
   const FitCase fit_case = read_case(fit_file, options.inversion);
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
@@ -121,6 +127,9 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
   summary.bands = fitted_bands(fit_case, model, solved.fit, fit_case.file.band_level);
+  add_ensemble_bands(fit_case, model, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
+                     fit_case.file.ensemble_seed, summary.bands);
+  if (auto warning = linear_band_warning(summary.bands)) summary.warnings.push_back(std::move(*warning));
   const auto not_written = write_output_files(
       names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion), residuals_csv(fit_case, solved.fit),
       fit_picture(fit_case, model, solved.fit, summary.bands,

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--units LENGTH,TIME] [--] FIT.toml\n"
+    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--units LENGTH,TIME] [--ensemble N] [--] FIT.toml\n"
     "       kesta-fit --help | --version\n"
     "Estimates deck values (AK, AS, XAA, ...) from observed heads and seepage by\n"
     "least squares, starting from the deck that the fit file names. Prints the\n"
@@ -25,12 +25,23 @@ constexpr std::string_view kUsage =
     "                     is not a regular file, such as /dev/stdin)\n"
     "  --units LENGTH,TIME  the deck's units, e.g. m,d, in place of the fit file's\n"
     "                     units table: the picture's axes are labelled in them\n"
+    "  --ensemble N       also draw N parameter sets (20 to 100000; 0: none) and\n"
+    "                     give their percentile bands beside the linear ones\n"
     "Exit status: 0 converged and the checks the estimates rest on passed;\n"
     "1 not converged, not identifiable or a gross outlier (all reported all the\n"
     "same), or a fit that could not be computed; 2 bad input or an output that is\n"
     "an input (one line on standard error, nothing written); 3 the report is\n"
     "printed but the four files, or the report itself, could not be written;\n"
     "interrupted (SIGINT, SIGTERM, SIGHUP): no file changed, ended by the signal.\n";
+
+// --ensemble's count: 0, or 20 to 100000 written as a whole number.
+bool read_ensemble(std::string_view text, kesta::fit_detail::RunOptions& options) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  const int n = std::stoi(std::string(text));
+  if (n != 0 && (n < 20 || n > 100000)) return false;
+  options.ensemble = n;
+  return true;
+}
 
 // What the command line asks for; nothing when it is misused (the reason
 // already on standard error).
@@ -58,6 +69,12 @@ std::optional<Action> read_arguments(int argc, char** argv, kesta::fit_detail::R
         return std::nullopt;
       }
       options.output_folder = argv[++i];
+    } else if (option && arg == "--ensemble") {
+      if (i + 1 == argc || !read_ensemble(argv[++i], options)) {
+        std::cerr << "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit "
+                     "--help\n";
+        return std::nullopt;
+      }
     } else if (option && arg.rfind("--output-dir=", 0) == 0) {
       options.output_folder = std::string(arg.substr(std::string_view("--output-dir=").size()));
     } else if (option && (arg == "--units" || arg.rfind("--units=", 0) == 0)) {

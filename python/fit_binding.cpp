@@ -98,6 +98,23 @@ py::array_t<double> column(std::vector<double> values, std::size_t length) {
   return adopt_read_only(std::move(values));
 }
 
+// The JSON's ensemble: its draws, and per series how far its confidence band
+// stands from the linear one.
+py::dict ensemble(const FitSummary& s) {
+  const EnsembleSummary& e = s.bands.ensemble;
+  py::list comparison;
+  for (const BandSeries& b : s.bands.series) {
+    if (!b.ensemble_difference) continue;
+    comparison.append(py::dict("series"_a = text(b.name), "difference"_a = number(*b.ensemble_difference),
+                               "time"_a = number(b.ensemble_time), "edge"_a = b.ensemble_upper ? "upper" : "lower",
+                               "linear_trusted"_a = !b.linear_untrusted));
+  }
+  return py::dict("members"_a = e.members, "seed"_a = e.seed, "distribution"_a = "student_t", "used"_a = e.used,
+                  "tolerance"_a = number(e.tolerance),
+                  "not_computed"_a = e.not_computed.empty() ? py::object(py::none()) : py::object(text(e.not_computed)),
+                  "comparison"_a = comparison);
+}
+
 // The JSON's file, level and assumptions, and the columns of <fit>.bands.csv
 // as numpy arrays under the same names.
 py::dict bands(const FitSummary& s) {
@@ -115,6 +132,17 @@ py::dict bands(const FitSummary& s) {
     if (!b.noise_variance) continue;
     out[text(b.name + "_pred_lower")] = column(b.pred_lower, n);
     out[text(b.name + "_pred_upper")] = column(b.pred_upper, n);
+  }
+  if (s.bands.ensemble.members > 0) out["ensemble"] = ensemble(s);
+  for (const BandSeries& b : s.bands.series) {
+    if (!b.ens_conf_lower.empty()) {
+      out[text(b.name + "_ens_conf_lower")] = column(b.ens_conf_lower, n);
+      out[text(b.name + "_ens_conf_upper")] = column(b.ens_conf_upper, n);
+    }
+    if (!b.ens_pred_lower.empty()) {
+      out[text(b.name + "_ens_pred_lower")] = column(b.ens_pred_lower, n);
+      out[text(b.name + "_ens_pred_upper")] = column(b.ens_pred_upper, n);
+    }
   }
   return out;
 }
@@ -152,8 +180,8 @@ py::dict dictionary(const FitSummary& s) {
 }
 
 py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir,
-             const std::optional<std::string>& inversion) {
-  FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt};
+             const std::optional<std::string>& inversion, const std::optional<int>& ensemble) {
+  FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt, ensemble};
   if (inversion) options.inversion = inversion_method(*inversion);
   FitSummary summary;
   try {
@@ -173,12 +201,15 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 
 void bind_fit(py::module_& m) {
   m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
+        py::arg("ensemble") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints; its 'bands' also holds the columns of the "
         "bands file as numpy arrays. Writes the fitted deck, the residuals, the picture and "
         "the bands next to the fit file, or in output_dir when given, all four or none. "
         "inversion='stehfest' or 'contour' replaces the fit file's inversion (with 'contour' "
-        "its ns goes unused); another value raises ValueError. "
+        "its ns goes unused); another value raises ValueError. ensemble=N replaces the fit "
+        "file's bands ensemble: N parameter sets (20 to 100000, 0 for none) drawn from the "
+        "fitted distribution give percentile bands beside the linear ones. "
         "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
         "cannot be used, OSError when the files cannot be written, RuntimeError for a "

@@ -170,10 +170,13 @@ def fit(
     path: Union[str, os.PathLike[str]],
     output_dir: Optional[Union[str, os.PathLike[str]]] = None,
     inversion: Optional[Literal["stehfest", "contour"]] = None,
+    ensemble: Optional[int] = None,
 ) -> dict[str, Any]:
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints.
     inversion replaces the fit file's (contour unless it says otherwise); the
-    dictionary's "inversion" names the one used, "ns" is None with contour."""
+    dictionary's "inversion" names the one used, "ns" is None with contour.
+    ensemble replaces the fit file's bands ensemble (20 to 100000 parameter
+    sets, 0 none): "bands" then holds "ensemble" and the _ens_ columns."""
 
 _Time = Union[str, float, Any]  # a date as text, a datetime or pandas Timestamp, or a number in the time unit
 _Length = Union[str, float, Any]  # "15 min", "15min", a timedelta, or a number in the time unit

@@ -47,7 +47,7 @@ Deck DeckModel::deck_with(const std::vector<double>& values) const {
   return deck;
 }
 
-std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets) const {
+std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets, bool spread_always) const {
   const std::size_t per_set = distances_.size();
   const auto tasks = static_cast<long>(sets.size() * per_set);
   std::vector<std::optional<Results>> done(static_cast<std::size_t>(tasks));
@@ -61,7 +61,7 @@ std::vector<Results> DeckModel::run(const std::vector<std::vector<double>>& sets
     }
   };
   // Every run is independent: spread them over the cores.
-  if (deck_.NT >= kParallelMinSteps) {
+  if (spread_always || deck_.NT >= kParallelMinSteps) {
     run_in_parallel(done.size(), one_run);
   } else {
     for (std::size_t task = 0; task < done.size(); ++task) one_run(task);
@@ -119,8 +119,9 @@ std::vector<Curve> DeckModel::curves(const std::vector<double>& values) const {
   return out;
 }
 
-std::vector<std::vector<Results>> DeckModel::runs(const std::vector<std::vector<double>>& sets) const {
-  std::vector<Results> results = run(sets);
+std::vector<std::vector<Results>> DeckModel::runs(const std::vector<std::vector<double>>& sets,
+                                                  bool spread_always) const {
+  std::vector<Results> results = run(sets, spread_always);
   const std::size_t per_set = distances_.size();
   std::vector<std::vector<Results>> out(sets.size());
   for (std::size_t task = 0; task < results.size(); ++task) out[task / per_set].push_back(std::move(results[task]));

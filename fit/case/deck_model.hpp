@@ -41,8 +41,10 @@ class DeckModel {
 
   // Every output series for each parameter set: one Results per distinct
   // well distance, in the order of distances(); a set the library refuses
-  // has empty Results. Spread over the cores as evaluate is.
-  std::vector<std::vector<Results>> runs(const std::vector<std::vector<double>>& sets) const;
+  // has empty Results. Spread over the cores as evaluate is, or for decks of
+  // any length with `spread_always` (a large ensemble of short runs).
+  std::vector<std::vector<Results>> runs(const std::vector<std::vector<double>>& sets,
+                                         bool spread_always = false) const;
 
   // The distinct well distances, one run each (the deck's X when only
   // seepage is observed).
@@ -58,7 +60,7 @@ class DeckModel {
     double fraction;
   };
 
-  std::vector<Results> run(const std::vector<std::vector<double>>& sets) const;
+  std::vector<Results> run(const std::vector<std::vector<double>>& sets, bool spread_always = false) const;
 
   Deck deck_;
   SimulateOptions inversion_;              // the fit file's choice

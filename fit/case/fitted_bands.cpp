@@ -15,14 +15,6 @@ namespace kesta::fit_detail {
 
 namespace {
 
-// Which output series a band belongs to, and where it is read.
-struct SeriesSource {
-  std::string name;
-  std::size_t run = 0;  // index into the model's distances
-  std::vector<double> Results::*values = nullptr;
-  std::optional<double> noise_variance;
-};
-
 std::size_t distance_index(const DeckModel& model, double distance) {
   const std::vector<double>& d = model.distances();
   return static_cast<std::size_t>(std::find(d.begin(), d.end(), distance) - d.begin());
@@ -31,6 +23,8 @@ std::size_t distance_index(const DeckModel& model, double distance) {
 // The larger of two noise variances: a series observed by two records takes
 // the noisier one's, so that the prediction band is never the narrower.
 void widen(std::optional<double>& noise, double variance) { noise = std::max(noise.value_or(0.0), variance); }
+
+}  // namespace
 
 std::vector<SeriesSource> series_sources(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit) {
   std::vector<SeriesSource> out;
@@ -78,6 +72,8 @@ std::vector<bool> held_parameters(const FitCase& c, const LeastSquaresFit& fit, 
   }
   return held;
 }
+
+namespace {
 
 double step_of(const FreeParameter& p, double x, double relative_step) {
   return p.scale == Scale::Log ? relative_step : relative_step * std::max(std::abs(x), 1.0);

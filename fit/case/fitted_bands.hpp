@@ -2,12 +2,34 @@
 // Uncertainty bands on every output series of the fitted model: head at each
 // observed well's distance, seepage, total seepage, bank storage and
 // bank-storage volume, over the deck's time steps.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/estimation/least_squares.hpp"
 #include "kesta/fit_summary.hpp"
 
 namespace kesta::fit_detail {
+
+// Which output series a band belongs to, where it is read, and the noise of
+// a future observation of it (nothing without a record of it).
+struct SeriesSource {
+  std::string name;
+  std::size_t run = 0;  // index into the model's distances
+  std::vector<double> Results::*values = nullptr;
+  std::optional<double> noise_variance;
+};
+
+// The series in the order of the bands: head at each observed distance, then
+// seepage, total seepage, bank storage and bank-storage volume.
+std::vector<SeriesSource> series_sources(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit);
+
+// The parameters the bands hold fixed (at a bound), each named in
+// `assumptions`; one the data do not determine is named but not held.
+std::vector<bool> held_parameters(const FitCase& fit_case, const LeastSquaresFit& fit,
+                                  std::vector<std::string>& assumptions);
 
 // The band level when the fit file does not give one.
 inline constexpr double kDefaultBandLevel = 0.95;

@@ -212,8 +212,21 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
   fit.starts = static_cast<int>(n);
 }
 
-// bands = { level = 0.9 }: the probability each band holds; strictly between
-// 0 and 1, where a band is neither a point nor the whole line.
+// A whole number key of the bands table within [least, most].
+std::optional<std::int64_t> whole_number(const TableReader& reader, std::string_view key, std::int64_t least,
+                                         std::int64_t most, const std::string& range) {
+  const toml::node* node = reader.find(key);
+  if (!node) return std::nullopt;
+  if (!node->is_integer()) reader.fail(*node, key, "expected a whole number");
+  const std::int64_t n = *node->value<std::int64_t>();
+  if (n < least || n > most) reader.fail(*node, key, std::to_string(n) + " is not " + range);
+  return n;
+}
+
+// bands = { level = 0.9, ensemble = 400, seed = 1 }: the probability each band
+// holds, strictly between 0 and 1, where a band is neither a point nor the
+// whole line; the parameter sets of the ensemble route (none by default), and
+// the seed of their draws.
 void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   const toml::node* node = top.find("bands");
   if (!node) return;
@@ -221,12 +234,23 @@ void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   const toml::table* table = node->as_table();
   if (!table) top.fail(*node, "bands", "expected a table such as { level = 0.9 }");
   const TableReader reader(*table, "bands", file);
-  reader.allow_only({"level"}, "the bands table has level");
+  reader.allow_only({"level", "ensemble", "seed"}, "the bands table has level, ensemble and seed");
   if (const std::optional<double> level = reader.number("level")) {
     if (!(*level > 0.0 && *level < 1.0))
       reader.fail(*reader.find("level"), "level",
                   shortest(*level) + " is not a probability between 0 and 1 (exclusive), such as 0.9");
     fit.band_level = *level;
+  }
+  // 20 to 100000, as the ensemble's bands need (fit/case/ensemble_bands.hpp).
+  const std::string members = "0 (no ensemble) or 20 to 100000 parameter sets";
+  if (const auto n = whole_number(reader, "ensemble", 0, 100000, members)) {
+    if (*n > 0 && *n < 20) reader.fail(*reader.find("ensemble"), "ensemble", std::to_string(*n) + " is not " + members);
+    fit.ensemble = static_cast<int>(*n);
+  }
+  if (const auto seed = whole_number(reader, "seed", 0, 4294967295LL, "a seed from 0 to 4294967295")) {
+    if (!reader.find("ensemble"))
+      reader.fail(*reader.find("seed"), "seed", "seeds the ensemble's draws, but the bands table has no ensemble");
+    fit.ensemble_seed = static_cast<unsigned>(*seed);
   }
 }
 

@@ -54,6 +54,10 @@ struct FitFile {
   // units = { length = "m", time = "d" }: they label the picture; nothing: L and T.
   std::optional<plot::Units> units;
   int units_line = 0;
+  // Parameter sets of the ensemble route to the bands (0: none), and the seed
+  // of their draws.
+  int ensemble = 0;
+  unsigned ensemble_seed = 1;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,

@@ -53,11 +53,32 @@ Json checks(const FitSummary& s) {
   return out;
 }
 
+// The ensemble route: its draws, and per series how far its confidence band
+// stands from the linear one.
+Json ensemble(const FitSummary& s) {
+  const EnsembleSummary& e = s.bands.ensemble;
+  Json series = Json::array();
+  for (const BandSeries& b : s.bands.series) {
+    if (!b.ensemble_difference) continue;
+    series.push_back({{"series", b.name},
+                      {"difference", *b.ensemble_difference},
+                      {"time", b.ensemble_time},
+                      {"edge", b.ensemble_upper ? "upper" : "lower"},
+                      {"linear_trusted", !b.linear_untrusted}});
+  }
+  return {
+      {"members", e.members},        {"seed", e.seed},
+      {"distribution", "student_t"}, {"used", e.used},
+      {"tolerance", e.tolerance},    {"not_computed", e.not_computed.empty() ? Json(nullptr) : Json(e.not_computed)},
+      {"comparison", series}};
+}
+
 // The bands' file and level, what they take as fixed, and why they are
 // missing when they are.
 Json bands(const FitSummary& s) {
   Json out = {{"file", s.files.bands}, {"level", s.bands.level}, {"assumptions", s.bands.assumptions}};
   out["not_computed"] = s.bands.not_computed.empty() ? Json(nullptr) : Json(s.bands.not_computed);
+  if (s.bands.ensemble.members > 0) out["ensemble"] = ensemble(s);
   return out;
 }
 

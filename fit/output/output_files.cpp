@@ -50,6 +50,13 @@ std::string bands_csv(const Bands& bands) {
     if (s.noise_variance)
       for (const char* column : {"_pred_lower", "_pred_upper"}) out += "," + s.name + column;
   }
+  // The ensemble's bands, when there are any, after all the linear ones.
+  for (const BandSeries& s : bands.series) {
+    if (!s.ens_conf_lower.empty())
+      for (const char* column : {"_ens_conf_lower", "_ens_conf_upper"}) out += "," + s.name + column;
+    if (!s.ens_pred_lower.empty())
+      for (const char* column : {"_ens_pred_lower", "_ens_pred_upper"}) out += "," + s.name + column;
+  }
   out += "\n";
   const auto field = [](const std::vector<double>& v, std::size_t k) {
     return "," + (k < v.size() ? number(v[k]) : std::string());
@@ -59,6 +66,10 @@ std::string bands_csv(const Bands& bands) {
     for (const BandSeries& s : bands.series) {
       out += field(s.estimate, k) + field(s.conf_lower, k) + field(s.conf_upper, k);
       if (s.noise_variance) out += field(s.pred_lower, k) + field(s.pred_upper, k);
+    }
+    for (const BandSeries& s : bands.series) {
+      if (!s.ens_conf_lower.empty()) out += field(s.ens_conf_lower, k) + field(s.ens_conf_upper, k);
+      if (!s.ens_pred_lower.empty()) out += field(s.ens_pred_lower, k) + field(s.ens_pred_upper, k);
     }
     out += "\n";
   }

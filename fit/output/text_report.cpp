@@ -195,6 +195,38 @@ std::string bands_line(const FitSummary& s) {
   return line + ".";
 }
 
+// The ensemble's draws, and whether the linear bands stand beside its bands.
+std::string ensemble_line(const FitSummary& s) {
+  const EnsembleSummary& e = s.bands.ensemble;
+  const std::string head = "Ensemble: " + std::to_string(e.members) + " parameter sets (seed " +
+                           std::to_string(e.seed) + ", Student's t at " + std::to_string(s.degrees_of_freedom) +
+                           " degrees of freedom)";
+  if (!e.not_computed.empty()) return head + ": no bands (" + e.not_computed + ").";
+  char share[32];
+  (void)std::snprintf(share, sizeof share, "%.0f %%", 100.0 * e.tolerance);
+  std::string line =
+      head + ", " + std::to_string(e.used) + " simulated" +
+      (e.used < e.members ? " (" + std::to_string(e.members - e.used) + " beyond a bound or refused, left out)" : "") +
+      "; their percentile bands are in " + s.files.bands;
+  std::string untrusted, largest;
+  double most = -1.0;
+  for (const BandSeries& b : s.bands.series) {
+    if (b.linear_untrusted) untrusted += (untrusted.empty() ? "" : ", ") + b.name;
+    if (b.ensemble_difference && *b.ensemble_difference > most) {
+      most = *b.ensemble_difference;
+      char text[64];
+      (void)std::snprintf(text, sizeof text, ", %.0f %%", 100.0 * most);
+      largest = b.name + text;
+    }
+  }
+  if (!untrusted.empty())
+    return line + "; the linear confidence band differs from the ensemble's by more than " + share +
+           " of its half-width for " + untrusted + " (see Warnings).";
+  if (largest.empty()) return line + ".";
+  return line + "; the linear bands agree with them within " + share +
+         " of their half-width (largest difference: " + largest + ").";
+}
+
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
@@ -223,6 +255,7 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   out << "Solver: Levenberg-Marquardt with bounds; " << timing << '\n';
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   write_wrapped(out, bands_line(s), "", "  ");
+  if (s.bands.ensemble.members > 0) write_wrapped(out, ensemble_line(s), "", "  ");
   const std::string files =
       s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " + s.files.bands;
   if (s.files_not_written.empty())

@@ -158,7 +158,7 @@ TEST(FitFile, MessagesInFull) {
       {deck + "bands = { level = \"95%\" }\n" + obs + par, "fit.toml:2: bands level: expected a number"},
       {deck + "bands = 0.9\n" + obs + par, "fit.toml:2: bands: expected a table such as { level = 0.9 }"},
       {deck + "bands = { levels = 0.9 }\n" + obs + par,
-       "fit.toml:2: unknown key 'levels' bands; the bands table has level"},
+       "fit.toml:2: unknown key 'levels' bands; the bands table has level, ensemble and seed"},
   };
   for (const auto& c : cases) {
     try {

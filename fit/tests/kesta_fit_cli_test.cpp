@@ -742,6 +742,12 @@ TEST(KestaFitProgram, HelpVersionAndMisuse) {
       {"--units m x.toml", 2, "", "kesta-fit: --units: expected LENGTH,TIME such as m,d; got 'm'\n"},
       {"--units=m,'' x.toml", 2, "",
        "kesta-fit: --units: the unit of time is missing (expected LENGTH,TIME such as m,d)\n"},
+      {"--ensemble 19 x.toml", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
+      {"--ensemble 4e2 x.toml", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
+      {"x.toml --ensemble", 2, "",
+       "kesta-fit: --ensemble needs 0 (no ensemble) or 20 to 100000 parameter sets; try kesta-fit --help\n"},
   };
   for (const auto& [arguments, status, out_start, err] : cases) {
     SCOPED_TRACE(arguments);

@@ -69,6 +69,9 @@ struct FitOptions {
   // unless it says otherwise). With the contour inversion the fit file's ns
   // goes unused.
   std::optional<InversionMethod> inversion = std::nullopt;
+  // In place of the fit file's bands ensemble: parameter sets of the ensemble
+  // route to the bands, 0 (none) or 20 to 100000.
+  std::optional<int> ensemble = std::nullopt;
 };
 
 // Reads the fit file (TOML, see docs/fitting.md), fits, writes the four

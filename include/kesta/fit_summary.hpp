@@ -132,6 +132,7 @@ struct FitWarning {
     NotIdentifiable,   // a finding; subjects: its parameters
     Unsettled,         // subjects: parameters not moved or not bounded by the data
     InversionError,    // subjects: the records where it is not small
+    LinearBand,        // subjects: the series whose linear band the ensemble's contradicts
   };
   Kind kind = Kind::NotConverged;
   std::vector<std::string> subjects;
@@ -160,6 +161,26 @@ struct BandSeries {
   // Variance of an observation's noise in the series' own units; nothing
   // without a record of this kind and place.
   std::optional<double> noise_variance;
+  // The ensemble's percentile bands (empty without an ensemble), and the
+  // largest difference of its confidence band's edges from the linear one's,
+  // as a share of the linear half-width, at `ensemble_time` (`ensemble_upper`:
+  // at the upper edge); nothing where the linear band has no width.
+  std::vector<double> ens_conf_lower, ens_conf_upper, ens_pred_lower, ens_pred_upper;
+  std::optional<double> ensemble_difference;
+  double ensemble_time = 0.0;
+  bool ensemble_upper = false;
+  bool linear_untrusted = false;  // the difference is beyond the ensemble's tolerance
+};
+
+// The second route to the bands: parameter sets drawn from the fitted
+// distribution (multivariate Student's t in solver coordinates), simulated.
+struct EnsembleSummary {
+  int members = 0;  // asked for; 0: no ensemble
+  unsigned seed = 1;
+  int used = 0;  // simulated within the bounds
+  // The difference of band edges that says the linear band is not to be trusted.
+  double tolerance = 0.0;
+  std::string not_computed;  // why there are no ensemble bands; empty when computed
 };
 
 // The fitted model's output series with delta-method bands at one level.
@@ -172,6 +193,7 @@ struct Bands {
   std::vector<std::string> assumptions;
   // Why there are no bands (the fit did not converge); empty when computed.
   std::string not_computed;
+  EnsembleSummary ensemble;
 };
 
 struct FitSummary {

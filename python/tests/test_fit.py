@@ -125,3 +125,17 @@ def test_an_unknown_inversion_is_a_value_error_and_nothing_is_written(river):
     with pytest.raises(ValueError, match="^unknown inversion 'Contour': the allowed values are 'stehfest' and 'contour'$"):
         kesta.fit(river, inversion="Contour")
     assert not (river.parent / "river.fitted.dat").exists()
+
+
+def test_an_ensemble_gives_its_bands_beside_the_linear_ones(river):
+    bands = kesta.fit(river, ensemble=200)["bands"]
+    ensemble = bands.pop("ensemble")
+    assert ensemble["members"] == 200 and ensemble["used"] == 200 and ensemble["not_computed"] is None
+    assert {c["series"] for c in ensemble["comparison"]} >= {"head_x60", "seepage"}
+    table = numpy.genfromtxt(bands["file"], delimiter=",", names=True)
+    columns = [k for k in bands if k not in ("file", "level", "assumptions", "not_computed")]
+    assert columns == list(table.dtype.names)
+    inside = bands["head_x60_ens_conf_lower"] <= bands["head_x60_estimate"] + 1e-9
+    assert inside.all()
+    with pytest.raises(ValueError, match=r"ensemble 5 is not 0 \(no ensemble\) or 20 to 100000 parameter sets$"):
+        kesta.fit(river, ensemble=5)
