@@ -465,7 +465,7 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
        "{F}/fit.toml: is 2097152 bytes, more than 1 MiB, the most a fit file may hold"},
       {"a key misspelt", "",
        [&](const TempFolder& f) { f.write("fit.toml", "decks = \"deck.dat\"\n" + fit_head + "AK = {}\n"); },
-       "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, "
+       "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck (or case), inversion, ns, noise, starts, bands, "
        "[[observations]], "
        "[parameters] and [solver]"},
       {"ns beside the contour inversion", "",
