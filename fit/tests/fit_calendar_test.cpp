@@ -80,41 +80,67 @@ std::vector<std::vector<double>> csv_numbers(const std::string& text, std::size_
   return rows;
 }
 
+// A case with its own [aquifer] table, fitted beside it; and one that takes
+// its aquifer from a deck, fitted into another folder, whose fitted case
+// takes it from the fitted deck and finds its record from there.
 TEST(FitOnTheCalendar, ACaseFitRecoversItsValuesAndItsFittedCaseRunsBitForBit) {
-  const TempFolder folder;
-  folder.write("stage.csv", stage_csv());
-  folder.write("well.csv", true_heads(folder));
-  folder.write("levee.toml", case_toml(3.0, 100.0));
-  folder.write("fit.toml",
-               std::string("case = \"levee.toml\"\nnoise = \"independent\"\n") + kObservations + kParameters);
-  const FitSummary summary = fit(folder.path("fit.toml"));
-  ASSERT_EQ(summary.estimates.size(), 2u);
-  EXPECT_NEAR(summary.estimates[0].value, 10.0, 1e-4);
-  EXPECT_NEAR(summary.estimates[1].value, 30.0, 3e-4);
-  EXPECT_EQ(summary.files.fitted_case, folder.path("fit.fitted.toml").string());
+  struct Variant {
+    const char* name;
+    bool from_deck;
+    const char* output_folder;  // empty: beside the fit file
+  };
+  for (const Variant& v : {Variant{"an [aquifer] table", false, ""}, Variant{"a deck's aquifer", true, "out"}}) {
+    const TempFolder folder;
+    folder.write("stage.csv", stage_csv());
+    folder.write("well.csv", true_heads(folder));
+    folder.write("levee.toml", case_toml(3.0, 100.0));
+    if (v.from_deck) {
+      folder.write("start.dat", write_deck(read_case(folder.path("levee.toml")).deck));
+      folder.write("levee.toml",
+                   "title = \"From a deck\"\ndeck = \"start.dat\"\n[units]\nlength = \"m\"\ntime = \"d\"\n"
+                   "[stage]\nfile = \"stage.csv\"\ntime = \"Date\"\nvalue = \"Stage\"\n[run]\nstep = \"2 h\"\n");
+    }
+    folder.write("fit.toml",
+                 std::string("case = \"levee.toml\"\nnoise = \"independent\"\n") + kObservations + kParameters);
+    FitOptions options;
+    if (*v.output_folder) {
+      std::filesystem::create_directory(folder.path(v.output_folder));
+      options.output_folder = folder.path(v.output_folder);
+    }
+    const auto out = [&](const std::string& name) {
+      return *v.output_folder ? folder.path(v.output_folder) / name : folder.path(name);
+    };
+    const FitSummary summary = fit(folder.path("fit.toml"), options);
+    ASSERT_EQ(summary.estimates.size(), 2u) << v.name;
+    EXPECT_NEAR(summary.estimates[0].value, 10.0, 1e-4) << v.name;
+    EXPECT_NEAR(summary.estimates[1].value, 30.0, 3e-4) << v.name;
+    EXPECT_EQ(summary.files.fitted_case, out("fit.fitted.toml").string());
 
-  // The residuals carry the date beside the model time: the record's own.
-  const std::string residuals = testing::file_text(folder.path("fit.residuals.csv"));
-  EXPECT_EQ(residuals.rfind("set,time,date,observed,simulated,residual\nwell.csv,0.3333333333,"
-                            "2023-05-01T08:00:00+00:00,",
-                            0),
-            0u)
-      << residuals.substr(0, 200);
+    // The residuals carry the date beside the model time: the record's own.
+    const std::string residuals = testing::file_text(out("fit.residuals.csv"));
+    EXPECT_EQ(residuals.rfind("set,time,date,observed,simulated,residual\nwell.csv,0.3333333333,"
+                              "2023-05-01T08:00:00+00:00,",
+                              0),
+              0u)
+        << residuals.substr(0, 200);
 
-  // The fitted case runs on the calendar, to the fitted deck's bits.
-  const std::string results = folder.path("fit.fitted-results.csv").string();
-  ASSERT_EQ(run(std::string(KESTA_EXE) + " --case '" + folder.path("fit.fitted.toml").string() + "' >/dev/null"), 0)
-      << testing::file_text(folder.path("fit.fitted.toml"));
-  const Results expected = simulate(read_deck(folder.path("fit.fitted.dat")), {InversionMethod::Contour});
-  const auto rows = csv_numbers(testing::file_text(results), 1);
-  ASSERT_EQ(rows.size(), expected.time.size());
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    ASSERT_EQ(rows[k][0], expected.time[k]) << k;
-    ASSERT_EQ(rows[k][1], expected.head[k]) << k;
-    ASSERT_EQ(rows[k][2], expected.seepage[k]) << k;
-    ASSERT_EQ(rows[k][5], expected.bank_volume[k]) << k;
+    // The fitted case runs on the calendar, to the fitted deck's bits.
+    ASSERT_EQ(run(std::string(KESTA_EXE) + " --case '" + out("fit.fitted.toml").string() + "' >/dev/null"), 0)
+        << v.name << "\n"
+        << testing::file_text(out("fit.fitted.toml"));
+    const Results expected = simulate(read_deck(out("fit.fitted.dat")), {InversionMethod::Contour});
+    const auto rows = csv_numbers(testing::file_text(out("fit.fitted-results.csv")), 1);
+    ASSERT_EQ(rows.size(), expected.time.size()) << v.name;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      ASSERT_EQ(rows[k][0], expected.time[k]) << v.name << k;
+      ASSERT_EQ(rows[k][1], expected.head[k]) << v.name << k;
+      ASSERT_EQ(rows[k][2], expected.seepage[k]) << v.name << k;
+      ASSERT_EQ(rows[k][5], expected.bank_volume[k]) << v.name << k;
+    }
+    const Deck fitted = read_case(out("fit.fitted.toml")).deck;
+    EXPECT_EQ(fitted.AK, summary.estimates[0].value) << v.name;
+    EXPECT_EQ(fitted.XAA, summary.estimates[1].value) << v.name;
   }
-  EXPECT_EQ(read_case(folder.path("fit.fitted.toml")).deck.AK, summary.estimates[0].value);
 }
 
 // Observations written in each form land where the same ones written as
