@@ -177,6 +177,29 @@ TEST(FitOnTheCalendar, DatedObservationsInEveryFormLandAtTheirModelTime) {
   }
 }
 
+// The case's inversion is the fit's unless the fit file chooses one.
+TEST(FitOnTheCalendar, TheCasesInversionUnlessTheFitFileChooses) {
+  struct Choice {
+    const char* run;  // the case's [run] beyond its step
+    const char* fit;  // the fit file's choice
+    InversionMethod expected;
+  };
+  const Choice choices[] = {
+      {"", "", InversionMethod::Contour},
+      {"inversion = \"stehfest\"\n", "", InversionMethod::Stehfest},
+      {"inversion = \"stehfest\"\n", "inversion = \"contour\"\n", InversionMethod::Contour},
+      {"", "ns = 12\n", InversionMethod::Stehfest},
+  };
+  for (const Choice& c : choices) {
+    const TempFolder folder;
+    folder.write("stage.csv", stage_csv());
+    folder.write("levee.toml", case_toml(10.0, 30.0, c.run));
+    folder.write("well.csv", "t,h\n1,0.1\n2,0.2\n3,0.3\n");
+    folder.write("fit.toml", std::string("case = \"levee.toml\"\n") + c.fit + kObservations + kParameters);
+    EXPECT_EQ(load_fit_case(read_fit_file(folder.path("fit.toml"))).file.inversion, c.expected) << c.run << c.fit;
+  }
+}
+
 // Columns by name and a window of dates: the tidal example's way of reading
 // one piezometer out of a file of several.
 TEST(FitOnTheCalendar, ColumnsByNameAndAWindowOfDates) {
