@@ -11,6 +11,7 @@
 #include "fit/case/fitted_bands.hpp"
 #include "fit/case/inversion_check.hpp"
 #include "fit/output/fit_summary.hpp"
+#include "fit/output/fitted_case.hpp"
 #include "fit/output/fitted_deck.hpp"
 #include "fit/output/output_files.hpp"
 #include "io/output_target.hpp"
@@ -52,6 +53,7 @@ FitCase read_case(const std::filesystem::path& fit_file, const std::optional<Inv
     FitFile file = read_fit_file(fit_file);
     if (inversion) {
       file.inversion = *inversion;
+      file.inversion_chosen = true;
       // The contour inversion has no order: the fit file's ns goes unused.
       if (*inversion == InversionMethod::Contour) file.ns_choice = NsChoice::Deck;
     }
@@ -107,7 +109,8 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   const FitCase fit_case = read_case(fit_file, options.inversion);
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
-  const OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
+  OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
+  if (!fit_case.prepared) names.fitted_case.clear();
   if (const auto clash = output_clash(names, fit_case))
     throw FitInputError::located(fit_case.file.shown_name, 0, one_line(*clash));
 
@@ -130,11 +133,14 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   add_ensemble_bands(fit_case, model, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
                      fit_case.file.ensemble_seed, summary.bands);
   if (auto warning = linear_band_warning(summary.bands)) summary.warnings.push_back(std::move(*warning));
+  const Deck fitted = model.deck_with(solved.fit.estimate);
+  const std::string fitted_case_text =
+      fit_case.prepared ? fitted_case(fit_case, fitted, names.fitted_case, names.fitted_deck) : std::string();
   const auto not_written = write_output_files(
-      names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion), residuals_csv(fit_case, solved.fit),
+      names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
       fit_picture(fit_case, model, solved.fit, summary.bands,
                   units ? *units : fit_case.file.units.value_or(plot::Units{})),
-      bands_csv(summary.bands), pending);
+      bands_csv(summary.bands), pending, fitted_case_text);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

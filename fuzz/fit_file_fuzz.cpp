@@ -1,6 +1,6 @@
 // kesta-fit's fit file reader on arbitrary text. Every input ends in one of
 // two ways:
-//  - a fit file whose every entry holds what the fit relies on: a deck, at
+//  - a fit file whose every entry holds what the fit relies on: a deck or a case, at
 //    least one record with a file and a kind, at least one parameter, finite
 //    bounds in order with the initial value between them, positive values on
 //    a log scale, and magnitudes within what a fit can square;
@@ -30,12 +30,17 @@ void check_number(const std::optional<double>& v) {
 }
 
 void check(const FitFile& f) {
-  require(!f.deck.empty() && !f.observations.empty() && !f.parameters.empty());
+  // A deck or a case, never both; dates only beside a case.
+  require(f.deck.empty() != f.case_name.empty() && !f.observations.empty() && !f.parameters.empty());
   require(f.max_iterations >= 1 && f.starts >= 1);
   for (const auto& o : f.observations) {
     require(!o.file.empty() && o.line > 0);
     check_number(o.distance);
     require(!(o.distance && o.kind == kesta::fit_detail::Kind::Seepage));
+    require(f.case_name.empty() ? !o.layout.dated_keys() : true);
+    require(o.layout.time_position >= 1 && o.layout.value_position >= 1);
+    check_number(o.layout.start_time);
+    check_number(o.layout.end_time);
   }
   for (const auto& p : f.parameters) {
     require(p.info != nullptr);

@@ -47,6 +47,8 @@ void keep_whole_titles(const std::filesystem::path& path, Deck& deck) {
   (void)std::fclose(file);
 }
 
+void check_steps(const FitFile& file, const Deck& deck, const std::string& shown);
+
 Deck read_checked_deck(const FitFile& file) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file.deck_path, ec))
@@ -62,45 +64,176 @@ Deck read_checked_deck(const FitFile& file) {
   } catch (const std::exception& e) {
     throw FitInputError(shown, 0, e.what());
   }
+  check_steps(file, deck, shown);
+  keep_whole_titles(file.deck_path, deck);
+  return deck;
+}
+
+// The case's deck, its inversion the fit's unless the fit file chooses one.
+PreparedCase read_checked_case(FitFile& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file.case_path, ec))
+    throw FitInputError(file.shown_name, file.case_line, "case: '" + file.case_name + "' is not a readable file");
+  PreparedCase prepared;
+  try {
+    prepared = kesta::read_case(file.case_path);
+  } catch (const CaseError& e) {
+    // The case reader's message names its file and line itself.
+    throw FitInputError::located(e.file(), e.line(), e.what());
+  } catch (const std::exception& e) {
+    throw FitInputError(file.case_path.string(), 0, e.what());
+  }
+  if (!file.inversion_chosen) file.inversion = prepared.options.inversion;
+  check_steps(file, prepared.deck, file.case_path.string());
+  return prepared;
+}
+
+// A deck of more steps than the fit's inversion takes is refused at its NT,
+// and so is one of fewer than a fit needs or one the model refuses.
+void check_steps(const FitFile& file, const Deck& deck, const std::string& shown) {
+  const bool from_case = !file.case_name.empty();
   // A deck of more steps than the fit's inversion takes is refused at its NT,
   // as the reader refuses a deck no inversion takes; for the Stehfest sum the
   // message names the inversion that takes it.
   const int limit = step_limit(file.inversion);
   if (deck.NT > limit) {
-    std::string message =
-        "line 10 of " + shown + ": NT = " + std::to_string(deck.NT) + " is greater than " + std::to_string(limit);
+    std::string message = (from_case ? shown + ": the case makes " : "line 10 of " + shown + ": ") +
+                          "NT = " + std::to_string(deck.NT) + " is greater than " + std::to_string(limit);
     if (deck.NT <= NTLIMIT_CONTOUR)
       message += " (the Stehfest sum's limit; inversion = \"contour\" takes up to " + std::to_string(NTLIMIT_CONTOUR) +
                  " steps)";
-    throw FitInputError::located(shown, 10, message);
+    throw FitInputError::located(shown, from_case ? 0 : 10, message);
   }
   if (const auto problem = first_problem(deck, SimulateOptions{file.inversion}))
     throw FitInputError(shown, 0, *problem);
-  keep_whole_titles(file.deck_path, deck);
   if (deck.NT < 2)
-    throw FitInputError(
-        shown, 0,
-        "the deck computes " + std::to_string(std::max(deck.NT, 0)) + " time steps (NT); a fit needs at least two");
-  return deck;
+    throw FitInputError(shown, 0,
+                        std::string(from_case ? "the case makes " : "the deck computes ") +
+                            std::to_string(std::max(deck.NT, 0)) + " time steps (NT); a fit needs at least two");
 }
 
-void check_times(const std::vector<CsvObservation>& rows, const std::string& shown, const Deck& deck) {
+// A model time, with its date when the fit has a calendar.
+std::string time_text(double time, const CaseCalendar* calendar) {
+  return calendar ? shortest(time) + " (" + calendar->date_of(time) + ")" : shortest(time);
+}
+
+void check_times(const std::vector<CsvObservation>& rows, const std::string& shown, const Deck& deck,
+                 const CaseCalendar* calendar) {
   const double first = deck.TINIT;
   const double last = deck.TINIT + (deck.NT - 1) * deck.DELT;
   const double slack = kTimeSlack * std::max(deck.DELT, std::abs(last));
   for (const CsvObservation& row : rows) {
     if (row.time < first - slack || row.time > last + slack)
       throw FitInputError(shown, row.line,
-                          "time " + shortest(row.time) + " lies outside the computed times " + shortest(first) +
-                              " to " + shortest(last) + " (TINIT to TINIT + (NT - 1)*DELT of the deck)");
+                          "time " + time_text(row.time, calendar) + " lies outside the computed times " +
+                              time_text(first, calendar) + " to " + time_text(last, calendar) +
+                              (calendar ? " (the case's run; start and end on the observation entry leave readings "
+                                          "out)"
+                                        : " (TINIT to TINIT + (NT - 1)*DELT of the deck)"));
   }
 }
 
-ObservationSet read_set(const ObservationEntry& entry, const FitFile& file, const Deck& deck) {
+// A time text quoted back in a message: short, and only printable ASCII.
+std::string quoted_time(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  std::string out = "'";
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    out += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+  }
+  return out + (text.size() > kShown ? "...'" : "'");
+}
+
+std::string date_forms(const RecordLayout& layout) {
+  if (!layout.format.empty()) return "in the form \"" + layout.format + "\" (the entry's format)";
+  return "in ISO 8601 (such as 2023-05-01T01:07:00+02:00, 2023-05-01 01:07 or 2023-05-01)";
+}
+
+// The case's calendar reading one record's dates, in the entry's format and
+// zone; without a case, nothing (the record's reader refuses a date itself).
+DateReader date_reader(const PreparedCase* prepared, const RecordLayout& layout, const std::string& shown) {
+  if (!prepared) return {};
+  const CaseCalendar& calendar = prepared->calendar;
+  return [&calendar, &layout, shown](std::string_view text, int line) -> double {
+    if (!calendar.dated())
+      throw FitInputError(shown, line,
+                          "the time " + quoted_time(text) +
+                              " is a date, but the case has no calendar: its records' times are numbers and its "
+                              "[run] gives no origin");
+    std::optional<double> time;
+    try {
+      time = calendar.model_time_of(text, layout.format, layout.zone);
+    } catch (const CaseError& e) {
+      throw FitInputError(shown, line, e.what());
+    }
+    if (!time)
+      throw FitInputError(shown, line, "the time " + quoted_time(text) + " is not a date " + date_forms(layout));
+    return *time;
+  };
+}
+
+// The entry's keys for dates checked against the case before a record is
+// read, at their lines in the fit file: a calendar there, a zone it knows.
+void check_date_keys(const ObservationEntry& entry, const FitFile& file, const PreparedCase* prepared) {
+  const RecordLayout& l = entry.layout;
+  if (!prepared || !l.dated_keys()) return;
+  const int line = !l.format.empty()       ? l.format_line
+                   : !l.zone.empty()       ? l.zone_line
+                   : !l.start_date.empty() ? l.start_line
+                                           : l.end_line;
+  if (!prepared->calendar.dated())
+    throw FitInputError(file.shown_name, line,
+                        "dates need a calendar, and the case " + file.case_name +
+                            " has none: its records' times are numbers and its [run] gives no origin");
+  if (l.zone.empty()) return;
+  try {
+    (void)prepared->calendar.model_time_of("2000-01-01", "", l.zone);
+  } catch (const CaseError& e) {
+    throw FitInputError(file.shown_name, l.zone_line, std::string("zone: ") + e.what());
+  }
+}
+
+// A bound of the entry's window as a model time: given as one, or a date.
+std::optional<double> bound_time(const std::optional<double>& time, const std::string& date, std::string_view key,
+                                 int line, const RecordLayout& layout, const FitFile& file,
+                                 const PreparedCase* prepared) {
+  if (date.empty()) return time;
+  const std::optional<double> t = prepared->calendar.model_time_of(date, "", layout.zone);
+  if (!t)
+    throw FitInputError(file.shown_name, line,
+                        std::string(key) + ": " + quoted_time(date) + " is not a date " + date_forms(RecordLayout{}));
+  return t;
+}
+
+// Readings outside the entry's start and end are left out of the fit.
+void keep_window(std::vector<CsvObservation>& rows, const ObservationEntry& entry, const FitFile& file,
+                 const PreparedCase* prepared) {
+  const RecordLayout& l = entry.layout;
+  const std::optional<double> start = bound_time(l.start_time, l.start_date, "start", l.start_line, l, file, prepared);
+  const std::optional<double> end = bound_time(l.end_time, l.end_date, "end", l.end_line, l, file, prepared);
+  if (!start && !end) return;
+  if (start && end && !(*start < *end))
+    throw FitInputError(file.shown_name, l.end_line,
+                        "end: must be later than start (line " + std::to_string(l.start_line) + ")");
+  std::erase_if(rows, [&](const CsvObservation& r) { return (start && r.time < *start) || (end && r.time > *end); });
+  if (rows.empty())
+    throw FitInputError(file.shown_name, entry.line, "file: '" + entry.file + "' has no reading between start and end");
+}
+
+// A record's name in the residuals and the picture: its file, and the value
+// column the fit file names, since one file may hold several wells.
+std::string set_name(const ObservationEntry& entry) {
+  const RecordLayout& l = entry.layout;
+  if (!l.columns_chosen) return entry.file;
+  return entry.file + "[" + (l.value_name.empty() ? std::to_string(l.value_position) : l.value_name) + "]";
+}
+
+ObservationSet read_set(const ObservationEntry& entry, const FitFile& file, const Deck& deck,
+                        const PreparedCase* prepared) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(entry.path, ec))
     throw FitInputError(file.shown_name, entry.line, "file: '" + entry.file + "' is not a readable file");
-  ObservationSet set{entry.file, entry.kind, entry.distance.value_or(deck.X), {}};
+  ObservationSet set{set_name(entry), entry.kind, entry.distance.value_or(deck.X), {}};
   if (entry.kind == Kind::Head) {
     Deck at_well = deck;
     at_well.X = set.distance;
@@ -110,8 +243,11 @@ ObservationSet read_set(const ObservationEntry& entry, const FitFile& file, cons
                           "distance " + shortest(set.distance) + " does not suit the deck: " + *problem);
     }
   }
-  set.rows = read_observation_csv(entry.path, entry.path.string());
-  check_times(set.rows, entry.path.string(), deck);
+  check_date_keys(entry, file, prepared);
+  const std::string shown = entry.path.string();
+  set.rows = read_observation_csv(entry.path, shown, entry.layout, date_reader(prepared, entry.layout, shown));
+  keep_window(set.rows, entry, file, prepared);
+  check_times(set.rows, shown, deck, prepared && prepared->calendar.dated() ? &prepared->calendar : nullptr);
   if (std::none_of(set.rows.begin(), set.rows.end(), [](const CsvObservation& r) { return r.weight > 0.0; }))
     throw FitInputError(entry.path.string(), 0, "every weight is zero: the record would count for nothing");
   return set;
@@ -167,10 +303,15 @@ FreeParameter free_parameter(const FitCase& c, const ParameterEntry& entry) {
 }  // namespace
 
 FitCase load_fit_case(FitFile file) {
-  Deck deck = read_checked_deck(file);
+  std::optional<PreparedCase> prepared;
+  if (!file.case_name.empty()) prepared = read_checked_case(file);
+  Deck deck = prepared ? prepared->deck : read_checked_deck(file);
   std::vector<ObservationSet> sets;
-  for (const ObservationEntry& entry : file.observations) sets.push_back(read_set(entry, file, deck));
-  return assemble_fit_case(std::move(file), std::move(deck), std::move(sets));
+  for (const ObservationEntry& entry : file.observations)
+    sets.push_back(read_set(entry, file, deck, prepared ? &*prepared : nullptr));
+  FitCase c = assemble_fit_case(std::move(file), std::move(deck), std::move(sets));
+  c.prepared = std::move(prepared);
+  return c;
 }
 
 FitCase assemble_fit_case(FitFile file, Deck deck, std::vector<ObservationSet> sets) {

@@ -1,6 +1,7 @@
 #pragma once
 // A fit ready to run: the starting deck, the observation sets read and checked
 // against it, and the free parameters with their starting values and bounds.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "fit/input/fit_file.hpp"
 #include "fit/input/observation_csv.hpp"
 #include "fit/input/parameters.hpp"
+#include "kesta/case.hpp"
 #include "kesta/kesta.hpp"
 
 namespace kesta::fit_detail {
@@ -35,13 +37,23 @@ struct FitCase {
   std::vector<ObservationSet> sets;
   std::vector<CaseParameter> parameters;  // in table order
   Observed observed;                      // every set's rows, set after set
+  // The case the fit file names instead of a deck: its deck is `deck` above,
+  // its calendar dates the records and the residuals, and it is written again
+  // with the estimates. Nothing for a fit from a deck.
+  std::optional<PreparedCase> prepared;
+
+  // The calendar of the fit's model time, when it has dates.
+  const CaseCalendar* calendar() const {
+    return prepared && prepared->calendar.dated() ? &prepared->calendar : nullptr;
+  }
 
   std::size_t observation_count() const { return observed.value.size(); }
   std::vector<FreeParameter> free_parameters() const;
 };
 
-// Reads the deck and the observation files that the fit file names and checks
-// everything against the deck. Throws FitInputError naming the file and line.
+// Reads the deck (or the case) and the observation files that the fit file
+// names and checks everything against the deck. Throws FitInputError naming
+// the file and line.
 FitCase load_fit_case(FitFile file);
 
 // The fit case from a deck and observation sets already read and checked:

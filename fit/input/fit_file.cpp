@@ -3,6 +3,7 @@
 #include <toml++/toml.h>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "fit/estimation/number_text.hpp"
 #include "fit/input/input_limits.hpp"
@@ -79,13 +80,67 @@ class TableReader {
   const std::string& file_;
 };
 
+// A column: its header name in quotes, or its position from 1.
+void read_column(const TableReader& reader, std::string_view key, std::string& name, int& position) {
+  const toml::node* node = reader.find(key);
+  if (!node) return;
+  if (node->is_string() && !node->value<std::string>()->empty()) {
+    name = *node->value<std::string>();
+    return;
+  }
+  constexpr std::int64_t kMostColumns = 1000;
+  const std::optional<std::int64_t> n = node->is_integer() ? node->value<std::int64_t>() : std::nullopt;
+  if (!n || *n < 1 || *n > kMostColumns)
+    reader.fail(*node, key, "expected a column's header name in quotes, or its position from 1 (1 to 1000)");
+  position = static_cast<int>(*n);
+}
+
+// start = "2015-01-01" (a date) or 10.0 (a model time): the record's window.
+void read_bound(const TableReader& reader, std::string_view key, std::optional<double>& time, std::string& date,
+                int& line) {
+  const toml::node* node = reader.find(key);
+  if (!node) return;
+  line = line_of(*node);
+  if (node->is_string()) {
+    date = *node->value<std::string>();
+    if (date.empty()) reader.fail(*node, key, "expected a date such as \"2015-01-01\" or a model time");
+    return;
+  }
+  time = reader.number(key);
+}
+
+// The keys that say where a record's columns stand and how its dates read.
+RecordLayout read_record_layout(const TableReader& reader) {
+  RecordLayout layout;
+  read_column(reader, "time", layout.time_name, layout.time_position);
+  read_column(reader, "value", layout.value_name, layout.value_position);
+  layout.columns_chosen = reader.find("time") || reader.find("value");
+  if (layout.columns_chosen) layout.columns_line = reader.line(reader.find("time") ? "time" : "value");
+  if (layout.time_name.empty() && layout.value_name.empty() && layout.time_position == layout.value_position)
+    reader.fail(*reader.find(reader.find("value") ? "value" : "time"), reader.find("value") ? "value" : "time",
+                "the time and the value are both column " + std::to_string(layout.time_position));
+  for (auto [key, text, line] : {std::tuple{"format", &layout.format, &layout.format_line},
+                                 std::tuple{"zone", &layout.zone, &layout.zone_line}}) {
+    if (const std::optional<std::string> v = reader.string(key)) {
+      if (v->empty()) reader.fail(*reader.find(key), key, "expected a non-empty text");
+      *text = *v;
+      *line = reader.line(key);
+    }
+  }
+  read_bound(reader, "start", layout.start_time, layout.start_date, layout.start_line);
+  read_bound(reader, "end", layout.end_time, layout.end_date, layout.end_line);
+  return layout;
+}
+
 ObservationEntry read_observation(const toml::node& node, std::size_t index, const std::string& file,
                                   const std::filesystem::path& folder) {
   const std::string where = "observations[" + std::to_string(index + 1) + "]";
   const toml::table* table = node.as_table();
   if (!table) throw FitInputError(file, line_of(node), where + ": expected a table of file, kind and distance");
   const TableReader reader(*table, where, file);
-  reader.allow_only({"file", "kind", "distance"}, "an observation set has file, kind and distance");
+  reader.allow_only({"file", "kind", "distance", "time", "value", "format", "zone", "start", "end"},
+                    "an observation set has file, kind and distance, and may have time, value, format, zone, start "
+                    "and end");
 
   ObservationEntry entry;
   const std::optional<std::string> name = reader.string("file");
@@ -108,6 +163,7 @@ ObservationEntry read_observation(const toml::node& node, std::size_t index, con
   // Seepage is the flow through the streambank: a well distance would be ignored silently.
   if (entry.distance && entry.kind == Kind::Seepage)
     reader.fail(*reader.find("distance"), "distance", "not used for seepage, which is measured at the streambank");
+  entry.layout = read_record_layout(reader);
   return entry;
 }
 
@@ -179,6 +235,7 @@ void read_ns(const TableReader& top, FitFile& fit) {
 void read_inversion(const TableReader& top, FitFile& fit) {
   const std::optional<std::string> name = top.string("inversion");
   const bool has_ns = top.find("ns") != nullptr;
+  fit.inversion_chosen = name || has_ns;
   if (!name) {
     if (has_ns) fit.inversion = InversionMethod::Stehfest;
     return;
@@ -281,6 +338,48 @@ void read_units(const TableReader& top, FitFile& fit, const std::string& file) {
   fit.units = plot::Units{names[0], names[1]};
 }
 
+// deck = "..." or case = "...": the deck to start from, or a case whose deck,
+// inversion and calendar the fit takes. One of them, never both.
+void read_source(const TableReader& top, FitFile& fit, const std::filesystem::path& folder) {
+  const std::optional<std::string> deck = top.string("deck");
+  const std::optional<std::string> case_name = top.string("case");
+  if (deck && case_name)
+    throw FitInputError(fit.shown_name, top.line("case"),
+                        "case (line " + std::to_string(top.line("case")) + ") and deck (line " +
+                            std::to_string(top.line("deck")) + ") both name the model to start from; keep one");
+  if (case_name) {
+    if (case_name->empty()) top.fail(*top.find("case"), "case", "expected a case file's name");
+    fit.case_name = *case_name;
+    fit.case_path = folder / *case_name;
+    fit.case_line = top.line("case");
+    return;
+  }
+  if (!deck || deck->empty())
+    throw FitInputError(fit.shown_name, 0,
+                        "missing key 'deck' (the input deck to start from) or 'case' (a case file to start from)");
+  fit.deck = *deck;
+  fit.deck_path = folder / *deck;
+  fit.deck_line = top.line("deck");
+}
+
+// Dates are read on a case's calendar: keys for them beside a deck are refused
+// at their line (a dated time in a record, at the record's line, later).
+void check_dates_have_case(const FitFile& fit) {
+  if (!fit.case_name.empty()) return;
+  for (std::size_t i = 0; i < fit.observations.size(); ++i) {
+    const RecordLayout& l = fit.observations[i].layout;
+    if (!l.dated_keys()) continue;
+    const int line = !l.format.empty()       ? l.format_line
+                     : !l.zone.empty()       ? l.zone_line
+                     : !l.start_date.empty() ? l.start_line
+                                             : l.end_line;
+    throw FitInputError(fit.shown_name, line,
+                        "observations[" + std::to_string(i + 1) +
+                            "]: dates need a calendar, which a deck has not; name a case instead of the deck "
+                            "(case = \"...\")");
+  }
+}
+
 }  // namespace
 
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder) {
@@ -295,14 +394,11 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
   top.allow_only(
-      {"deck", "inversion", "ns", "noise", "starts", "bands", "units", "observations", "parameters", "solver"},
-      "a fit file has deck, inversion, ns, noise, starts, bands, units, [[observations]], [parameters] and [solver]");
+      {"deck", "case", "inversion", "ns", "noise", "starts", "bands", "units", "observations", "parameters", "solver"},
+      "a fit file has deck (or case), inversion, ns, noise, starts, bands, units, [[observations]], [parameters] and "
+      "[solver]");
 
-  const std::optional<std::string> deck = top.string("deck");
-  if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
-  fit.deck = *deck;
-  fit.deck_path = folder / *deck;
-  fit.deck_line = top.line("deck");
+  read_source(top, fit, folder);
   read_ns(top, fit);
   read_inversion(top, fit);
   read_noise_and_starts(top, fit);
@@ -316,6 +412,7 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   if (list->empty()) top.fail(*observations, "observations", "no observation sets");
   for (std::size_t i = 0; i < list->size(); ++i)
     fit.observations.push_back(read_observation(*list->get(i), i, shown_name, folder));
+  check_dates_have_case(fit);
 
   const toml::node* parameters = top.find("parameters");
   if (!parameters) throw FitInputError(shown_name, 0, "missing [parameters]: nothing to estimate");

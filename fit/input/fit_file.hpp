@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fit/input/observation_csv.hpp"
 #include "fit/input/parameters.hpp"
 #include "kesta/simulate_options.hpp"
 #include "plot/units.hpp"
@@ -22,6 +23,7 @@ struct ObservationEntry {
   std::optional<double> distance;  // X of the well; nothing: the deck's X
   int line = 0;                    // line of the entry's file key
   int distance_line = 0;
+  RecordLayout layout;
 };
 
 struct ParameterEntry {
@@ -35,6 +37,11 @@ struct FitFile {
   std::string deck;        // as written
   std::filesystem::path deck_path;
   int deck_line = 0;
+  // Or a case file, whose deck (its stress series from the records) starts
+  // the fit and whose calendar gives the dates: `case` instead of `deck`.
+  std::string case_name;
+  std::filesystem::path case_path;
+  int case_line = 0;
   std::vector<ObservationEntry> observations;
   std::vector<ParameterEntry> parameters;  // in the order of estimable_parameters()
   int max_iterations = 100;
@@ -42,6 +49,9 @@ struct FitFile {
   // the contour inversion was the fit's own, gives ns alone.
   InversionMethod inversion = InversionMethod::Contour;
   int inversion_line = 0;
+  // The inversion written in the fit file (inversion or ns) or given on the
+  // command line; otherwise a case's own inversion is the fit's.
+  bool inversion_chosen = false;
   NsChoice ns_choice = NsChoice::Deck;  // the Stehfest inversion's order
   int ns = 0;                           // with NsChoice::Given
   int ns_line = 0;
@@ -61,7 +71,7 @@ struct FitFile {
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,
-// missing entry, min >= max, a value that is not finite, ns with the contour
+// missing entry, both or neither of deck and case, min >= max, a value that is not finite, ns with the contour
 // inversion.
 FitFile read_fit_file(const std::filesystem::path& path);
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);

@@ -72,18 +72,86 @@ void check_magnitudes(double value, double weight, int line_number, const std::s
         column_label(2) + ": " + shortest(weight) + " times the value " + shortest(value) + " is " + beyond_largest());
 }
 
-CsvObservation parse_line(std::string_view line, int line_number, const std::string& file) {
+// A field without the double quotes a spreadsheet may put around it.
+std::string_view unquoted(std::string_view field) {
+  field = trimmed(field);
+  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') field = field.substr(1, field.size() - 2);
+  return field;
+}
+
+// What a date looks like: a digit and a date's or a clock's separator. Such a
+// time in a fit without a calendar gets a message of its own.
+bool looks_like_date(std::string_view field) {
+  const bool digit = field.find_first_of("0123456789") != std::string_view::npos;
+  const std::size_t dash = field.find('-', 1);
+  const bool exponent = dash != std::string_view::npos && (field[dash - 1] == 'e' || field[dash - 1] == 'E');
+  return digit &&
+         (field.find_first_of(":/") != std::string_view::npos || (dash != std::string_view::npos && !exponent));
+}
+
+// How one record's lines read: where its columns stand, and whether its times
+// are numbers or dates (the first time decides; a format makes them dates).
+struct Reading {
+  std::size_t time = 0, value = 1;
+  bool chosen = false;  // columns named in the fit file: the others unread, weight 1
+  const RecordLayout* layout = nullptr;
+  const DateReader* dates = nullptr;
+  bool decided = false, dated = false;
+};
+
+std::string label(const Reading& r, std::size_t index, std::size_t role) {
+  if (!r.chosen) return column_label(role);
+  return "column " + std::to_string(index + 1) + " (" + std::string(kColumnNames[role]) + ")";
+}
+
+[[noreturn]] void refuse_field(const Reading& r, std::string_view field, std::size_t index, std::size_t role,
+                               int line_number, const std::string& file) {
+  const std::string_view what = trimmed(field).empty() ? "is empty" : "is not a finite number";
+  const std::string shown = trimmed(field).empty() ? "" : quoted(trimmed(field)) + " ";
+  throw FitInputError(file, line_number, label(r, index, role) + ": " + shown + std::string(what));
+}
+
+double time_of(Reading& r, std::string_view field, int line_number, const std::string& file) {
+  const std::string_view text = unquoted(field);
+  const std::optional<double> number = csv_number(text);
+  if (!r.decided) {
+    r.decided = true;
+    r.dated = !r.layout->format.empty() || (!number && !text.empty());
+  }
+  if (!r.dated) {
+    if (!number) refuse_field(r, field, r.time, 0, line_number, file);
+    return *number;
+  }
+  if (!*r.dates) {
+    if (!looks_like_date(text)) refuse_field(r, field, r.time, 0, line_number, file);
+    throw FitInputError(file, line_number,
+                        label(r, r.time, 0) + ": " + quoted(text) +
+                            " is a date, and dates need a calendar; name a case instead of the deck in the fit file");
+  }
+  return (*r.dates)(text, line_number);
+}
+
+CsvObservation parse_line(Reading& r, std::string_view line, int line_number, const std::string& file) {
   const std::vector<std::string_view> fields = split_fields(line);
+  if (r.chosen) {
+    for (const auto& [index, role] : {std::pair{r.time, std::size_t{0}}, std::pair{r.value, std::size_t{1}}})
+      if (index >= fields.size())
+        throw FitInputError(
+            file, line_number,
+            label(r, index, role) + ": missing; the line has " + std::to_string(fields.size()) + " columns");
+    const double time = time_of(r, fields[r.time], line_number, file);
+    const std::optional<double> value = csv_number(unquoted(fields[r.value]));
+    if (!value) refuse_field(r, fields[r.value], r.value, 1, line_number, file);
+    check_magnitudes(*value, 1.0, line_number, file);
+    return {time, *value, 1.0, line_number};
+  }
   if (fields.size() > kColumnNames.size())
     throw FitInputError(file, line_number, "column 4: more than three values; expected time,value[,weight]");
   double values[3] = {0.0, 0.0, 1.0};
-  for (std::size_t i = 0; i < fields.size(); ++i) {
+  values[0] = time_of(r, fields[0], line_number, file);
+  for (std::size_t i = 1; i < fields.size(); ++i) {
     const std::optional<double> v = csv_number(fields[i]);
-    if (!v) {
-      const std::string_view what = trimmed(fields[i]).empty() ? "is empty" : "is not a finite number";
-      const std::string shown = trimmed(fields[i]).empty() ? "" : quoted(trimmed(fields[i])) + " ";
-      throw FitInputError(file, line_number, column_label(i) + ": " + shown + std::string(what));
-    }
+    if (!v) refuse_field(r, fields[i], i, i, line_number, file);
     values[i] = *v;
   }
   if (fields.size() < 2)
@@ -101,6 +169,18 @@ bool looks_numeric(std::string_view line) {
   return true;
 }
 
+// The column a name in the header, or a position, stands for.
+std::size_t column_of(std::string_view header, const std::string& name, int position, std::string_view role,
+                      const std::string& file) {
+  if (name.empty()) return static_cast<std::size_t>(position - 1);
+  const std::vector<std::string_view> fields = split_fields(header);
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (unquoted(fields[i]) == name) return i;
+  throw FitInputError(file, 1,
+                      "the header has no column " + quoted(std::string_view(name)) + " (the fit file's " +
+                          std::string(role) + " column); its columns are " + quoted(header));
+}
+
 }  // namespace
 
 std::optional<double> csv_number(std::string_view field) {
@@ -115,9 +195,17 @@ std::optional<double> csv_number(std::string_view field) {
 }
 
 std::vector<CsvObservation> parse_observation_csv(std::string_view text, const std::string& file) {
+  return parse_observation_csv(text, file, RecordLayout{}, DateReader{});
+}
+
+std::vector<CsvObservation> parse_observation_csv(std::string_view text, const std::string& file,
+                                                  const RecordLayout& layout, const DateReader& dates) {
   // Without the byte-order mark, a first line of numbers is refused as it
   // would be without one, and not taken for the header.
   text = checked_text(text, file, record_text());
+  Reading reading;
+  reading.layout = &layout;
+  reading.dates = &dates;
   std::vector<CsvObservation> out;
   int line_number = 0;
   bool header_seen = false;
@@ -132,10 +220,19 @@ std::vector<CsvObservation> parse_observation_csv(std::string_view text, const s
       if (looks_numeric(line))
         throw FitInputError(file, line_number, "the first line must be a header (column names), but it holds numbers");
       header_seen = true;
+      if (layout.columns_chosen) {
+        reading.chosen = true;
+        reading.time = column_of(line, layout.time_name, layout.time_position, "time", file);
+        reading.value = column_of(line, layout.value_name, layout.value_position, "value", file);
+        if (reading.time == reading.value)
+          throw FitInputError(
+              file, 1,
+              "the fit file names column " + std::to_string(reading.time + 1) + " for both the time and the value");
+      }
       continue;
     }
     if (trimmed(line).empty()) continue;
-    out.push_back(parse_line(line, line_number, file));
+    out.push_back(parse_line(reading, line, line_number, file));
   }
   if (!header_seen) throw FitInputError(file, 0, "empty file; expected a header line, then time,value[,weight] lines");
   if (out.empty()) throw FitInputError(file, 0, "no observations after the header line");
@@ -144,6 +241,15 @@ std::vector<CsvObservation> parse_observation_csv(std::string_view text, const s
 
 std::vector<CsvObservation> read_observation_csv(const std::filesystem::path& path, const std::string& shown_name) {
   return parse_observation_csv(read_text_input(path, shown_name, record_text()), shown_name);
+}
+
+}  // namespace kesta::fit_detail
+
+namespace kesta::fit_detail {
+
+std::vector<CsvObservation> read_observation_csv(const std::filesystem::path& path, const std::string& shown_name,
+                                                 const RecordLayout& layout, const DateReader& dates) {
+  return parse_observation_csv(read_text_input(path, shown_name, record_text()), shown_name, layout, dates);
 }
 
 }  // namespace kesta::fit_detail

@@ -312,7 +312,7 @@ OutputNames output_names(const std::string& fit_file, const std::filesystem::pat
   stem.replace_extension();
   if (!folder.empty()) stem = folder / stem.filename();
   const std::string base = stem.string();
-  return {base + ".fitted.dat", base + ".residuals.csv", base + ".svg", base + ".bands.csv"};
+  return {base + ".fitted.dat", base + ".residuals.csv", base + ".svg", base + ".bands.csv", base + ".fitted.toml"};
 }
 
 FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const std::optional<InversionCheck>& inversion,

@@ -159,6 +159,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
         {"bands", s.files.bands}}},
       {"files_written", s.files_not_written.empty()},
   };
+  if (!s.files.fitted_case.empty()) report["files"]["fitted_case"] = s.files.fitted_case;
   if (!s.files_not_written.empty()) report["files_not_written"] = s.files_not_written;
   // Replace, not throw, on any byte that is not UTF-8 (a file name, say).
   out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -27,15 +27,26 @@ std::string number(double v) {
   return text;
 }
 
+// A fit from a case reads the case file and what it names (its deck, its
+// records): none of them may be overwritten.
+void add_case_inputs(const FitCase& c, std::vector<std::pair<std::string, std::string>>& inputs) {
+  if (!c.prepared) return;
+  inputs.emplace_back("the case", c.file.case_path.string());
+  for (const std::filesystem::path& input : c.prepared->inputs)
+    inputs.emplace_back("an input of the case", input.string());
+}
+
 }  // namespace
 
 std::string residuals_csv(const FitCase& c, const LeastSquaresFit& fit) {
-  std::string out = "set,time,observed,simulated,residual\n";
+  const CaseCalendar* calendar = c.calendar();
+  std::string out = calendar ? "set,time,date,observed,simulated,residual\n" : "set,time,observed,simulated,residual\n";
   std::size_t k = 0;
   for (const ObservationSet& set : c.sets) {
     const std::string name = csv_field(set.name);
     for (const CsvObservation& row : set.rows) {
-      out += name + "," + number(row.time) + "," + number(row.value) + "," + number(fit.simulated[k]) + "," +
+      const std::string date = calendar ? "," + calendar->date_of(row.time) : std::string();
+      out += name + "," + number(row.time) + date + "," + number(row.value) + "," + number(fit.simulated[k]) + "," +
              number(fit.residual[k]) + "\n";
       ++k;
     }
@@ -104,9 +115,11 @@ std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSqu
 
 std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
                                               const std::string& residuals, const std::string& picture,
-                                              const std::string& bands, PendingFiles* pending) {
-  const std::vector<OutputText> outputs = {
+                                              const std::string& bands, PendingFiles* pending,
+                                              const std::string& fitted_case) {
+  std::vector<OutputText> outputs = {
       {names.fitted_deck, fitted_deck}, {names.residuals, residuals}, {names.picture, picture}, {names.bands, bands}};
+  if (!names.fitted_case.empty()) outputs.push_back({names.fitted_case, fitted_case});
   const auto failed = replace_files(outputs, pending);
   if (!failed) return std::nullopt;
   const std::string reason = std::strerror(failed->error);
@@ -116,14 +129,16 @@ std::optional<std::string> write_output_files(const OutputNames& names, const st
 }
 
 std::optional<std::string> output_clash(const OutputNames& names, const FitCase& c) {
-  std::vector<std::pair<std::string, std::string>> inputs = {{"the fit file", c.file.shown_name},
-                                                             {"the deck", c.file.deck_path.string()}};
+  std::vector<std::pair<std::string, std::string>> inputs = {{"the fit file", c.file.shown_name}};
+  if (!c.file.deck.empty()) inputs.emplace_back("the deck", c.file.deck_path.string());
   for (const ObservationEntry& entry : c.file.observations) inputs.emplace_back("the record", entry.path.string());
-  const std::pair<std::string, std::string> outputs[] = {{"the fitted deck", names.fitted_deck},
-                                                         {"the residuals", names.residuals},
-                                                         {"the picture", names.picture},
-                                                         {"the bands", names.bands}};
-  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+  add_case_inputs(c, inputs);
+  std::vector<std::pair<std::string, std::string>> outputs = {{"the fitted deck", names.fitted_deck},
+                                                              {"the residuals", names.residuals},
+                                                              {"the picture", names.picture},
+                                                              {"the bands", names.bands}};
+  if (!names.fitted_case.empty()) outputs.emplace_back("the fitted case", names.fitted_case);
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
     const auto& [role, name] = outputs[i];
     if (const auto written = identify_file(name)) {
       for (const auto& [input_role, input] : inputs)

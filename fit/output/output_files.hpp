@@ -12,7 +12,8 @@
 
 namespace kesta::fit_detail {
 
-// set,time,observed,simulated,residual: one line per observation.
+// set,time,observed,simulated,residual: one line per observation; with a
+// calendar (a fit from a dated case), the date beside the model time.
 std::string residuals_csv(const FitCase& fit_case, const LeastSquaresFit& fit);
 
 // time, then per series its estimate and bands: <series>_estimate,
@@ -25,14 +26,14 @@ std::string bands_csv(const Bands& bands);
 std::string fit_picture(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, const Bands& bands,
                         const plot::Units& units);
 
-// Writes all four or none: each goes to a file of its own beside its output
-// first, and only when all are complete are they renamed into place, under a
-// lock that keeps another run's renames of the same names before or after.
-// Returns nothing when the three are in place, otherwise why not, naming the
+// Writes all four (five with a fitted case: names.fitted_case not empty) or none: each goes to a file of its own beside
+// its output first, and only when all are complete are they renamed into place, under a lock that keeps another run's
+// renames of the same names before or after. Returns nothing when the three are in place, otherwise why not, naming the
 // file or the folder that refused them.
 std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
                                               const std::string& residuals, const std::string& picture,
-                                              const std::string& bands, PendingFiles* pending);
+                                              const std::string& bands, PendingFiles* pending,
+                                              const std::string& fitted_case = "");
 
 // The first output that is one of the fit's inputs (fit file, deck, records)
 // or that is another of the four outputs, as a message naming both; nothing

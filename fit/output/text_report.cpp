@@ -256,8 +256,8 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   write_wrapped(out, bands_line(s), "", "  ");
   if (s.bands.ensemble.members > 0) write_wrapped(out, ensemble_line(s), "", "  ");
-  const std::string files =
-      s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " + s.files.bands;
+  const std::string files = s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " +
+                            s.files.bands + (s.files.fitted_case.empty() ? "" : ", " + s.files.fitted_case);
   if (s.files_not_written.empty())
     out << "Written: " << files << '\n';
   else

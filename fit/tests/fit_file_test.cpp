@@ -129,9 +129,8 @@ TEST(FitFile, MessagesInFull) {
     std::string message;
   } cases[] = {
       {deck + "decks = 1\n" + obs + par,
-       "fit.toml:2: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, units, "
-       "[[observations]], "
-       "[parameters] and [solver]"},
+       "fit.toml:2: unknown key 'decks'; a fit file has deck (or case), inversion, ns, noise, starts, bands, units, "
+       "[[observations]], [parameters] and [solver]"},
       {deck + "inversion = \"laplace\"\n" + obs + par,
        "fit.toml:2: inversion: expected \"contour\" or \"stehfest\", not \"laplace\""},
       {deck + "ns = 12\n\ninversion = \"contour\"\n" + obs + par,

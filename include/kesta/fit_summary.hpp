@@ -149,6 +149,7 @@ struct StartsSummary {
 // The four files a fit writes.
 struct OutputNames {
   std::string fitted_deck, residuals, picture, bands;
+  std::string fitted_case;  // <fit>.fitted.toml, for a fit that names a case; empty otherwise
 };
 
 // One output series of the fitted model over the deck's time steps with its
