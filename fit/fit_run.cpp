@@ -23,7 +23,8 @@ bool write_report(const FitSummary& summary, bool json, std::ostream& out) {
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   FitSummary summary;
   try {
-    summary = fit_and_write(options.fit_file, {options.output_folder, options.quiet ? nullptr : &err, std::nullopt},
+    summary = fit_and_write(options.fit_file,
+                            {options.output_folder, options.quiet ? nullptr : &err, std::nullopt, options.predict},
                             options.pending);
   } catch (const FitInputError& e) {
     err << "kesta-fit: " << e.what() << '\n';
@@ -42,6 +43,12 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   if (!write_report(summary, options.json, out)) {
     err << "kesta-fit: the report could not be written to the standard output\n";
     return kWriteFailed;
+  }
+  // A prediction asked for and refused is a failure of this run, whatever the fit's checks say.
+  if (summary.prediction && !summary.prediction->bands.not_computed.empty()) {
+    err << "kesta-fit: no prediction on " << summary.prediction->record << ": "
+        << summary.prediction->bands.not_computed << "; nothing predicted written\n";
+    return kNotConverged;
   }
   return trusted(summary) ? kConverged : kNotConverged;
 }

@@ -12,6 +12,7 @@ struct RunOptions {
   bool json = false;
   bool quiet = false;                   // no progress lines
   std::filesystem::path output_folder;  // where the four files go; empty: beside the fit file
+  std::filesystem::path predict;        // --predict: a deck or case to predict on
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
 };
 

@@ -9,6 +9,7 @@
 #include "fit/case/fit_case.hpp"
 #include "fit/case/fitted_bands.hpp"
 #include "fit/case/inversion_check.hpp"
+#include "fit/case/prediction_record.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "fit/output/fitted_deck.hpp"
 #include "fit/output/output_files.hpp"
@@ -60,6 +61,14 @@ FitCase read_case(const std::filesystem::path& fit_file, const std::optional<Inv
   }
 }
 
+// The prediction's file: the fit file's output name, or <fit>.prediction.csv
+// beside the bands.
+std::string prediction_output(const OutputNames& names, const PredictionEntry& entry) {
+  if (!entry.output.empty()) return entry.output_path.string();
+  const std::string suffix = ".bands.csv";
+  return names.bands.substr(0, names.bands.size() - suffix.size()) + ".prediction.csv";
+}
+
 struct Solved {
   LeastSquaresFit fit;
   StartsSummary starts;
@@ -98,10 +107,22 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
 
 FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending) {
   const FitCase fit_case = read_case(fit_file, options.inversion);
+  check_band_distances(fit_case);
+  // The prediction's record is read and checked before the fit is solved.
+  const std::optional<PredictionEntry> entry = prediction_entry(fit_case.file, options.predict);
+  std::optional<PredictionRecord> record;
+  if (entry) {
+    try {
+      record = load_prediction(fit_case, *entry);
+    } catch (const FitInputError& e) {
+      throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
+    }
+  }
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
-  const OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
-  if (const auto clash = output_clash(names, fit_case))
+  OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
+  if (entry) names.prediction = prediction_output(names, *entry);
+  if (const auto clash = output_clash(names, fit_case, record ? record->inputs : std::vector<std::filesystem::path>{}))
     throw FitInputError::located(fit_case.file.shown_name, 0, one_line(*clash));
 
   const DeckModel model(fit_case);
@@ -119,10 +140,19 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   }
   FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
-  summary.bands = fitted_bands(fit_case, model, solved.fit, fit_case.file.band_level);
+  const std::vector<double> distances = band_distances(model, fit_case.file);
+  summary.bands =
+      fitted_bands(fit_case, BandRuns(fit_case.deck, fit_case, distances), solved.fit, fit_case.file.band_level);
+  std::optional<std::string> predicted;
+  if (record) {
+    summary.prediction = predict(fit_case, *record, distances, solved.fit, summary.bands);
+    summary.prediction->file = names.prediction;
+    if (summary.prediction->bands.not_computed.empty())
+      predicted = bands_csv(summary.prediction->bands, summary.prediction->dates);
+  }
   const auto not_written = write_output_files(
       names, fitted_deck(model.deck_with(solved.fit.estimate), summary.inversion), residuals_csv(fit_case, solved.fit),
-      fit_picture(fit_case, model, solved.fit), bands_csv(summary.bands), pending);
+      fit_picture(fit_case, model, solved.fit), bands_csv(summary.bands), pending, predicted);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

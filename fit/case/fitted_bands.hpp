@@ -1,8 +1,9 @@
 #pragma once
 // Uncertainty bands on every output series of the fitted model: head at each
 // observed well's distance, seepage, total seepage, bank storage and
-// bank-storage volume, over the deck's time steps.
-#include "fit/case/deck_model.hpp"
+// bank-storage volume, and head at the further distances the fit file asks
+// for, over the time steps of the record the runs are made on.
+#include "fit/case/band_runs.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/estimation/least_squares.hpp"
 #include "kesta/fit_summary.hpp"
@@ -20,6 +21,6 @@ inline constexpr double kDefaultBandLevel = 0.95;
 // or has no covariance gets the series without bands and the reason. A
 // parameter at its bound is held there, and named in the assumptions, as is
 // one the data do not determine.
-Bands fitted_bands(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, double level);
+Bands fitted_bands(const FitCase& fit_case, const BandRuns& model, const LeastSquaresFit& fit, double level);
 
 }  // namespace kesta::fit_detail

@@ -212,6 +212,50 @@ void read_noise_and_starts(const TableReader& top, FitFile& fit) {
   fit.starts = static_cast<int>(n);
 }
 
+// bands = { distances = [30.0, 120.0] }: wells without a record to draw head
+// bands at; whether each lies within a finite aquifer is checked on the deck.
+void read_band_distances(const TableReader& reader, FitFile& fit) {
+  const toml::node* node = reader.find("distances");
+  if (!node) return;
+  const toml::array* list = node->as_array();
+  if (!list) reader.fail(*node, "distances", "expected a list of distances such as [30.0, 120.0]");
+  for (const toml::node& item : *list) {
+    if (!item.is_number()) reader.fail(item, "distances", "expected a number");
+    const double d = *item.value<double>();
+    if (!std::isfinite(d) || d <= 0.0 || d > kLargestMagnitude)
+      reader.fail(item, "distances", shortest(d) + " is not a positive finite distance from the stream centre");
+    fit.band_distances.push_back(d);
+    fit.band_distance_lines.push_back(line_of(item));
+  }
+}
+
+bool names_case(const std::filesystem::path& record) { return record.extension() == ".toml"; }
+
+// [prediction] deck = "design-flood.dat" or case = "next-season.toml", and
+// output = "name.csv".
+void read_prediction(const TableReader& top, FitFile& fit, const std::string& file,
+                     const std::filesystem::path& folder) {
+  const toml::node* node = top.find("prediction");
+  if (!node) return;
+  const toml::table* table = node->as_table();
+  if (!table) top.fail(*node, "prediction", "expected a table [prediction]");
+  const TableReader reader(*table, "prediction", file);
+  reader.allow_only({"deck", "case", "output"}, "the prediction table has deck or case, and output");
+  const std::optional<std::string> deck = reader.string("deck");
+  const std::optional<std::string> record = deck ? deck : reader.string("case");
+  if (deck && reader.find("case"))
+    reader.fail(*reader.find("case"), "case", "give a deck or a case to predict on, not both");
+  if (!record || record->empty())
+    throw FitInputError(file, line_of(*table), "prediction: missing key 'deck' or 'case' (the stress record)");
+  PredictionEntry entry{*record, folder / *record, !deck, reader.line(deck ? "deck" : "case"), "", {}};
+  if (const std::optional<std::string> output = reader.string("output")) {
+    if (output->empty()) reader.fail(*reader.find("output"), "output", "expected a file name");
+    entry.output = *output;
+    entry.output_path = folder / *output;
+  }
+  fit.prediction = std::move(entry);
+}
+
 // bands = { level = 0.9 }: the probability each band holds; strictly between
 // 0 and 1, where a band is neither a point nor the whole line.
 void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
@@ -221,7 +265,8 @@ void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   const toml::table* table = node->as_table();
   if (!table) top.fail(*node, "bands", "expected a table such as { level = 0.9 }");
   const TableReader reader(*table, "bands", file);
-  reader.allow_only({"level"}, "the bands table has level");
+  reader.allow_only({"level", "distances"}, "the bands table has level and distances");
+  read_band_distances(reader, fit);
   if (const std::optional<double> level = reader.number("level")) {
     if (!(*level > 0.0 && *level < 1.0))
       reader.fail(*reader.find("level"), "level",
@@ -244,8 +289,9 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
   top.allow_only(
-      {"deck", "inversion", "ns", "noise", "starts", "bands", "observations", "parameters", "solver"},
-      "a fit file has deck, inversion, ns, noise, starts, bands, [[observations]], [parameters] and [solver]");
+      {"deck", "inversion", "ns", "noise", "starts", "bands", "observations", "parameters", "solver", "prediction"},
+      "a fit file has deck, inversion, ns, noise, starts, bands, [[observations]], [parameters], [solver] and "
+      "[prediction]");
 
   const std::optional<std::string> deck = top.string("deck");
   if (!deck || deck->empty()) throw FitInputError(shown_name, 0, "missing key 'deck' (the input deck to start from)");
@@ -283,7 +329,12 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
     if (!s) top.fail(*solver, "solver", "expected a table [solver]");
     fit.max_iterations = read_solver(*s, shown_name);
   }
+  read_prediction(top, fit, shown_name, folder);
   return fit;
+}
+
+PredictionEntry prediction_named(const std::filesystem::path& record) {
+  return {record.string(), record, names_case(record), 0, "", {}};
 }
 
 FitFile read_fit_file(const std::filesystem::path& path) {

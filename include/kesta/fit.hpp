@@ -69,6 +69,9 @@ struct FitOptions {
   // unless it says otherwise). With the contour inversion the fit file's ns
   // goes unused.
   std::optional<InversionMethod> inversion = std::nullopt;
+  // A stress record to predict on, in place of the fit file's [prediction]:
+  // a deck, or a case file (.toml). Empty: the fit file's, if any.
+  std::filesystem::path predict = {};
 };
 
 // Reads the fit file (TOML, see docs/fitting.md), fits, writes the four
