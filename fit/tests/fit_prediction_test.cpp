@@ -235,7 +235,7 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
       {"no record", "", "[prediction]\noutput = \"p.csv\"\n", "", [](const TempFolder&) {}, 2,
        "fit.toml:12: prediction: missing key 'deck' or 'case' (the stress record)", false},
       {"unknown key", "", "[prediction]\nfile = \"p.dat\"\n", "", [](const TempFolder&) {}, 2,
-       "fit.toml:13: unknown key 'file' in prediction; the prediction table has deck or case, and output", false},
+       "fit.toml:13: unknown key 'file' prediction; the prediction table has deck or case, and output", false},
       {"output is an input", "", "[prediction]\ndeck = \"design.dat\"\noutput = \"record-1.csv\"\n", "",
        deck_with([](Deck&) {}), 2, "the prediction record-1.csv is the record record-1.csv", false},
       {"output is the bands", "", "[prediction]\ndeck = \"design.dat\"\noutput = \"fit.bands.csv\"\n", "",

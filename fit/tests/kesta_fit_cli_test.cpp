@@ -467,7 +467,7 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
        [&](const TempFolder& f) { f.write("fit.toml", "decks = \"deck.dat\"\n" + fit_head + "AK = {}\n"); },
        "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck, inversion, ns, noise, starts, bands, "
        "[[observations]], "
-       "[parameters] and [solver]"},
+       "[parameters], [solver] and [prediction]"},
       {"ns beside the contour inversion", "",
        [&](const TempFolder& f) { f.write("fit.toml", "ns = 12\ninversion = \"contour\"\n" + fit_head + "AK = {}\n"); },
        "{F}/fit.toml:2: inversion: \"contour\" takes no ns, but ns is given on line 1: remove ns, or write inversion "

@@ -149,7 +149,7 @@ struct StartsSummary {
 // (empty otherwise).
 struct OutputNames {
   std::string fitted_deck, residuals, picture, bands;
-  std::string prediction;
+  std::string prediction = {};
 };
 
 // One output series of the fitted model over the deck's time steps with its
