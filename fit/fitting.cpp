@@ -107,16 +107,14 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
 
 FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending) {
   const FitCase fit_case = read_case(fit_file, options.inversion);
-  check_band_distances(fit_case);
-  // The prediction's record is read and checked before the fit is solved.
+  // The further wells and the prediction's record are checked before the fit is solved.
   const std::optional<PredictionEntry> entry = prediction_entry(fit_case.file, options.predict);
   std::optional<PredictionRecord> record;
-  if (entry) {
-    try {
-      record = load_prediction(fit_case, *entry);
-    } catch (const FitInputError& e) {
-      throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
-    }
+  try {
+    check_band_distances(fit_case);
+    if (entry) record = load_prediction(fit_case, *entry);
+  } catch (const FitInputError& e) {
+    throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
   }
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));

@@ -136,15 +136,16 @@ TEST(FitPrediction, ADesignFloodsBandsWidenWithItsStage) {
 TEST(FitPrediction, BandsAtFurtherDistances) {
   const TempFolder plain, asked;
   arrange(plain);
-  arrange(asked, "bands = { level = 0.9, distances = [30.0, 120.0, 75.5] }\n");
+  arrange(asked, "bands = { distances = [30.0, 120.0, 75.5] }\n");
   const FitSummary p = kesta::fit(plain.path("fit.toml"));
   const FitSummary a = kesta::fit(asked.path("fit.toml"), {});
   std::vector<std::string> names;
   for (const BandSeries& b : a.bands.series) names.push_back(b.name);
   EXPECT_EQ(names, (std::vector<std::string>{"head_x30", "head_x120", "head_x75.5", "seepage", "total_seepage",
                                              "bank_storage", "bank_volume"}));
-  EXPECT_EQ(series(a.bands, "head_x30").estimate, series(p.bands, "head_x30").estimate);
-  EXPECT_EQ(series(a.bands, "head_x30").noise_variance, series(p.bands, "head_x30").noise_variance);
+  Bands observed = p.bands, again = a.bands;
+  std::erase_if(again.series, [](const BandSeries& b) { return b.name == "head_x120" || b.name == "head_x75.5"; });
+  expect_same_bits(again, observed);
   for (const char* name : {"head_x120", "head_x75.5"}) {
     SCOPED_TRACE(name);
     const BandSeries& b = series(a.bands, name);
