@@ -1,7 +1,7 @@
 // Predictions on another stress record and bands at further distances: on the
 // fitted record the prediction is the fit's own bands bit for bit; on a
-// larger flood its bands scale with the stress, the model being linear in
-// it; a further well's band is the one a record there would give, without a
+// larger or later flood its bands follow the stress, the model being linear
+// in it and the same at every time; a further well's band is the one a record there would give, without a
 // prediction band; every refusal with its status and message.
 #include <sys/wait.h>
 
@@ -35,7 +35,8 @@ void arrange(const TempFolder& folder, const std::string& top = "", const std::s
 }
 
 // The flood deck with its stage multiplied, written as a deck to predict on.
-void write_design_flood(const TempFolder& folder, const std::string& name, double factor, Deck deck) {
+void write_design_flood(const TempFolder& folder, const std::string& name, double factor) {
+  Deck deck = testing::flood_deck();
   for (double& s : deck.STAGE) s *= factor;
   folder.write(name, write_deck(deck));
 }
@@ -87,45 +88,57 @@ TEST(FitPrediction, OnTheFittedRecordItIsTheFitsOwnBandsBitForBit) {
   }
 }
 
-// The model is linear in the stage: every series, and its derivatives by the
-// parameters, scale with it, so the confidence band of a flood three times
-// as high is three times as wide at every step, and the prediction band adds
-// the same noise to it.
-TEST(FitPrediction, ADesignFloodsBandsWidenWithItsStage) {
-  const TempFolder folder;
-  arrange(folder, "bands = { distances = [75.0] }\n", "[prediction]\ndeck = \"design.dat\"\n");
-  write_design_flood(folder, "design.dat", 3.0, testing::flood_deck());
-  const FitSummary s = kesta::fit(folder.path("fit.toml"));
-  ASSERT_TRUE(s.prediction && s.prediction->bands.not_computed.empty());
-  const Bands& fitted = s.bands;
-  const Bands& design = s.prediction->bands;
-  EXPECT_EQ(design.time, fitted.time);
-  for (const char* name : {"head_x30", "head_x75", "seepage", "total_seepage", "bank_storage", "bank_volume"}) {
-    SCOPED_TRACE(name);
-    const BandSeries& f = series(fitted, name);
-    const BandSeries& d = series(design, name);
-    double largest = 0.0;
-    for (std::size_t k = 0; k < f.estimate.size(); ++k) largest = std::max(largest, f.conf_upper[k] - f.estimate[k]);
-    ASSERT_GT(largest, 0.0);
-    for (std::size_t k = 0; k < f.estimate.size(); ++k) {
-      const double fitted_half = f.conf_upper[k] - f.estimate[k], design_half = d.conf_upper[k] - d.estimate[k];
-      // HINIT (0 here) is the only part of a head that does not scale.
-      EXPECT_NEAR(d.estimate[k], 3.0 * f.estimate[k], 1e-9 * (1.0 + std::abs(f.estimate[k]))) << k;
-      EXPECT_NEAR(design_half, 3.0 * fitted_half, 1e-6 * largest) << k;
-      EXPECT_NEAR(d.estimate[k] - d.conf_lower[k], design_half, 1e-9 * (1.0 + largest)) << k;
-    }
-    EXPECT_EQ(d.noise_variance, f.noise_variance);
-    if (!d.noise_variance) {
-      EXPECT_TRUE(d.pred_lower.empty());
-      continue;
-    }
-    // The same noise on a wider band: pred² − conf² is t²σ² at every step of both.
-    for (std::size_t k = 0; k < f.estimate.size(); ++k) {
-      const auto noise_part = [k](const BandSeries& b) {
-        const double pred = b.pred_upper[k] - b.estimate[k], conf = b.conf_upper[k] - b.estimate[k];
-        return pred * pred - conf * conf;
-      };
-      EXPECT_NEAR(noise_part(d), noise_part(f), 1e-6 * noise_part(f)) << k;
+// The model is linear in the stage and does not change with time: every
+// series, and its derivatives by the parameters, follow the stage, so the
+// confidence band of a flood three times as high is three times as wide at
+// every step, that of a flood a day later is the fitted one a day later, and
+// the prediction band adds the same noise to either.
+TEST(FitPrediction, ADesignFloodsBandsFollowItsStage) {
+  const struct {
+    const char* name;
+    double factor;
+    std::size_t shift;  // steps
+  } cases[] = {{"three times as high", 3.0, 0}, {"a day later and half as high", 0.5, 10}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TempFolder folder;
+    arrange(folder, "bands = { distances = [75.0] }\n", "[prediction]\ndeck = \"design.dat\"\n");
+    Deck design = testing::flood_deck();
+    for (std::size_t i = design.STAGE.size(); i-- > 0;)
+      design.STAGE[i] = i < c.shift ? 0.0 : c.factor * design.STAGE[i - c.shift];
+    folder.write("design.dat", write_deck(design));
+    const FitSummary s = kesta::fit(folder.path("fit.toml"));
+    ASSERT_TRUE(s.prediction && s.prediction->bands.not_computed.empty());
+    const Bands& fitted = s.bands;
+    const Bands& predicted = s.prediction->bands;
+    EXPECT_EQ(predicted.time, fitted.time);
+    for (const char* name : {"head_x30", "head_x75", "seepage", "total_seepage", "bank_storage", "bank_volume"}) {
+      SCOPED_TRACE(name);
+      const BandSeries& f = series(fitted, name);
+      const BandSeries& d = series(predicted, name);
+      double largest = 0.0;
+      for (std::size_t k = 0; k < f.estimate.size(); ++k) largest = std::max(largest, f.conf_upper[k] - f.estimate[k]);
+      ASSERT_GT(largest, 0.0);
+      EXPECT_EQ(d.noise_variance, f.noise_variance);
+      for (std::size_t k = 0; k < d.estimate.size(); ++k) {
+        // Before the shifted flood arrives the stage is 0, and so is every series and its spread.
+        const double value = k < c.shift ? 0.0 : c.factor * f.estimate[k - c.shift];
+        const double half = k < c.shift ? 0.0 : c.factor * (f.conf_upper[k - c.shift] - f.estimate[k - c.shift]);
+        const double predicted_half = d.conf_upper[k] - d.estimate[k];
+        EXPECT_NEAR(d.estimate[k], value, 1e-9 * (1.0 + std::abs(value))) << k;
+        EXPECT_NEAR(predicted_half, half, 1e-6 * largest) << k;
+        EXPECT_NEAR(d.estimate[k] - d.conf_lower[k], predicted_half, 1e-9 * (1.0 + largest)) << k;
+        if (!d.noise_variance) continue;
+        // The same noise on the band: pred² − conf² is t²σ² at every step of both.
+        const auto noise_part = [](const BandSeries& b, std::size_t j) {
+          const double pred = b.pred_upper[j] - b.estimate[j], conf = b.conf_upper[j] - b.estimate[j];
+          return pred * pred - conf * conf;
+        };
+        EXPECT_NEAR(noise_part(d, k), noise_part(f, k), 1e-6 * noise_part(f, k)) << k;
+      }
+      if (!d.noise_variance) {
+        EXPECT_TRUE(d.pred_lower.empty());
+      }
     }
   }
 }
@@ -280,7 +293,7 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
 TEST(FitPrediction, ReportsNameThePrediction) {
   const TempFolder folder;
   arrange(folder, "", "[prediction]\ndeck = \"design.dat\"\n");
-  write_design_flood(folder, "design.dat", 2.0, testing::flood_deck());
+  write_design_flood(folder, "design.dat", 2.0);
   const Outcome text = run_in(folder, "fit.toml");
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("Prediction on design.dat: 95 % bands in fit.prediction.csv, 61 steps."), std::string::npos)
