@@ -3,6 +3,7 @@
 #include <toml++/toml.h>
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "fit/case/fitted_bands.hpp"
 #include "fit/estimation/number_text.hpp"
@@ -59,25 +60,28 @@ std::string value_text(const AquiferValue& v, const Deck& d) {
   return v.code ? std::to_string(d.*(v.code)) : shortest(d.*(v.value));
 }
 
-// Where a case file gives a value: the line of its key, or of its deck key
-// when it takes the aquifer from a deck (that deck's fixed line then), or the
+// Where a case file gives a value: the line of its key; or, when the case
+// takes the aquifer from a deck, that deck's line of the value; or the case
 // file as a whole.
 class CaseLines {
  public:
-  explicit CaseLines(const std::filesystem::path& path) {
+  explicit CaseLines(const std::filesystem::path& path) : path_(path) {
     try {
       root_ = toml::parse_file(path.string());
     } catch (const std::exception&) {
       // The case reader already accepted the file; without lines the file is named alone.
     }
   }
-  int line(std::string_view dotted) const {
-    const toml::node* node = root_.at_path(dotted).node();
-    return node ? static_cast<int>(node->source().begin.line) : 0;
+  std::pair<std::string, int> place(std::string_view dotted, int deck_line) const {
+    if (const toml::node* node = root_.at_path(dotted).node())
+      return {path_.string(), static_cast<int>(node->source().begin.line)};
+    if (const std::optional<std::string> deck = root_["deck"].value<std::string>())
+      return {(path_.parent_path() / *deck).string(), deck_line};
+    return {path_.string(), 0};
   }
-  std::optional<std::string> deck() const { return root_["deck"].value<std::string>(); }
 
  private:
+  std::filesystem::path path_;
   toml::table root_;
 };
 
@@ -122,8 +126,8 @@ std::string at(const FitCase& c, int line) { return c.file.deck_path.string() + 
 void check_step(const FitCase& c, const PredictionRecord& r, const CaseLines* lines) {
   const double fitted = c.deck.DELT, given = r.deck.DELT;
   if (std::abs(given - fitted) <= kStepTolerance * std::abs(fitted)) return;
-  const int line = lines ? lines->line("run.step") : kDeltLine;
-  throw FitInputError(r.shown, line,
+  const auto [file, line] = lines ? lines->place("run.step", 0) : std::pair(r.shown, kDeltLine);
+  throw FitInputError(file, line,
                       "time step DELT = " + shortest(given) + " is not the fitted deck's DELT = " + shortest(fitted) +
                           " (" + at(c, kDeltLine) + "): a prediction runs on the time step the fit was made on");
 }
@@ -138,15 +142,11 @@ void check_aquifer(const FitCase& c, const PredictionRecord& r, const CaseLines*
   for (const AquiferValue& v : kAquifer) {
     const bool same = v.code ? c.deck.*(v.code) == r.deck.*(v.code) : c.deck.*(v.value) == r.deck.*(v.value);
     if (same || (!v.code && !used(v, c.deck) && !used(v, r.deck))) continue;
-    int line = v.deck_line;
-    if (lines) {
-      line = lines->line(v.case_key);
-      if (line == 0) line = lines->line("deck");
-    }
+    const auto [file, line] = lines ? lines->place(v.case_key, v.deck_line) : std::pair(r.shown, v.deck_line);
     const std::string why = estimated(c, v.name)
                                 ? "the fit estimates " + std::string(v.name) + " and predicts with its estimate"
                                 : "the bands hold for the fitted aquifer only";
-    throw FitInputError(r.shown, line,
+    throw FitInputError(file, line,
                         std::string(v.name) + " = " + value_text(v, r.deck) + " is not the fitted deck's " +
                             std::string(v.name) + " = " + value_text(v, c.deck) + " (" + at(c, v.deck_line) +
                             "): a prediction record gives the stress series and its steps, not the aquifer; " + why);

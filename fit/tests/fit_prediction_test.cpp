@@ -242,6 +242,24 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
          f.write("next.toml", "deck = \"deck.dat\"\n[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.05\n");
        },
        2, "next.toml:5: time step DELT = 0.05 is not the fitted deck's DELT = 0.1 (deck.dat:3)", false},
+      {"a case's aquifer value changed", "", "[prediction]\ncase = \"next.toml\"\n", "",
+       [](const TempFolder& f) {
+         f.write("stage.csv", "time,stage\n0,0\n1,0.5\n2,1\n3,0.5\n");
+         f.write("next.toml",
+                 "x = 50.0\n[aquifer]\ntype = \"confined\"\nstream_half_width = 10.0\nstream_length = 1000.0\n"
+                 "conductivity = 12.0\nspecific_storage = 1e-4\nthickness = 10.0\nstreambank_leakance = 30.0\n"
+                 "[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.1\n");
+       },
+       2, "next.toml:6: AK = 12 is not the fitted deck's AK = 10 (deck.dat:6)", false},
+      {"the deck of a case changed", "", "[prediction]\ncase = \"next.toml\"\n", "",
+       [](const TempFolder& f) {
+         Deck d = testing::flood_deck();
+         d.AB = 20.0;
+         f.write("other.dat", write_deck(d));
+         f.write("stage.csv", "time,stage\n0,0\n1,0.5\n2,1\n3,0.5\n");
+         f.write("next.toml", "deck = \"other.dat\"\n[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.1\n");
+       },
+       2, "other.dat:6: AB = 20 is not the fitted deck's AB = 10 (deck.dat:6)", false},
       {"no such record", "", "[prediction]\ndeck = \"nowhere.dat\"\n", "", [](const TempFolder&) {}, 2,
        "nowhere.dat: is not a readable deck to predict on", false},
       {"deck and case", "", "[prediction]\ndeck = \"a.dat\"\ncase = \"b.toml\"\n", "", [](const TempFolder&) {}, 2,
