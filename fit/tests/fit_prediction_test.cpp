@@ -63,28 +63,36 @@ void expect_same_bits(const Bands& a, const Bands& b) {
 }
 
 TEST(FitPrediction, OnTheFittedRecordItIsTheFitsOwnBandsBitForBit) {
-  // With and without further distances, by the fit file and by the caller.
+  // With and without further distances, by the fit file and by the caller,
+  // beside the fit file or in an output folder.
   const struct {
     const char* name;
     std::string top, tail;
     bool by_option;
+    std::string output_folder;  // under the fit's folder; empty: beside the fit file
   } cases[] = {
-      {"fit file", "", "[prediction]\ndeck = \"deck.dat\"\n", false},
-      {"with distances", "bands = { distances = [75.0, 30.0] }\n", "[prediction]\ndeck = \"deck.dat\"\n", false},
-      {"by the caller", "", "", true}};
+      {"fit file", "", "[prediction]\ndeck = \"deck.dat\"\n", false, ""},
+      {"with distances", "bands = { distances = [75.0, 30.0] }\n", "[prediction]\ndeck = \"deck.dat\"\n", false, ""},
+      {"by the caller", "", "", true, ""},
+      {"in an output folder", "", "", true, "out"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const TempFolder folder;
     arrange(folder, c.top, c.tail);
     FitOptions options;
     if (c.by_option) options.predict = folder.path("deck.dat");
+    const std::filesystem::path out = c.output_folder.empty() ? folder.path("") : folder.path(c.output_folder);
+    if (!c.output_folder.empty()) {
+      std::filesystem::create_directory(out);
+      options.output_folder = out;
+    }
     const FitSummary s = kesta::fit(folder.path("fit.toml"), options);
     ASSERT_TRUE(s.converged);
     ASSERT_TRUE(s.prediction.has_value());
     ASSERT_EQ(s.prediction->bands.not_computed, "");
     expect_same_bits(s.prediction->bands, s.bands);
-    EXPECT_EQ(s.prediction->file, folder.path("fit.prediction.csv").string());
-    EXPECT_EQ(file_text(folder.path("fit.prediction.csv")), file_text(folder.path("fit.bands.csv")));
+    EXPECT_EQ(s.prediction->file, (out / "fit.prediction.csv").string());
+    EXPECT_EQ(file_text(out / "fit.prediction.csv"), file_text(out / "fit.bands.csv"));
   }
 }
 
