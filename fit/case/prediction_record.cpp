@@ -128,7 +128,7 @@ void check_step(const FitCase& c, const PredictionRecord& r, const CaseLines* li
   if (std::abs(given - fitted) <= kStepTolerance * std::abs(fitted)) return;
   const auto [file, line] = lines ? lines->place("run.step", 0) : std::pair(r.shown, kDeltLine);
   throw FitInputError(file, line,
-                      "time step DELT = " + shortest(given) + " is not the fitted deck's DELT = " + shortest(fitted) +
+                      "time step DELT = " + shortest(given) + " is not the fit's deck's DELT = " + shortest(fitted) +
                           " (" + at(c, kDeltLine) + "): a prediction runs on the time step the fit was made on");
 }
 
@@ -147,7 +147,7 @@ void check_aquifer(const FitCase& c, const PredictionRecord& r, const CaseLines*
                                 ? "the fit estimates " + std::string(v.name) + " and predicts with its estimate"
                                 : "the bands hold for the fitted aquifer only";
     throw FitInputError(file, line,
-                        std::string(v.name) + " = " + value_text(v, r.deck) + " is not the fitted deck's " +
+                        std::string(v.name) + " = " + value_text(v, r.deck) + " is not the fit's deck's " +
                             std::string(v.name) + " = " + value_text(v, c.deck) + " (" + at(c, v.deck_line) +
                             "): a prediction record gives the stress series and its steps, not the aquifer; " + why);
   }
@@ -171,7 +171,7 @@ PredictionRecord load_prediction(const FitCase& c, const PredictionEntry& entry)
   deck.STAGE = std::move(r.deck.STAGE);
   deck.RECH = std::move(r.deck.RECH);
   if (const auto problem = first_problem(deck, SimulateOptions{c.file.inversion}))
-    throw FitInputError(r.shown, 0, "cannot be run with the fitted deck: " + *problem);
+    throw FitInputError(r.shown, 0, "cannot be run with the fit's aquifer: " + *problem);
   r.deck = std::move(deck);
   return r;
 }

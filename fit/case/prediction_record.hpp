@@ -2,7 +2,7 @@
 // The stress record a fitted model predicts on: a deck or a case file, read
 // and checked against the fit's deck, and made into the deck the prediction
 // runs. From the record: the stress series (STAGE, RECH, ISTRESS), NT and
-// TINIT, and DELT, which must be the fitted deck's. From the fit: every
+// TINIT, and DELT, which must be the fit's deck's. From the fit: every
 // aquifer value (those estimated at the estimate), HINIT, NS and the
 // inversion; the record may not change them. The wells: the fit's records
 // and further distances.
@@ -25,7 +25,7 @@ struct PredictionRecord {
 };
 
 // Throws FitInputError: a record that cannot be read (its own message), a
-// time step or an aquifer value other than the fitted deck's (naming the file
+// time step or an aquifer value other than the fit's deck's (naming the file
 // and line of each), a record the fit's inversion cannot run.
 PredictionRecord load_prediction(const FitCase& fit_case, const PredictionEntry& entry);
 

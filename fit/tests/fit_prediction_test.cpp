@@ -233,23 +233,23 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
     bool fit_written;
   } cases[] = {
       {"another time step", "", predict, "", deck_with([](Deck& d) { d.DELT = 0.05; }), 2,
-       "design.dat:3: time step DELT = 0.05 is not the fitted deck's DELT = 0.1 (deck.dat:3): a prediction runs on "
+       "design.dat:3: time step DELT = 0.05 is not the fit's deck's DELT = 0.1 (deck.dat:3): a prediction runs on "
        "the time step the fit was made on",
        false},
       {"a fitted value changed", "", predict, "", deck_with([](Deck& d) { d.AK = 12.0; }), 2,
-       "design.dat:6: AK = 12 is not the fitted deck's AK = 10 (deck.dat:6): a prediction record gives the stress "
+       "design.dat:6: AK = 12 is not the fit's deck's AK = 10 (deck.dat:6): a prediction record gives the stress "
        "series and its steps, not the aquifer; the fit estimates AK and predicts with its estimate",
        false},
       {"another aquifer value changed", "", predict, "", deck_with([](Deck& d) { d.AB = 20.0; }), 2,
-       "design.dat:6: AB = 20 is not the fitted deck's AB = 10 (deck.dat:6)", false},
+       "design.dat:6: AB = 20 is not the fit's deck's AB = 10 (deck.dat:6)", false},
       {"a code changed", "", predict, "", deck_with([](Deck& d) { d.IXA = 0; }), 2,
-       "design.dat:4: IXA = 0 is not the fitted deck's IXA = 1 (deck.dat:4)", false},
+       "design.dat:4: IXA = 0 is not the fit's deck's IXA = 1 (deck.dat:4)", false},
       {"a case of another step", "", "[prediction]\ncase = \"next.toml\"\n", "",
        [](const TempFolder& f) {
          f.write("stage.csv", "time,stage\n0,0\n1,0.5\n2,1\n3,0.5\n");
          f.write("next.toml", "deck = \"deck.dat\"\n[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.05\n");
        },
-       2, "next.toml:5: time step DELT = 0.05 is not the fitted deck's DELT = 0.1 (deck.dat:3)", false},
+       2, "next.toml:5: time step DELT = 0.05 is not the fit's deck's DELT = 0.1 (deck.dat:3)", false},
       {"a case's aquifer value changed", "", "[prediction]\ncase = \"next.toml\"\n", "",
        [](const TempFolder& f) {
          f.write("stage.csv", "time,stage\n0,0\n1,0.5\n2,1\n3,0.5\n");
@@ -258,7 +258,7 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
                  "conductivity = 12.0\nspecific_storage = 1e-4\nthickness = 10.0\nstreambank_leakance = 30.0\n"
                  "[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.1\n");
        },
-       2, "next.toml:6: AK = 12 is not the fitted deck's AK = 10 (deck.dat:6)", false},
+       2, "next.toml:6: AK = 12 is not the fit's deck's AK = 10 (deck.dat:6)", false},
       {"the deck of a case changed", "", "[prediction]\ncase = \"next.toml\"\n", "",
        [](const TempFolder& f) {
          Deck d = testing::flood_deck();
@@ -267,7 +267,7 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
          f.write("stage.csv", "time,stage\n0,0\n1,0.5\n2,1\n3,0.5\n");
          f.write("next.toml", "deck = \"other.dat\"\n[stage]\nfile = \"stage.csv\"\n[run]\nstep = 0.1\n");
        },
-       2, "other.dat:6: AB = 20 is not the fitted deck's AB = 10 (deck.dat:6)", false},
+       2, "other.dat:6: AB = 20 is not the fit's deck's AB = 10 (deck.dat:6)", false},
       {"no such record", "", "[prediction]\ndeck = \"nowhere.dat\"\n", "", [](const TempFolder&) {}, 2,
        "nowhere.dat: is not a readable deck to predict on", false},
       {"deck and case", "", "[prediction]\ndeck = \"a.dat\"\ncase = \"b.toml\"\n", "", [](const TempFolder&) {}, 2,
