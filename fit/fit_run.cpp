@@ -24,7 +24,8 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   FitSummary summary;
   try {
     summary = fit_and_write(options.fit_file,
-                            {options.output_folder, options.quiet ? nullptr : &err, std::nullopt, options.ensemble},
+                            {options.output_folder, options.quiet ? nullptr : &err, std::nullopt, options.ensemble,
+                             options.predict},
                             options.pending, options.units ? &*options.units : nullptr);
   } catch (const FitInputError& e) {
     err << "kesta-fit: " << e.what() << '\n';
@@ -43,6 +44,12 @@ int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   if (!write_report(summary, options.json, out)) {
     err << "kesta-fit: the report could not be written to the standard output\n";
     return kWriteFailed;
+  }
+  // A prediction asked for and refused is a failure of this run, whatever the fit's checks say.
+  if (summary.prediction && !summary.prediction->bands.not_computed.empty()) {
+    err << "kesta-fit: no prediction on " << summary.prediction->record << ": "
+        << summary.prediction->bands.not_computed << "; nothing predicted written\n";
+    return kNotConverged;
   }
   return trusted(summary) ? kConverged : kNotConverged;
 }

@@ -15,6 +15,7 @@ struct RunOptions {
   bool quiet = false;                   // no progress lines
   std::filesystem::path output_folder;  // where the four files go; empty: beside the fit file
   std::optional<int> ensemble;          // --ensemble N: in place of the fit file's
+  std::filesystem::path predict;        // --predict: a deck or case to predict on
   PendingFiles* pending = nullptr;      // lists the unfinished files an interruption removes
   std::optional<plot::Units> units;     // --units: label the picture in place of the fit file's
 };

@@ -10,6 +10,7 @@
 #include "fit/case/fit_case.hpp"
 #include "fit/case/fitted_bands.hpp"
 #include "fit/case/inversion_check.hpp"
+#include "fit/case/prediction_record.hpp"
 #include "fit/output/fit_summary.hpp"
 #include "fit/output/fitted_case.hpp"
 #include "fit/output/fitted_deck.hpp"
@@ -63,6 +64,14 @@ FitCase read_case(const std::filesystem::path& fit_file, const std::optional<Inv
   }
 }
 
+// The prediction's file: the fit file's output name, or <fit>.prediction.csv
+// beside the bands.
+std::string prediction_output(const OutputNames& names, const PredictionEntry& entry) {
+  if (!entry.output.empty()) return entry.output_path.string();
+  const std::string suffix = ".bands.csv";
+  return names.bands.substr(0, names.bands.size() - suffix.size()) + ".prediction.csv";
+}
+
 struct Solved {
   LeastSquaresFit fit;
   StartsSummary starts;
@@ -107,11 +116,21 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
         fit_file.string(), 0,
         "ensemble " + std::to_string(*options.ensemble) + " is not 0 (no ensemble) or 20 to 100000 parameter sets");
   const FitCase fit_case = read_case(fit_file, options.inversion);
+  // The further wells and the prediction's record are checked before the fit is solved.
+  const std::optional<PredictionEntry> entry = prediction_entry(fit_case.file, options.predict);
+  std::optional<PredictionRecord> record;
+  try {
+    check_band_distances(fit_case);
+    if (entry) record = load_prediction(fit_case, *entry);
+  } catch (const FitInputError& e) {
+    throw FitInputError::located(e.file(), e.line(), one_line(e.what()));
+  }
   if (const auto problem = output_folder_problem(fit_file, options.output_folder))
     throw FitInputError::located(fit_file.string(), 0, one_line(*problem));
   OutputNames names = output_names(fit_case.file.shown_name, options.output_folder);
   if (!fit_case.prepared) names.fitted_case.clear();
-  if (const auto clash = output_clash(names, fit_case))
+  if (entry) names.prediction = prediction_output(names, *entry);
+  if (const auto clash = output_clash(names, fit_case, record ? record->inputs : std::vector<std::filesystem::path>{}))
     throw FitInputError::located(fit_case.file.shown_name, 0, one_line(*clash));
 
   const DeckModel model(fit_case);
@@ -129,10 +148,19 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   }
   FitSummary summary = summarize(fit_case, solved.fit, inversion, solved.starts, model.simulations(), solved.seconds);
   summary.files = names;
-  summary.bands = fitted_bands(fit_case, model, solved.fit, fit_case.file.band_level);
-  add_ensemble_bands(fit_case, model, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
+  const std::vector<double> distances = band_distances(model, fit_case.file);
+  const BandRuns band_runs(fit_case.deck, fit_case, distances);
+  summary.bands = fitted_bands(fit_case, band_runs, solved.fit, fit_case.file.band_level);
+  add_ensemble_bands(fit_case, band_runs, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
                      fit_case.file.ensemble_seed, summary.bands);
   if (auto warning = linear_band_warning(summary.bands)) summary.warnings.push_back(std::move(*warning));
+  std::optional<std::string> predicted;
+  if (record) {
+    summary.prediction = predict(fit_case, *record, distances, solved.fit, summary.bands);
+    summary.prediction->file = names.prediction;
+    if (summary.prediction->bands.not_computed.empty())
+      predicted = bands_csv(summary.prediction->bands, summary.prediction->dates);
+  }
   const Deck fitted = model.deck_with(solved.fit.estimate);
   const std::string fitted_case_text =
       fit_case.prepared ? fitted_case(fit_case, fitted, names.fitted_case, names.fitted_deck) : std::string();
@@ -140,7 +168,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
       names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
       fit_picture(fit_case, model, solved.fit, summary.bands,
                   units ? *units : fit_case.file.units.value_or(plot::Units{})),
-      bands_csv(summary.bands), pending, fitted_case_text);
+      bands_csv(summary.bands), pending, fitted_case_text, predicted);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

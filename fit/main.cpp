@@ -10,7 +10,8 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--units LENGTH,TIME] [--ensemble N] [--] FIT.toml\n"
+    "Usage: kesta-fit [--json] [--quiet] [--output-dir DIR] [--units LENGTH,TIME] [--ensemble N]\n"
+    "                 [--predict RECORD] [--] FIT.toml\n"
     "       kesta-fit --help | --version\n"
     "Estimates deck values (AK, AS, XAA, ...) from observed heads and seepage by\n"
     "least squares, starting from the deck that the fit file names. Prints the\n"
@@ -27,10 +28,15 @@ constexpr std::string_view kUsage =
     "                     units table: the picture's axes are labelled in them\n"
     "  --ensemble N       also draw N parameter sets (20 to 100000; 0: none) and\n"
     "                     give their percentile bands beside the linear ones\n"
+    "  --predict RECORD   run the fitted model with its bands on another stress\n"
+    "                     record, a deck or a case file (.toml), in place of the\n"
+    "                     fit file's [prediction]; writes FIT.prediction.csv too\n"
     "Exit status: 0 converged and the checks the estimates rest on passed;\n"
     "1 not converged, not identifiable or a gross outlier (all reported all the\n"
     "same), or a fit that could not be computed; 2 bad input or an output that is\n"
-    "an input (one line on standard error, nothing written); 3 the report is\n"
+    "an input (one line on standard error, nothing written), or a prediction\n"
+    "record that does not suit the fit; 1 also for a prediction refused (the fit\n"
+    "did not converge: the fit's files written, nothing predicted); 3 the report is\n"
     "printed but the four files, or the report itself, could not be written;\n"
     "interrupted (SIGINT, SIGTERM, SIGHUP): no file changed, ended by the signal.\n";
 
@@ -75,6 +81,14 @@ std::optional<Action> read_arguments(int argc, char** argv, kesta::fit_detail::R
                      "--help\n";
         return std::nullopt;
       }
+    } else if (option && arg == "--predict") {
+      if (i + 1 == argc) {
+        std::cerr << "kesta-fit: --predict needs a deck or case file; try kesta-fit --help\n";
+        return std::nullopt;
+      }
+      options.predict = argv[++i];
+    } else if (option && arg.rfind("--predict=", 0) == 0) {
+      options.predict = std::string(arg.substr(std::string_view("--predict=").size()));
     } else if (option && arg.rfind("--output-dir=", 0) == 0) {
       options.output_folder = std::string(arg.substr(std::string_view("--output-dir=").size()));
     } else if (option && (arg == "--units" || arg.rfind("--units=", 0) == 0)) {

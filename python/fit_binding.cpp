@@ -117,15 +117,15 @@ py::dict ensemble(const FitSummary& s) {
 
 // The JSON's file, level and assumptions, and the columns of <fit>.bands.csv
 // as numpy arrays under the same names.
-py::dict bands(const FitSummary& s) {
+py::dict band_columns(const Bands& bands, const std::string& file) {
   py::list assumptions;
-  for (const std::string& a : s.bands.assumptions) assumptions.append(text(a));
-  py::dict out("file"_a = text(s.files.bands), "level"_a = number(s.bands.level), "assumptions"_a = assumptions,
-               "not_computed"_a =
-                   s.bands.not_computed.empty() ? py::object(py::none()) : py::object(text(s.bands.not_computed)));
-  const std::size_t n = s.bands.time.size();
-  out["time"] = column(s.bands.time, n);
-  for (const BandSeries& b : s.bands.series) {
+  for (const std::string& a : bands.assumptions) assumptions.append(text(a));
+  py::dict out(
+      "file"_a = text(file), "level"_a = number(bands.level), "assumptions"_a = assumptions,
+      "not_computed"_a = bands.not_computed.empty() ? py::object(py::none()) : py::object(text(bands.not_computed)));
+  const std::size_t n = bands.time.size();
+  out["time"] = column(bands.time, n);
+  for (const BandSeries& b : bands.series) {
     out[text(b.name + "_estimate")] = column(b.estimate, n);
     out[text(b.name + "_conf_lower")] = column(b.conf_lower, n);
     out[text(b.name + "_conf_upper")] = column(b.conf_upper, n);
@@ -143,6 +143,22 @@ py::dict bands(const FitSummary& s) {
       out[text(b.name + "_ens_pred_lower")] = column(b.ens_pred_lower, n);
       out[text(b.name + "_ens_pred_upper")] = column(b.ens_pred_upper, n);
     }
+  }
+  return out;
+}
+
+py::dict bands(const FitSummary& s) { return band_columns(s.bands, s.files.bands); }
+
+// As the bands, with the record predicted on and, for a dated case, the date
+// of every step; a refused prediction has its reason and no columns.
+py::dict prediction(const Prediction& p) {
+  py::dict out = band_columns(p.bands, p.bands.not_computed.empty() ? p.file : std::string());
+  if (!p.bands.not_computed.empty()) out["file"] = py::none();
+  out["record"] = text(p.record);
+  if (!p.dates.empty()) {
+    py::list dates;
+    for (const std::string& d : p.dates) dates.append(text(d));
+    out["date"] = dates;
   }
   return out;
 }
@@ -176,12 +192,15 @@ py::dict dictionary(const FitSummary& s) {
                            "svg"_a = text(s.files.picture), "bands"_a = text(s.files.bands)),
       "files_written"_a = s.files_not_written.empty());
   if (!s.files_not_written.empty()) out["files_not_written"] = text(s.files_not_written);
+  if (s.prediction) out["prediction"] = prediction(*s.prediction);
   return out;
 }
 
 py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir,
-             const std::optional<std::string>& inversion, const std::optional<int>& ensemble) {
-  FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt, ensemble};
+             const std::optional<std::string>& inversion, const std::optional<int>& ensemble,
+             const std::optional<std::filesystem::path>& predict) {
+  FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt, ensemble,
+                     predict.value_or(std::filesystem::path())};
   if (inversion) options.inversion = inversion_method(*inversion);
   FitSummary summary;
   try {
@@ -202,6 +221,7 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 void bind_fit(py::module_& m) {
   m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
         py::arg("ensemble") = py::none(),
+        py::arg("predict") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints; its 'bands' also holds the columns of the "
         "bands file as numpy arrays. Writes the fitted deck, the residuals, the picture and "
@@ -210,6 +230,9 @@ void bind_fit(py::module_& m) {
         "its ns goes unused); another value raises ValueError. ensemble=N replaces the fit "
         "file's bands ensemble: N parameter sets (20 to 100000, 0 for none) drawn from the "
         "fitted distribution give percentile bands beside the linear ones. "
+        "predict names a deck or case file (.toml) to run the fitted model on, in place of the "
+        "fit file's [prediction]: 'prediction' then holds its bands as 'bands' does (and 'date' "
+        "for a dated case), or its reason in 'not_computed'. "
         "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
         "cannot be used, OSError when the files cannot be written, RuntimeError for a "

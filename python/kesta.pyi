@@ -171,8 +171,12 @@ def fit(
     output_dir: Optional[Union[str, os.PathLike[str]]] = None,
     inversion: Optional[Literal["stehfest", "contour"]] = None,
     ensemble: Optional[int] = None,
+    predict: Optional[Union[str, os.PathLike[str]]] = None,
 ) -> dict[str, Any]:
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints.
+    predict: a deck or case file (.toml) to run the fitted model on, in place
+    of the fit file's [prediction]; "prediction" then holds its bands as
+    "bands" does, with "record" and, for a dated case, "date".
     inversion replaces the fit file's (contour unless it says otherwise); the
     dictionary's "inversion" names the one used, "ns" is None with contour.
     ensemble replaces the fit file's bands ensemble (20 to 100000 parameter

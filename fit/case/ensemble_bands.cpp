@@ -37,7 +37,7 @@ struct MemberSeries {
   std::vector<double> t_factor;
 };
 
-MemberSeries simulate_members(const FitCase& c, const DeckModel& model, const std::vector<ParameterDraw>& draws,
+MemberSeries simulate_members(const FitCase& c, const BandRuns& model, const std::vector<ParameterDraw>& draws,
                               const std::vector<SeriesSource>& sources, std::size_t steps) {
   const std::vector<FreeParameter> free = c.free_parameters();
   std::vector<std::vector<double>> sets;
@@ -84,7 +84,7 @@ std::string percent(double share) {
 
 }  // namespace
 
-void add_ensemble_bands(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit, int members,
+void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, int members,
                         unsigned seed, Bands& bands) {
   EnsembleSummary& e = bands.ensemble;
   e.members = members;

@@ -5,7 +5,7 @@
 // band is not to be trusted.
 #include <optional>
 
-#include "fit/case/deck_model.hpp"
+#include "fit/case/band_runs.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/estimation/least_squares.hpp"
 #include "kesta/fit_summary.hpp"
@@ -29,7 +29,7 @@ inline constexpr unsigned kDefaultEnsembleSeed = 1;
 // given, as it is when the members' series would take more than 2 GB of
 // memory. The prediction band adds to each member a draw of the record's
 // noise at each step, scaled by the member's t factor. members = 0: nothing.
-void add_ensemble_bands(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, int members,
+void add_ensemble_bands(const FitCase& fit_case, const BandRuns& model, const LeastSquaresFit& fit, int members,
                         unsigned seed, Bands& bands);
 
 // The warning for the series whose linear confidence band the ensemble's

@@ -15,7 +15,7 @@ namespace kesta::fit_detail {
 
 namespace {
 
-std::size_t distance_index(const DeckModel& model, double distance) {
+std::size_t distance_index(const BandRuns& model, double distance) {
   const std::vector<double>& d = model.distances();
   return static_cast<std::size_t>(std::find(d.begin(), d.end(), distance) - d.begin());
 }
@@ -26,7 +26,7 @@ void widen(std::optional<double>& noise, double variance) { noise = std::max(noi
 
 }  // namespace
 
-std::vector<SeriesSource> series_sources(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit) {
+std::vector<SeriesSource> series_sources(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit) {
   std::vector<SeriesSource> out;
   std::optional<double> seepage_noise;
   const double counted = static_cast<double>(c.observed.counted());
@@ -44,6 +44,13 @@ std::vector<SeriesSource> series_sources(const FitCase& c, const DeckModel& mode
     if (it == out.end())
       it = out.insert(out.end(), {name, distance_index(model, set.distance), &Results::head, std::nullopt});
     widen(it->noise_variance, noise);
+  }
+  // Further wells have no record, so no noise of their own: a neighbour's
+  // logger says nothing of theirs, and they get the confidence band alone.
+  for (const double d : c.file.band_distances) {
+    const std::string name = "head_x" + shortest(d);
+    if (std::none_of(out.begin(), out.end(), [&](const SeriesSource& x) { return x.name == name; }))
+      out.push_back({name, distance_index(model, d), &Results::head, std::nullopt});
   }
   out.push_back({"seepage", 0, &Results::seepage, seepage_noise});
   out.push_back({"total_seepage", 0, &Results::total_seepage, std::nullopt});
@@ -81,7 +88,7 @@ double step_of(const FreeParameter& p, double x, double relative_step) {
 
 }  // namespace
 
-Bands fitted_bands(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit, double level) {
+Bands fitted_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, double level) {
   Bands bands;
   bands.level = level;
   const std::vector<FreeParameter> free = c.free_parameters();

@@ -1,12 +1,13 @@
 #pragma once
 // Uncertainty bands on every output series of the fitted model: head at each
 // observed well's distance, seepage, total seepage, bank storage and
-// bank-storage volume, over the deck's time steps.
+// bank-storage volume, and head at the further distances the fit file asks
+// for, over the time steps of the record the runs are made on.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "fit/case/deck_model.hpp"
+#include "fit/case/band_runs.hpp"
 #include "fit/case/fit_case.hpp"
 #include "fit/estimation/least_squares.hpp"
 #include "kesta/fit_summary.hpp"
@@ -22,9 +23,10 @@ struct SeriesSource {
   std::optional<double> noise_variance;
 };
 
-// The series in the order of the bands: head at each observed distance, then
-// seepage, total seepage, bank storage and bank-storage volume.
-std::vector<SeriesSource> series_sources(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit);
+// The series in the order of the bands: head at each observed distance and at
+// each further distance asked for, then seepage, total seepage, bank storage
+// and bank-storage volume.
+std::vector<SeriesSource> series_sources(const FitCase& fit_case, const BandRuns& model, const LeastSquaresFit& fit);
 
 // The parameters the bands hold fixed (at a bound), each named in
 // `assumptions`; one the data do not determine is named but not held.
@@ -42,6 +44,6 @@ inline constexpr double kDefaultBandLevel = 0.95;
 // or has no covariance gets the series without bands and the reason. A
 // parameter at its bound is held there, and named in the assumptions, as is
 // one the data do not determine.
-Bands fitted_bands(const FitCase& fit_case, const DeckModel& model, const LeastSquaresFit& fit, double level);
+Bands fitted_bands(const FitCase& fit_case, const BandRuns& model, const LeastSquaresFit& fit, double level);
 
 }  // namespace kesta::fit_detail

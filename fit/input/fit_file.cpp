@@ -280,10 +280,54 @@ std::optional<std::int64_t> whole_number(const TableReader& reader, std::string_
   return n;
 }
 
-// bands = { level = 0.9, ensemble = 400, seed = 1 }: the probability each band
-// holds, strictly between 0 and 1, where a band is neither a point nor the
-// whole line; the parameter sets of the ensemble route (none by default), and
-// the seed of their draws.
+// bands = { distances = [30.0, 120.0] }: wells without a record to draw head
+// bands at; whether each lies within a finite aquifer is checked on the deck.
+void read_band_distances(const TableReader& reader, FitFile& fit) {
+  const toml::node* node = reader.find("distances");
+  if (!node) return;
+  const toml::array* list = node->as_array();
+  if (!list) reader.fail(*node, "distances", "expected a list of distances such as [30.0, 120.0]");
+  for (const toml::node& item : *list) {
+    if (!item.is_number()) reader.fail(item, "distances", "expected a number");
+    const double d = *item.value<double>();
+    if (!std::isfinite(d) || d <= 0.0 || d > kLargestMagnitude)
+      reader.fail(item, "distances", shortest(d) + " is not a positive finite distance from the stream centre");
+    fit.band_distances.push_back(d);
+    fit.band_distance_lines.push_back(line_of(item));
+  }
+}
+
+bool names_case(const std::filesystem::path& record) { return record.extension() == ".toml"; }
+
+// [prediction] deck = "design-flood.dat" or case = "next-season.toml", and
+// output = "name.csv".
+void read_prediction(const TableReader& top, FitFile& fit, const std::string& file,
+                     const std::filesystem::path& folder) {
+  const toml::node* node = top.find("prediction");
+  if (!node) return;
+  const toml::table* table = node->as_table();
+  if (!table) top.fail(*node, "prediction", "expected a table [prediction]");
+  const TableReader reader(*table, "prediction", file);
+  reader.allow_only({"deck", "case", "output"}, "the prediction table has deck or case, and output");
+  const std::optional<std::string> deck = reader.string("deck");
+  const std::optional<std::string> record = deck ? deck : reader.string("case");
+  if (deck && reader.find("case"))
+    reader.fail(*reader.find("case"), "case", "give a deck or a case to predict on, not both");
+  if (!record || record->empty())
+    throw FitInputError(file, line_of(*table), "prediction: missing key 'deck' or 'case' (the stress record)");
+  PredictionEntry entry{*record, folder / *record, !deck, reader.line(deck ? "deck" : "case"), "", {}};
+  if (const std::optional<std::string> output = reader.string("output")) {
+    if (output->empty()) reader.fail(*reader.find("output"), "output", "expected a file name");
+    entry.output = *output;
+    entry.output_path = folder / *output;
+  }
+  fit.prediction = std::move(entry);
+}
+
+// bands = { level = 0.9, ensemble = 400, seed = 1, distances = [30.0] }: the
+// probability each band holds, strictly between 0 and 1, where a band is
+// neither a point nor the whole line; the parameter sets of the ensemble route
+// (none by default), and the seed of their draws; further wells.
 void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   const toml::node* node = top.find("bands");
   if (!node) return;
@@ -291,7 +335,9 @@ void read_bands(const TableReader& top, FitFile& fit, const std::string& file) {
   const toml::table* table = node->as_table();
   if (!table) top.fail(*node, "bands", "expected a table such as { level = 0.9 }");
   const TableReader reader(*table, "bands", file);
-  reader.allow_only({"level", "ensemble", "seed"}, "the bands table has level, ensemble and seed");
+  reader.allow_only({"level", "ensemble", "seed", "distances"},
+                    "the bands table has level, ensemble, seed and distances");
+  read_band_distances(reader, fit);
   if (const std::optional<double> level = reader.number("level")) {
     if (!(*level > 0.0 && *level < 1.0))
       reader.fail(*reader.find("level"), "level",
@@ -394,9 +440,10 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
   fit.shown_name = shown_name;
   const TableReader top(root, "", shown_name);
   top.allow_only(
-      {"deck", "case", "inversion", "ns", "noise", "starts", "bands", "units", "observations", "parameters", "solver"},
-      "a fit file has deck (or case), inversion, ns, noise, starts, bands, units, [[observations]], [parameters] and "
-      "[solver]");
+      {"deck", "case", "inversion", "ns", "noise", "starts", "bands", "units", "observations", "parameters", "solver",
+       "prediction"},
+      "a fit file has deck (or case), inversion, ns, noise, starts, bands, units, [[observations]], [parameters], "
+      "[solver] and [prediction]");
 
   read_source(top, fit, folder);
   read_ns(top, fit);
@@ -432,7 +479,12 @@ FitFile parse_fit_file(std::string_view text, const std::string& shown_name, con
     if (!s) top.fail(*solver, "solver", "expected a table [solver]");
     fit.max_iterations = read_solver(*s, shown_name);
   }
+  read_prediction(top, fit, shown_name, folder);
   return fit;
+}
+
+PredictionEntry prediction_named(const std::filesystem::path& record) {
+  return {record.string(), record, names_case(record), 0, "", {}};
 }
 
 FitFile read_fit_file(const std::filesystem::path& path) {

@@ -32,6 +32,17 @@ struct ParameterEntry {
   int line = 0;
 };
 
+// [prediction]: the stress record to run the fitted model on, and where its
+// bands go.
+struct PredictionEntry {
+  std::string record;  // as written: a deck, or a case file (.toml)
+  std::filesystem::path path;
+  bool is_case = false;
+  int line = 0;        // of the deck or case key
+  std::string output;  // as written; empty: <fit>.prediction.csv
+  std::filesystem::path output_path;
+};
+
 struct FitFile {
   std::string shown_name;  // the fit file as named on the command line
   std::string deck;        // as written
@@ -68,11 +79,19 @@ struct FitFile {
   // of their draws.
   int ensemble = 0;
   unsigned ensemble_seed = 1;
+  // Further well distances to draw head bands at (bands = { distances = [...] }).
+  std::vector<double> band_distances;
+  std::vector<int> band_distance_lines;
+  std::optional<PredictionEntry> prediction;
 };
 
 // Throws FitInputError naming the key and its line: unknown key, wrong type,
 // missing entry, both or neither of deck and case, min >= max, a value that is not finite, ns with the contour
 // inversion.
+// The prediction record a command line names: a case file when it ends in
+// .toml, else a deck.
+PredictionEntry prediction_named(const std::filesystem::path& record);
+
 FitFile read_fit_file(const std::filesystem::path& path);
 FitFile parse_fit_file(std::string_view text, const std::string& shown_name, const std::filesystem::path& folder);
 

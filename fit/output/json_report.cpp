@@ -82,6 +82,18 @@ Json bands(const FitSummary& s) {
   return out;
 }
 
+// The prediction's record, file and level, what its bands take as fixed, and
+// why nothing was predicted when it was refused.
+Json prediction(const Prediction& p) {
+  Json out = {{"record", p.record},
+              {"file", p.bands.not_computed.empty() ? Json(p.file) : Json(nullptr)},
+              {"level", p.bands.level},
+              {"steps", p.bands.time.size()},
+              {"assumptions", p.bands.assumptions}};
+  out["not_computed"] = p.bands.not_computed.empty() ? Json(nullptr) : Json(p.bands.not_computed);
+  return out;
+}
+
 }  // namespace
 
 void write_json_report(const FitSummary& s, std::ostream& out) {
@@ -161,6 +173,8 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
   };
   if (!s.files.fitted_case.empty()) report["files"]["fitted_case"] = s.files.fitted_case;
   if (!s.files_not_written.empty()) report["files_not_written"] = s.files_not_written;
+  // Only when a prediction is asked for, so that other fits' reports stay as they were.
+  if (s.prediction) report["prediction"] = prediction(*s.prediction);
   // Replace, not throw, on any byte that is not UTF-8 (a file name, say).
   out << report.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }

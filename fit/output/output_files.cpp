@@ -54,8 +54,9 @@ std::string residuals_csv(const FitCase& c, const LeastSquaresFit& fit) {
   return out;
 }
 
-std::string bands_csv(const Bands& bands) {
-  std::string out = "time";
+std::string bands_csv(const Bands& bands, const std::vector<std::string>& dates) {
+  const bool dated = !dates.empty();
+  std::string out = dated ? "time,date" : "time";
   for (const BandSeries& s : bands.series) {
     for (const char* column : {"_estimate", "_conf_lower", "_conf_upper"}) out += "," + s.name + column;
     if (s.noise_variance)
@@ -74,6 +75,7 @@ std::string bands_csv(const Bands& bands) {
   };
   for (std::size_t k = 0; k < bands.time.size(); ++k) {
     out += number(bands.time[k]);
+    if (dated) out += "," + (k < dates.size() ? csv_field(dates[k]) : std::string());
     for (const BandSeries& s : bands.series) {
       out += field(s.estimate, k) + field(s.conf_lower, k) + field(s.conf_upper, k);
       if (s.noise_variance) out += field(s.pred_lower, k) + field(s.pred_upper, k);
@@ -116,10 +118,12 @@ std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSqu
 std::optional<std::string> write_output_files(const OutputNames& names, const std::string& fitted_deck,
                                               const std::string& residuals, const std::string& picture,
                                               const std::string& bands, PendingFiles* pending,
-                                              const std::string& fitted_case) {
+                                              const std::string& fitted_case,
+                                              const std::optional<std::string>& prediction) {
   std::vector<OutputText> outputs = {
       {names.fitted_deck, fitted_deck}, {names.residuals, residuals}, {names.picture, picture}, {names.bands, bands}};
   if (!names.fitted_case.empty()) outputs.push_back({names.fitted_case, fitted_case});
+  if (prediction) outputs.push_back({names.prediction, *prediction});
   const auto failed = replace_files(outputs, pending);
   if (!failed) return std::nullopt;
   const std::string reason = std::strerror(failed->error);
@@ -128,16 +132,19 @@ std::optional<std::string> write_output_files(const OutputNames& names, const st
   return failed->name + ": cannot be written: " + reason;
 }
 
-std::optional<std::string> output_clash(const OutputNames& names, const FitCase& c) {
+std::optional<std::string> output_clash(const OutputNames& names, const FitCase& c,
+                                        const std::vector<std::filesystem::path>& prediction_inputs) {
   std::vector<std::pair<std::string, std::string>> inputs = {{"the fit file", c.file.shown_name}};
   if (!c.file.deck.empty()) inputs.emplace_back("the deck", c.file.deck_path.string());
   for (const ObservationEntry& entry : c.file.observations) inputs.emplace_back("the record", entry.path.string());
   add_case_inputs(c, inputs);
+  for (const std::filesystem::path& p : prediction_inputs) inputs.emplace_back("the prediction's input", p.string());
   std::vector<std::pair<std::string, std::string>> outputs = {{"the fitted deck", names.fitted_deck},
                                                               {"the residuals", names.residuals},
                                                               {"the picture", names.picture},
                                                               {"the bands", names.bands}};
   if (!names.fitted_case.empty()) outputs.emplace_back("the fitted case", names.fitted_case);
+  if (!names.prediction.empty()) outputs.emplace_back("the prediction", names.prediction);
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const auto& [role, name] = outputs[i];
     if (const auto written = identify_file(name)) {

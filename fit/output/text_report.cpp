@@ -227,6 +227,18 @@ std::string ensemble_line(const FitSummary& s) {
          " of their half-width (largest difference: " + largest + ").";
 }
 
+// The prediction's record and file, or why nothing was predicted.
+std::string prediction_line(const FitSummary& s) {
+  const Prediction& p = *s.prediction;
+  if (!p.bands.not_computed.empty())
+    return "Prediction on " + p.record + ": refused (" + p.bands.not_computed + "); nothing predicted written.";
+  char level[32];
+  (void)std::snprintf(level, sizeof level, "%g %%", 100.0 * p.bands.level);
+  return "Prediction on " + p.record + ": " + level + " bands in " + p.file + ", " +
+         std::to_string(p.bands.time.size()) + " steps" +
+         (p.dates.empty() ? "." : " from " + p.dates.front() + " to " + p.dates.back() + ".");
+}
+
 }  // namespace
 
 void write_text_report(const FitSummary& s, std::ostream& out) {
@@ -256,8 +268,10 @@ void write_text_report(const FitSummary& s, std::ostream& out) {
   write_wrapped(out, (s.converged ? "Converged: " : "Not converged: ") + s.stop_reason, "", "  ");
   write_wrapped(out, bands_line(s), "", "  ");
   if (s.bands.ensemble.members > 0) write_wrapped(out, ensemble_line(s), "", "  ");
-  const std::string files = s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " +
-                            s.files.bands + (s.files.fitted_case.empty() ? "" : ", " + s.files.fitted_case);
+  if (s.prediction) write_wrapped(out, prediction_line(s), "", "  ");
+  std::string files = s.files.fitted_deck + ", " + s.files.residuals + ", " + s.files.picture + ", " + s.files.bands +
+                      (s.files.fitted_case.empty() ? "" : ", " + s.files.fitted_case);
+  if (s.prediction && s.prediction->bands.not_computed.empty()) files += ", " + s.prediction->file;
   if (s.files_not_written.empty())
     out << "Written: " << files << '\n';
   else

@@ -130,7 +130,7 @@ TEST(FitFile, MessagesInFull) {
   } cases[] = {
       {deck + "decks = 1\n" + obs + par,
        "fit.toml:2: unknown key 'decks'; a fit file has deck (or case), inversion, ns, noise, starts, bands, units, "
-       "[[observations]], [parameters] and [solver]"},
+       "[[observations]], [parameters], [solver] and [prediction]"},
       {deck + "inversion = \"laplace\"\n" + obs + par,
        "fit.toml:2: inversion: expected \"contour\" or \"stehfest\", not \"laplace\""},
       {deck + "ns = 12\n\ninversion = \"contour\"\n" + obs + par,
@@ -157,7 +157,7 @@ TEST(FitFile, MessagesInFull) {
       {deck + "bands = { level = \"95%\" }\n" + obs + par, "fit.toml:2: bands level: expected a number"},
       {deck + "bands = 0.9\n" + obs + par, "fit.toml:2: bands: expected a table such as { level = 0.9 }"},
       {deck + "bands = { levels = 0.9 }\n" + obs + par,
-       "fit.toml:2: unknown key 'levels' bands; the bands table has level, ensemble and seed"},
+       "fit.toml:2: unknown key 'levels' bands; the bands table has level, ensemble, seed and distances"},
   };
   for (const auto& c : cases) {
     try {

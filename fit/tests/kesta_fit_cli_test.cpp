@@ -474,7 +474,7 @@ TEST(KestaFitProgram, BadInputGivesOneLineAndWritesNothing) {
       {"a key misspelt", "",
        [&](const TempFolder& f) { f.write("fit.toml", "decks = \"deck.dat\"\n" + fit_head + "AK = {}\n"); },
        "{F}/fit.toml:1: unknown key 'decks'; a fit file has deck (or case), inversion, ns, noise, starts, bands, "
-       "units, [[observations]], [parameters] and [solver]"},
+       "units, [[observations]], [parameters], [solver] and [prediction]"},
       {"ns beside the contour inversion", "",
        [&](const TempFolder& f) { f.write("fit.toml", "ns = 12\ninversion = \"contour\"\n" + fit_head + "AK = {}\n"); },
        "{F}/fit.toml:2: inversion: \"contour\" takes no ns, but ns is given on line 1: remove ns, or write inversion "

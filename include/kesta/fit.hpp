@@ -72,6 +72,9 @@ struct FitOptions {
   // In place of the fit file's bands ensemble: parameter sets of the ensemble
   // route to the bands, 0 (none) or 20 to 100000.
   std::optional<int> ensemble = std::nullopt;
+  // A stress record to predict on, in place of the fit file's [prediction]:
+  // a deck, or a case file (.toml). Empty: the fit file's, if any.
+  std::filesystem::path predict = {};
 };
 
 // Reads the fit file (TOML, see docs/fitting.md), fits, writes the four

@@ -146,10 +146,12 @@ struct StartsSummary {
   std::vector<Minimum> minima;  // best first
 };
 
-// The four files a fit writes.
+// The four files a fit writes, and the prediction's when one is asked for
+// (empty otherwise).
 struct OutputNames {
   std::string fitted_deck, residuals, picture, bands;
   std::string fitted_case;  // <fit>.fitted.toml, for a fit that names a case; empty otherwise
+  std::string prediction = {};
 };
 
 // One output series of the fitted model over the deck's time steps with its
@@ -197,6 +199,19 @@ struct Bands {
   EnsembleSummary ensemble;
 };
 
+// The fitted model run on another stress record (a design flood, the next
+// season) with the same bands: the record's stress series and steps, the
+// fitted aquifer.
+struct Prediction {
+  std::string record;  // the deck or case as named
+  std::string file;    // where its bands go
+  // For a dated case, the date of every step; empty otherwise.
+  std::vector<std::string> dates;
+  // not_computed: why nothing was predicted (the fit did not converge), and
+  // then no file is written.
+  Bands bands;
+};
+
 struct FitSummary {
   std::string fit_file;  // as named
   std::vector<Estimate> estimates;
@@ -226,6 +241,7 @@ struct FitSummary {
   std::vector<ModelCheck> checks;
   std::vector<FitWarning> warnings;
   Bands bands;
+  std::optional<Prediction> prediction;  // when the fit file or the caller asks for one
   OutputNames files;
   std::string files_not_written;  // why the three files could not be written; empty when they were
 };

@@ -67,6 +67,24 @@ def test_bands_are_the_files_columns_as_arrays(river):
     assert "total_seepage_pred_lower" not in bands
 
 
+def test_prediction_on_the_fitted_deck_is_the_bands(river):
+    fitted = kesta.fit(river, predict=river.parent / "river.dat")
+    bands, prediction = fitted["bands"], fitted["prediction"]
+    assert prediction["record"] == str(river.parent / "river.dat") and prediction["not_computed"] is None
+    assert pathlib.Path(prediction["file"]).name == "river.prediction.csv"
+    columns = [k for k in bands if k not in ("file", "level", "assumptions", "not_computed")]
+    assert columns == [k for k in prediction if k not in ("file", "level", "assumptions", "not_computed", "record")]
+    for name in columns:
+        numpy.testing.assert_array_equal(prediction[name], bands[name], err_msg=name)
+
+
+def test_prediction_of_an_unfinished_fit_is_refused(river):
+    river.write_text(river.read_text() + "\n[solver]\nmax_iterations = 1\n")
+    prediction = kesta.fit(river, predict=river.parent / "river.dat")["prediction"]
+    assert prediction["not_computed"] == "the fit did not converge" and prediction["file"] is None
+    assert not (river.parent / "river.prediction.csv").exists()
+
+
 @pytest.mark.parametrize("change,words", [
     (lambda fit: fit.unlink(), "river.toml"),
     (lambda fit: fit.write_text(fit.read_text().replace('"river.dat"', '"no-such.dat"')), "no-such.dat"),
