@@ -23,10 +23,10 @@ bool write_report(const FitSummary& summary, bool json, std::ostream& out) {
 int run_fit(const RunOptions& options, std::ostream& out, std::ostream& err) {
   FitSummary summary;
   try {
-    summary = fit_and_write(options.fit_file,
-                            {options.output_folder, options.quiet ? nullptr : &err, std::nullopt, options.ensemble,
-                             options.predict},
-                            options.pending, options.units ? &*options.units : nullptr);
+    summary = fit_and_write(
+        options.fit_file,
+        {options.output_folder, options.quiet ? nullptr : &err, std::nullopt, options.ensemble, options.predict},
+        options.pending, options.units ? &*options.units : nullptr);
   } catch (const FitInputError& e) {
     err << "kesta-fit: " << e.what() << '\n';
     return kBadInput;

@@ -164,11 +164,11 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   const Deck fitted = model.deck_with(solved.fit.estimate);
   const std::string fitted_case_text =
       fit_case.prepared ? fitted_case(fit_case, fitted, names.fitted_case, names.fitted_deck) : std::string();
-  const auto not_written = write_output_files(
-      names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
-      fit_picture(fit_case, model, solved.fit, summary.bands,
-                  units ? *units : fit_case.file.units.value_or(plot::Units{})),
-      bands_csv(summary.bands), pending, fitted_case_text, predicted);
+  const auto not_written =
+      write_output_files(names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
+                         fit_picture(fit_case, model, solved.fit, summary.bands,
+                                     units ? *units : fit_case.file.units.value_or(plot::Units{})),
+                         bands_csv(summary.bands), pending, fitted_case_text, predicted);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

@@ -100,10 +100,10 @@ py::array_t<double> column(std::vector<double> values, std::size_t length) {
 
 // The JSON's ensemble: its draws, and per series how far its confidence band
 // stands from the linear one.
-py::dict ensemble(const FitSummary& s) {
-  const EnsembleSummary& e = s.bands.ensemble;
+py::dict ensemble(const Bands& bands) {
+  const EnsembleSummary& e = bands.ensemble;
   py::list comparison;
-  for (const BandSeries& b : s.bands.series) {
+  for (const BandSeries& b : bands.series) {
     if (!b.ensemble_difference) continue;
     comparison.append(py::dict("series"_a = text(b.name), "difference"_a = number(*b.ensemble_difference),
                                "time"_a = number(b.ensemble_time), "edge"_a = b.ensemble_upper ? "upper" : "lower",
@@ -133,8 +133,8 @@ py::dict band_columns(const Bands& bands, const std::string& file) {
     out[text(b.name + "_pred_lower")] = column(b.pred_lower, n);
     out[text(b.name + "_pred_upper")] = column(b.pred_upper, n);
   }
-  if (s.bands.ensemble.members > 0) out["ensemble"] = ensemble(s);
-  for (const BandSeries& b : s.bands.series) {
+  if (bands.ensemble.members > 0) out["ensemble"] = ensemble(bands);
+  for (const BandSeries& b : bands.series) {
     if (!b.ens_conf_lower.empty()) {
       out[text(b.name + "_ens_conf_lower")] = column(b.ens_conf_lower, n);
       out[text(b.name + "_ens_conf_upper")] = column(b.ens_conf_upper, n);
@@ -220,8 +220,7 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 
 void bind_fit(py::module_& m) {
   m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
-        py::arg("ensemble") = py::none(),
-        py::arg("predict") = py::none(),
+        py::arg("ensemble") = py::none(), py::arg("predict") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints; its 'bands' also holds the columns of the "
         "bands file as numpy arrays. Writes the fitted deck, the residuals, the picture and "

@@ -84,8 +84,8 @@ std::string percent(double share) {
 
 }  // namespace
 
-void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, int members,
-                        unsigned seed, Bands& bands) {
+void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, int members, unsigned seed,
+                        Bands& bands) {
   EnsembleSummary& e = bands.ensemble;
   e.members = members;
   e.seed = seed;

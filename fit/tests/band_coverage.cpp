@@ -82,7 +82,7 @@ CoverageResult band_coverage(const CoveragePlan& plan) {
     FitCase c = memory_case(truth, std::move(sets), {{"AK", {5.0, 0.1, 1000.0}}, {"XAA", {100.0, 0.1, 1000.0}}});
     c.file.ar1 = true;
     const LeastSquaresFit fit = run_case(c);
-    const DeckModel model(c);
+    const BandRuns model(c.deck, c, band_distances(DeckModel(c), c.file));
     Bands bands = fitted_bands(c, model, fit, plan.level);
     add_ensemble_bands(c, model, fit, plan.ensemble, plan.seed + static_cast<unsigned>(i), bands);
     const BandSeries* head = find_series(bands, "head_x50");

@@ -37,7 +37,7 @@ Fitted fitted(const testing::ParameterPlan& parameters, double head_noise, int e
 }
 
 Bands both_routes(const Fitted& f, int members, unsigned seed) {
-  const DeckModel model(f.fit_case);
+  const BandRuns model(f.fit_case.deck, f.fit_case, band_distances(DeckModel(f.fit_case), f.fit_case.file));
   Bands bands = fitted_bands(f.fit_case, model, f.fit, 0.95);
   add_ensemble_bands(f.fit_case, model, f.fit, members, seed, bands);
   return bands;
@@ -206,8 +206,8 @@ TEST(EnsembleBands, FitFileKeysAreCheckedWithTheirLine) {
       {"bands = { ensemble = 400, seed = -1 }", "f.toml:2: bands seed: -1 is not a seed from 0 to 4294967295", 0, 0},
       {"bands = { seed = 3 }", "f.toml:2: bands seed: seeds the ensemble's draws, but the bands table has no ensemble",
        0, 0},
-      {"bands = { members = 3 }", "f.toml:2: unknown key 'members' bands; the bands table has level, ensemble and seed",
-       0, 0},
+      {"bands = { members = 3 }",
+       "f.toml:2: unknown key 'members' bands; the bands table has level, ensemble, seed and distances", 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bands);
