@@ -98,3 +98,7 @@ done
 for plot in "$root"/tests/golden/*.plot.txt; do
   { printf '\007\035'; head -n 40 "$plot"; } > "$corpus/plot_file/$(basename "$plot")"
 done
+
+# kesta-plot's reader of a case's results: the heads of the examples' results.
+mkdir -p "$corpus/case_results"
+cp "$root"/fuzz/seeds/case_results/* "$corpus/case_results/"

@@ -20,7 +20,7 @@ done
 # The case harness is built where the date library is installed.
 case_harness=()
 [ -x "$build/case_fuzz" ] && case_harness=(case)
-for harness in list_parser record_editing input_phase whole_run plot_file "${fit_harnesses[@]}" "${case_harness[@]}"; do
+for harness in list_parser record_editing input_phase whole_run plot_file case_results "${fit_harnesses[@]}" "${case_harness[@]}"; do
   dict=()
   case "$harness" in
     list_parser | input_phase | whole_run) dict=(-dict="$root/fuzz/deck.dict") ;;
