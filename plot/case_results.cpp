@@ -86,7 +86,7 @@ class ResultsReader {
       const auto c = static_cast<unsigned char>(row[i]);
       if (c < 0x20 && c != '\t') {
         char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%02x", c);
+        (void)std::snprintf(hex, sizeof hex, "0x%02x", c);
         fault(line, "column " + std::to_string(i + 1) + ": byte " + hex + " is not text: not a case's results");
       }
     }

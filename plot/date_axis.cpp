@@ -36,7 +36,7 @@ double nominal_seconds(CalendarStep s) {
 
 std::string two(unsigned v) {
   char text[8];
-  std::snprintf(text, sizeof text, "%02u", v % 100);
+  (void)std::snprintf(text, sizeof text, "%02u", v % 100);
   return text;
 }
 
