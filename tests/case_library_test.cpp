@@ -53,6 +53,10 @@ TEST(CaseLibrary, TheCalendarBetweenDatesAndModelTimes) {
       {"2023-03-26 00:30", "", "UTC", 1.5},   // another zone for times without an offset
       {"26/03/2023 04:00", "%d/%m/%Y %H:%M", "", 3.0},
       {"2023-03-25 23:00", "", "", -1.0},
+      {"2023-03-26T00:00:00.5+01:00", "", "", 0.5 / 3600.0},
+      {"2023-03-26T00:00:00.250+01:00", "", "", 0.25 / 3600.0},  // to the millisecond
+      {"2023-03-26T00:00:00.+01:00", "", "", std::nullopt},      // a point without its digits
+      {"2023-03-26T00:00:00.2500+01:00", "", "", std::nullopt},  // finer than a millisecond
       {"not a date", "", "", std::nullopt},
       {"2023-02-30 00:00", "", "", std::nullopt},
   };
@@ -85,6 +89,71 @@ TEST(CaseLibrary, ABadCaseIsACaseErrorNamingTheFileAndLine) {
   } catch (const CaseError& e) {
     EXPECT_EQ(e.line(), 7);
     EXPECT_NE(std::string(e.what()).find("stage.csv:7:"), std::string::npos) << e.what();
+  }
+}
+
+// Levels made relative: to the level at the start, the lowest in the run, a
+// given level, or kept. Readings 5, 4, 6, 5 m an hour apart make the lines
+// 5 (the start), then the hours' means 4.5, 5 and 5.5, less the datum.
+TEST(CaseLibrary, EachDatumMakesTheLevelsRelativeToIt) {
+  const std::string record =
+      "Date,Stage\n2023-05-01 00:00,5\n2023-05-01 01:00,4\n2023-05-01 02:00,6\n2023-05-01 03:00,5\n";
+  struct Row {
+    std::string datum;
+    std::vector<double> stage;
+  };
+  const Row rows[] = {
+      {"", {5, 4.5, 5, 5.5}},  // relative, the default
+      {"datum = \"relative\"\n", {5, 4.5, 5, 5.5}},
+      {"datum = \"first\"\n", {0, -0.5, 0, 0.5}},
+      {"datum = \"minimum\"\n", {1, 0.5, 1, 1.5}},
+      {"datum = 4.5\n", {0.5, 0, 0.5, 1}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.datum);
+    TempFolder folder;
+    std::string text = kCase;
+    text.replace(text.find("[run]"), 5, r.datum + "[run]");
+    text.replace(text.find("Europe/Amsterdam"), 16, "UTC");
+    write_file(folder / "case.toml", text);
+    write_file(folder / "stage.csv", record);
+    EXPECT_EQ(read_case(folder / "case.toml").deck.STAGE, r.stage);
+  }
+}
+
+// The run's account says how it read the times: numbers, or dates and the
+// local times the zone's clock skipped or showed twice.
+TEST(CaseLibrary, TheAccountSaysHowTheTimesWereRead) {
+  struct Row {
+    std::string what, record, run;
+    std::string line;  // the account's last line starts so
+  };
+  const Row rows[] = {
+      {"numbers with an origin", "t,Stage\n0,0\n1,1\n2,3\n", "step = \"1 h\"\norigin = \"2023-05-01 00:00\"\n",
+       "times are numbers in h; dates from the origin 2023-05-01T00:00:00+00:00; dates written in UTC"},
+      {"numbers without", "t,Stage\n0,0\n1,1\n2,3\n", "step = \"1 h\"\n",
+       "times are numbers in h; dates written in UTC"},
+      {"a local time in the spring gap", "Date,Stage\n2023-03-26 01:00,0\n2023-03-26 02:30,1\n2023-03-26 04:00,3\n",
+       "step = \"1 h\"\nzone = \"Europe/Amsterdam\"\n",
+       "stage times without an offset in Europe/Amsterdam, 1 local time in a daylight-saving gap moved on by the gap "
+       "(first at line 3)"},
+      {"local times in the autumn's repeated hour",
+       "Date,Stage\n2023-10-29 01:30,0\n2023-10-29 02:00,1\n2023-10-29 02:30,3\n2023-10-29 02:00,2\n2023-10-29 "
+       "02:30,2\n2023-10-29 03:00,1\n",
+       "step = \"30 min\"\nzone = \"Europe/Amsterdam\"\n",
+       "stage times without an offset in Europe/Amsterdam, 4 local times in a repeated hour (first at line 3)"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TempFolder folder;
+    std::string text = kCase;
+    text.replace(text.find("[run]"), std::string::npos, "[run]\n" + r.run);
+    if (r.record[0] == 't') text.replace(text.find("time = \"Date\""), 13, "time = \"t\"");
+    write_file(folder / "case.toml", text);
+    write_file(folder / "stage.csv", r.record);
+    const PreparedCase prepared = read_case(folder / "case.toml");
+    ASSERT_FALSE(prepared.summary.empty());
+    EXPECT_EQ(prepared.summary.back().substr(0, r.line.size()), r.line) << prepared.summary.back();
   }
 }
 
