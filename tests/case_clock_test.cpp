@@ -70,6 +70,7 @@ TEST(CaseClock, FastAndStreamReadTheSameTexts) {
       {"2023-05-01T01:07:30.250", true},
       {"2023-05-01T01:07:30.2505", false},  // finer than a millisecond
       {"2023-05-01T01:07:30.", false},
+      {"2023-05-01T01:07:30.Z", false},
       {"2023-05-01T01:07:00+02:00", true},
       {"2023-05-01T01:07:00+0200", true},
       {"2023-05-01T01:07+02", true},
