@@ -154,6 +154,8 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   add_ensemble_bands(fit_case, band_runs, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
                      fit_case.file.ensemble_seed, summary.bands);
   if (auto warning = linear_band_warning(summary.bands)) summary.warnings.push_back(std::move(*warning));
+  if (const CaseCalendar* calendar = fit_case.calendar(); calendar && calendar->dated())
+    for (const double t : summary.bands.time) summary.bands.dates.push_back(calendar->date_of(t));
   std::optional<std::string> predicted;
   if (record) {
     summary.prediction = predict(fit_case, *record, distances, solved.fit, summary.bands);
@@ -168,7 +170,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
       write_output_files(names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
                          fit_picture(fit_case, model, solved.fit, summary.bands,
                                      units ? *units : fit_case.file.units.value_or(plot::Units{})),
-                         bands_csv(summary.bands), pending, fitted_case_text, predicted);
+                         bands_csv(summary.bands, summary.bands.dates), pending, fitted_case_text, predicted);
   if (not_written) {
     summary.files_not_written = *not_written;
     throw FitWriteError(one_line(*not_written), std::move(summary));

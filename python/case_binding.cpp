@@ -320,6 +320,26 @@ py::object simulate_case(const PyCase& c, const py::object& inversion) {
   return pd.attr("DataFrame")(columns, "index"_a = index, "copy"_a = false);
 }
 
+// The bands of a fit (or of its prediction) as a DataFrame: every array a
+// column, indexed by date where the fit's case has a calendar (the instants,
+// in UTC, for a record's dates may carry different offsets), else by time.
+py::object bands_frame(const py::dict& bands) {
+  const py::module_ pd = pandas_for("kesta.bands_frame");
+  if (!bands.contains("time"))
+    throw py::value_error("kesta.bands_frame takes the \"bands\" or \"prediction\" of kesta.fit");
+  py::dict columns;
+  for (const auto& [key, value] : bands)
+    if (py::isinstance<py::array>(value)) columns[key] = value;
+  py::object index;
+  if (bands.contains("date")) {
+    index = pd.attr("to_datetime")(bands["date"], "utc"_a = true);
+  } else {
+    index = pd.attr("Index")(bands["time"]);
+  }
+  index.attr("name") = bands.contains("date") ? "date" : "time";
+  return pd.attr("DataFrame")(columns, "index"_a = index);
+}
+
 py::tuple state_of(const PyCase& c) {
   const PreparedCase& p = c.prepared;
   const CaseCalendar& calendar = p.calendar;
@@ -446,6 +466,9 @@ class CaseError(ValueError):
   cls.def("__eq__", &same_case, py::is_operator(), "The same deck, calendar, units and account.");
   cls.def(py::pickle(&state_of, &case_from_state));
   pickle_under_every_protocol(cls);
+  m.def("bands_frame", &bands_frame, py::arg("bands"),
+        "The bands of kesta.fit (its \"bands\" or \"prediction\") as a pandas DataFrame, one column per "
+        "array, indexed by date (UTC) for a fit on a dated case, else by time.");
   m.def("read_case", &read_case_path, py::arg("path"),
         "A Case from a case file (TOML, docs/records.md) and the deck and records it names. "
         "Raises CaseError naming the file and line at fault.");

@@ -125,6 +125,11 @@ py::dict band_columns(const Bands& bands, const std::string& file) {
       "not_computed"_a = bands.not_computed.empty() ? py::object(py::none()) : py::object(text(bands.not_computed)));
   const std::size_t n = bands.time.size();
   out["time"] = column(bands.time, n);
+  if (!bands.dates.empty()) {
+    py::list dates;
+    for (const std::string& d : bands.dates) dates.append(text(d));
+    out["date"] = dates;
+  }
   for (const BandSeries& b : bands.series) {
     out[text(b.name + "_estimate")] = column(b.estimate, n);
     out[text(b.name + "_conf_lower")] = column(b.conf_lower, n);

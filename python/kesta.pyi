@@ -222,5 +222,9 @@ class Case:
         """A pandas DataFrame, columns as the case's results.csv heads them, bit for bit its
         numbers; indexed by date (tz-aware, the case's zone) or by model time."""
 
+def bands_frame(bands: dict[str, Any]) -> Any:
+    """The "bands" (or "prediction") of fit as a pandas DataFrame, one column per array,
+    indexed by date (UTC) for a fit on a dated case, else by time."""
+
 def read_case(path: Union[str, os.PathLike[str]]) -> Case:
     """A Case from a case file; raises CaseError naming the file and line."""

@@ -124,6 +124,14 @@ TEST(FitOnTheCalendar, ACaseFitRecoversItsValuesAndItsFittedCaseRunsBitForBit) {
               0u)
         << residuals.substr(0, 200);
 
+    // So do the bands, a date for every step of the run: the fitted case's results' dates.
+    const std::string bands = testing::file_text(out("fit.bands.csv"));
+    EXPECT_EQ(bands.rfind("time,date,head_x", 0), 0u) << bands.substr(0, 100);
+    ASSERT_EQ(summary.bands.dates.size(), summary.bands.time.size());
+    EXPECT_EQ(summary.bands.dates.front(), "2023-05-01T00:00:00+00:00");
+    EXPECT_EQ(summary.bands.dates[4], "2023-05-01T08:00:00+00:00");  // four steps of 2 h
+    EXPECT_NE(bands.find("," + summary.bands.dates[4] + ","), std::string::npos);
+
     // The fitted case runs on the calendar, to the fitted deck's bits.
     ASSERT_EQ(run(std::string(KESTA_EXE) + " --case '" + out("fit.fitted.toml").string() + "' >/dev/null"), 0)
         << v.name << "\n"

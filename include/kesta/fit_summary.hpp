@@ -190,6 +190,8 @@ struct EnsembleSummary {
 struct Bands {
   double level = 0.95;
   std::vector<double> time;  // the deck's output steps
+  // The date of every step, for a fit on a dated case's calendar; empty otherwise.
+  std::vector<std::string> dates;
   std::vector<BandSeries> series;
   // What the bands take as fixed although the data do not fix it: a
   // parameter at its bound or not determined ("AK at its bound (max)").

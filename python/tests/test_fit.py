@@ -157,3 +157,28 @@ def test_an_ensemble_gives_its_bands_beside_the_linear_ones(river):
     assert inside.all()
     with pytest.raises(ValueError, match=r"ensemble 5 is not 0 \(no ensemble\) or 20 to 100000 parameter sets$"):
         kesta.fit(river, ensemble=5)
+
+
+def test_bands_as_a_frame_on_the_calendar_of_a_dated_fit(tmp_path):
+    pandas = pytest.importorskip("pandas")
+    levee = pathlib.Path(shutil.copytree(SOURCE / "examples" / "tidal-levee", tmp_path / "levee")) / "levee-fit.toml"
+    bands = kesta.fit(levee)["bands"]
+    assert len(bands["date"]) == len(bands["time"])
+    assert bands["date"][0] == "2000-01-01T00:00:00+00:00"
+    frame = kesta.bands_frame(bands)
+    assert frame.index.name == "date" and str(frame.index.tz) == "UTC"
+    assert frame.index[2] == pandas.Timestamp("2000-01-01T01:00:00Z")  # two steps of 30 min
+    assert (frame["head_x66.5_estimate"].to_numpy() == bands["head_x66.5_estimate"]).all()
+    # The table is the bands file's, its date column the index.
+    written = pandas.read_csv(bands["file"], index_col="date", parse_dates=["date"])
+    assert list(written.columns) == list(frame.columns)
+
+
+def test_bands_of_an_undated_fit_are_indexed_by_time(river):
+    pytest.importorskip("pandas")
+    bands = kesta.fit(river)["bands"]
+    assert "date" not in bands
+    frame = kesta.bands_frame(bands)
+    assert frame.index.name == "time" and (frame.index.to_numpy() == bands["time"]).all()
+    with pytest.raises(ValueError, match="takes the"):
+        kesta.bands_frame({"level": 0.95})
