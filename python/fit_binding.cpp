@@ -4,6 +4,7 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -212,25 +213,32 @@ std::string described(const py::error_already_set& e) {
   return py::str(e.type().attr("__name__")).cast<std::string>() + ": " + message;
 }
 
-// The task each member is on the workers. kesta.simulate itself cannot be
-// pickled (a compiled function); a function defined outside any module is
-// pickled by value, and imports kesta where it runs. A deck the model refuses
-// raises ValueError there: None, an empty Results here, as on the library's
-// threads.
+// The task on the workers: a chunk of the members' decks. kesta.simulate
+// itself cannot be pickled (a compiled function); a function defined outside
+// any module is pickled by value, and imports kesta where it runs. A deck the
+// model refuses raises ValueError there: None, an empty Results here, as on
+// the library's threads.
 constexpr const char* kMemberTask = R"(
-def simulate_member(deck, inversion):
+def simulate_members(decks, inversion):
     import kesta
-    try:
-        return kesta.simulate(deck, inversion=inversion)
-    except ValueError:
-        return None
+    out = []
+    for deck in decks:
+        try:
+            out.append(kesta.simulate(deck, inversion=inversion))
+        except ValueError:
+            out.append(None)
+    return out
 )";
+
+// Tasks per worker thread in a batch: few enough that a task's overhead is
+// small beside its simulations, enough to even out slower workers.
+constexpr std::size_t kTasksPerThread = 4;
 
 py::object member_task() {
   py::dict scope;
   scope["__builtins__"] = py::module_::import("builtins");
   py::exec(kMemberTask, scope);
-  return scope["simulate_member"];
+  return scope["simulate_members"];
 }
 
 // The Results of kesta.simulate, back in C++: a copy of each array.
@@ -249,9 +257,9 @@ Results results_of(const py::handle& simulated) {
   return out;
 }
 
-// The ensemble's members on a Dask cluster, one kesta.simulate task per deck;
-// any failure but a refused deck ends the fit. Called from inside the fit,
-// which runs without the GIL.
+// The ensemble's members on a Dask cluster, in chunks of decks, a few chunks
+// per worker thread; any failure but a refused deck ends the fit. Called from
+// inside the fit, which runs without the GIL.
 std::vector<Results> simulate_on_cluster(const py::handle& client, const py::handle& task,
                                          const std::vector<Deck>& decks, const SimulateOptions& options) {
   const py::gil_scoped_acquire held;
@@ -263,12 +271,24 @@ std::vector<Results> simulate_on_cluster(const py::handle& client, const py::han
         if (deck.NT >= 0 && series->size() > static_cast<std::size_t>(deck.NT)) series->resize(deck.NT);
       tasks.append(py::cast(from_deck(std::move(deck))));
     }
+    std::size_t threads = 0;
+    for (const auto& entry : client.attr("nthreads")().cast<py::dict>()) threads += entry.second.cast<std::size_t>();
+    const std::size_t chunk = std::max<std::size_t>(
+        1, (decks.size() + kTasksPerThread * threads - 1) / std::max<std::size_t>(1, kTasksPerThread * threads));
+    py::list chunks;
+    for (std::size_t first = 0; first < decks.size(); first += chunk)
+      chunks.append(tasks[py::slice(static_cast<py::ssize_t>(first),
+                                    static_cast<py::ssize_t>(std::min(first + chunk, decks.size())), 1)]);
     const py::object futures =
-        client.attr("map")(task, tasks, "inversion"_a = text(name_of(options.inversion)), "pure"_a = false);
-    const py::list gathered = client.attr("gather")(futures);
+        client.attr("map")(task, chunks, "inversion"_a = text(name_of(options.inversion)), "pure"_a = false);
     std::vector<Results> out(decks.size());
-    for (std::size_t i = 0; i < decks.size(); ++i)
-      if (!gathered[i].is_none()) out[i] = results_of(gathered[i]);
+    std::size_t i = 0;
+    for (const py::handle part : client.attr("gather")(futures))
+      for (const py::handle simulated : part) {
+        if (i == out.size()) break;
+        if (!simulated.is_none()) out[i] = results_of(simulated);
+        ++i;
+      }
     return out;
   } catch (const py::error_already_set& e) {
     throw std::runtime_error(described(e));
@@ -370,7 +390,7 @@ void bind_fit(py::module_& m) {
         "fit file's [prediction]: 'prediction' then holds its bands as 'bands' does (and 'date' "
         "for a dated case), or its reason in 'not_computed'. "
         "scheduler, a Dask scheduler's address ('tcp://host:8786') or a dask.distributed.Client, "
-        "runs the ensemble's members on that cluster, one kesta.simulate task each, with the same "
+        "runs the ensemble's members on that cluster, in chunks of kesta.simulate calls, with the same "
         "results as on this machine's cores; it needs python3-distributed (ImportError without it), "
         "and an address that does not answer raises OSError. "
         "An unfinished fit returns with converged False. "
