@@ -152,7 +152,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
   const BandRuns band_runs(fit_case.deck, fit_case, distances);
   summary.bands = fitted_bands(fit_case, band_runs, solved.fit, fit_case.file.band_level);
   add_ensemble_bands(fit_case, band_runs, solved.fit, options.ensemble.value_or(fit_case.file.ensemble),
-                     fit_case.file.ensemble_seed, summary.bands);
+                     fit_case.file.ensemble_seed, summary.bands, options.simulate_members);
   if (auto warning = linear_band_warning(summary.bands)) summary.warnings.push_back(std::move(*warning));
   if (const CaseCalendar* calendar = fit_case.calendar(); calendar && calendar->dated())
     for (const double t : summary.bands.time) summary.bands.dates.push_back(calendar->date_of(t));

@@ -1,11 +1,14 @@
 // kesta.fit: the library's fit, its summary as the dictionary whose keys and
 // values are those of kesta-fit --json.
+#include <pybind11/eval.h>
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -201,12 +204,161 @@ py::dict dictionary(const FitSummary& s) {
   return out;
 }
 
+// A Python exception as one line: its type and the start of its message (a
+// cancelled batch lists every task's key).
+std::string described(const py::error_already_set& e) {
+  constexpr std::size_t kMostCharacters = 400;
+  std::string message = py::str(e.value()).cast<std::string>();
+  if (message.size() > kMostCharacters) message = message.substr(0, kMostCharacters) + " ...";
+  return py::str(e.type().attr("__name__")).cast<std::string>() + ": " + message;
+}
+
+// The task on the workers: a chunk of the members' decks. kesta.simulate
+// itself cannot be pickled (a compiled function); a function defined outside
+// any module is pickled by value, and imports kesta where it runs. A deck the
+// model refuses raises ValueError there: None, an empty Results here, as on
+// the library's threads.
+constexpr const char* kMemberTask = R"(
+def simulate_members(decks, inversion):
+    import kesta
+    out = []
+    for deck in decks:
+        try:
+            out.append(kesta.simulate(deck, inversion=inversion))
+        except ValueError:
+            out.append(None)
+    return out
+)";
+
+// Tasks per worker thread in a batch: few enough that a task's overhead is
+// small beside its simulations, enough to even out slower workers.
+constexpr std::size_t kTasksPerThread = 4;
+
+py::object member_task() {
+  py::dict scope;
+  scope["__builtins__"] = py::module_::import("builtins");
+  py::exec(kMemberTask, scope);
+  return scope["simulate_members"];
+}
+
+// The Results of kesta.simulate, back in C++: a copy of each array.
+Results results_of(const py::handle& simulated) {
+  Results out;
+  const auto copy = [&](const char* name, std::vector<double>& into) {
+    const auto values = simulated.attr(name).cast<py::array_t<double, py::array::c_style | py::array::forcecast>>();
+    into.assign(values.data(), values.data() + values.size());
+  };
+  copy("time", out.time);
+  copy("head", out.head);
+  copy("seepage", out.seepage);
+  copy("total_seepage", out.total_seepage);
+  copy("bank_storage", out.bank_storage);
+  copy("bank_volume", out.bank_volume);
+  return out;
+}
+
+// The ensemble's members on a Dask cluster, in chunks of decks, a few chunks
+// per worker thread; any failure but a refused deck ends the fit. Called from
+// inside the fit, which runs without the GIL.
+std::vector<Results> simulate_on_cluster(const py::handle& client, const py::handle& task,
+                                         const std::vector<Deck>& decks, const SimulateOptions& options) {
+  const py::gil_scoped_acquire held;
+  try {
+    py::list tasks;
+    for (Deck deck : decks) {
+      // Python's decks hold exactly NT stress lines.
+      for (std::vector<double>* series : {&deck.TIME, &deck.STAGE, &deck.RECH})
+        if (deck.NT >= 0 && series->size() > static_cast<std::size_t>(deck.NT)) series->resize(deck.NT);
+      tasks.append(py::cast(from_deck(std::move(deck))));
+    }
+    std::size_t threads = 0;
+    for (const auto& entry : client.attr("nthreads")().cast<py::dict>()) threads += entry.second.cast<std::size_t>();
+    const std::size_t chunk = std::max<std::size_t>(
+        1, (decks.size() + kTasksPerThread * threads - 1) / std::max<std::size_t>(1, kTasksPerThread * threads));
+    py::list chunks;
+    for (std::size_t first = 0; first < decks.size(); first += chunk)
+      chunks.append(tasks[py::slice(static_cast<py::ssize_t>(first),
+                                    static_cast<py::ssize_t>(std::min(first + chunk, decks.size())), 1)]);
+    const py::object futures =
+        client.attr("map")(task, chunks, "inversion"_a = text(name_of(options.inversion)), "pure"_a = false);
+    std::vector<Results> out(decks.size());
+    std::size_t i = 0;
+    for (const py::handle part : client.attr("gather")(futures))
+      for (const py::handle simulated : part) {
+        if (i == out.size()) break;
+        if (!simulated.is_none()) out[i] = results_of(simulated);
+        ++i;
+      }
+    return out;
+  } catch (const py::error_already_set& e) {
+    throw std::runtime_error(described(e));
+  }
+}
+
+// A client of the scheduler named, or the client given; an address is
+// connected to before the fit starts, so that one that does not answer fails
+// at once, after the connect timeout dask is configured with.
+struct Cluster {
+  py::object client;
+  py::object task = member_task();
+  bool owned = false;
+  Cluster(const Cluster&) = delete;
+  Cluster& operator=(const Cluster&) = delete;
+  explicit Cluster(const py::object& scheduler) {
+    py::object distributed;
+    try {
+      distributed = py::module_::import("distributed");
+    } catch (const py::error_already_set& e) {
+      if (!e.matches(PyExc_ImportError)) throw;
+      throw py::import_error(
+          "kesta.fit(scheduler=...) simulates the ensemble on a Dask cluster, which needs dask.distributed: "
+          "install python3-distributed");
+    }
+    if (py::isinstance(scheduler, distributed.attr("Client"))) {
+      client = scheduler;
+      return;
+    }
+    if (!py::isinstance<py::str>(scheduler))
+      throw py::type_error(
+          "scheduler is a Dask scheduler's address such as 'tcp://host:8786' or a "
+          "dask.distributed.Client, not " +
+          py::str(py::type::of(scheduler).attr("__name__")).cast<std::string>());
+    try {
+      client = distributed.attr("Client")(scheduler);
+    } catch (const py::error_already_set& e) {
+      if (!e.matches(PyExc_OSError)) throw;
+      PyErr_SetString(PyExc_OSError, ("no Dask scheduler answers at " + scheduler.cast<std::string>() + ": " +
+                                      py::str(e.value()).cast<std::string>())
+                                         .c_str());
+      throw py::error_already_set();
+    }
+    owned = true;
+  }
+  ~Cluster() {
+    if (!owned) return;
+    try {
+      client.attr("close")();
+    } catch (const py::error_already_set&) {
+      // A client that cannot close cleanly is gone all the same.
+    }
+  }
+};
+
 py::dict fit(const std::filesystem::path& path, const std::optional<std::filesystem::path>& output_dir,
              const std::optional<std::string>& inversion, const std::optional<int>& ensemble,
-             const std::optional<std::filesystem::path>& predict) {
+             const std::optional<std::filesystem::path>& predict, const py::object& scheduler) {
   FitOptions options{output_dir.value_or(std::filesystem::path()), nullptr, std::nullopt, ensemble,
                      predict.value_or(std::filesystem::path())};
   if (inversion) options.inversion = inversion_method(*inversion);
+  std::optional<Cluster> cluster;
+  if (!scheduler.is_none()) {
+    cluster.emplace(scheduler);
+    // A handle only: the function is copied inside the fit, without the GIL.
+    options.simulate_members = [client = py::handle(cluster->client), task = py::handle(cluster->task)](
+                                   const std::vector<Deck>& decks, const SimulateOptions& how) {
+      return simulate_on_cluster(client, task, decks, how);
+    };
+  }
   FitSummary summary;
   try {
     py::gil_scoped_release unlocked;
@@ -225,7 +377,7 @@ py::dict fit(const std::filesystem::path& path, const std::optional<std::filesys
 
 void bind_fit(py::module_& m) {
   m.def("fit", &fit, py::arg("path"), py::arg("output_dir") = py::none(), py::arg("inversion") = py::none(),
-        py::arg("ensemble") = py::none(), py::arg("predict") = py::none(),
+        py::arg("ensemble") = py::none(), py::arg("predict") = py::none(), py::arg("scheduler") = py::none(),
         "Runs the fit that a fit file describes, as kesta-fit does, and returns the "
         "dictionary that kesta-fit --json prints; its 'bands' also holds the columns of the "
         "bands file as numpy arrays. Writes the fitted deck, the residuals, the picture and "
@@ -237,6 +389,10 @@ void bind_fit(py::module_& m) {
         "predict names a deck or case file (.toml) to run the fitted model on, in place of the "
         "fit file's [prediction]: 'prediction' then holds its bands as 'bands' does (and 'date' "
         "for a dated case), or its reason in 'not_computed'. "
+        "scheduler, a Dask scheduler's address ('tcp://host:8786') or a dask.distributed.Client, "
+        "runs the ensemble's members on that cluster, in chunks of kesta.simulate calls, with the same "
+        "results as on this machine's cores; it needs python3-distributed (ImportError without it), "
+        "and an address that does not answer raises OSError. "
         "An unfinished fit returns with converged False. "
         "Raises ValueError with kesta-fit's message for a fit file, deck or record that "
         "cannot be used, OSError when the files cannot be written, RuntimeError for a "

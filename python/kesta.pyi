@@ -172,6 +172,7 @@ def fit(
     inversion: Optional[Literal["stehfest", "contour"]] = None,
     ensemble: Optional[int] = None,
     predict: Optional[Union[str, os.PathLike[str]]] = None,
+    scheduler: Optional[Union[str, Any]] = None,
 ) -> dict[str, Any]:
     """Runs a fit file as kesta-fit does; the dictionary kesta-fit --json prints.
     predict: a deck or case file (.toml) to run the fitted model on, in place
@@ -180,7 +181,11 @@ def fit(
     inversion replaces the fit file's (contour unless it says otherwise); the
     dictionary's "inversion" names the one used, "ns" is None with contour.
     ensemble replaces the fit file's bands ensemble (20 to 100000 parameter
-    sets, 0 none): "bands" then holds "ensemble" and the _ens_ columns."""
+    sets, 0 none): "bands" then holds "ensemble" and the _ens_ columns.
+    scheduler: a Dask scheduler's address ("tcp://host:8786") or a
+    dask.distributed.Client; the ensemble's members are then simulated on that
+    cluster, with the same bands byte for byte. OSError for an address that
+    does not answer, ImportError without python3-distributed."""
 
 _Time = Union[str, float, Any]  # a date as text, a datetime or pandas Timestamp, or a number in the time unit
 _Length = Union[str, float, Any]  # "15 min", "15min", a timedelta, or a number in the time unit

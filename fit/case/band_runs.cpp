@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 #include "fit/estimation/number_text.hpp"
 #include "kesta/fit.hpp"
@@ -21,25 +23,55 @@ BandRuns::BandRuns(Deck deck, const FitCase& c, std::vector<double> distances)
   for (const CaseParameter& p : c.parameters) fields_.push_back(p.info->field);
 }
 
-std::vector<std::vector<Results>> BandRuns::runs(const std::vector<std::vector<double>>& sets,
-                                                 bool spread_always) const {
+Deck BandRuns::run_deck(const std::vector<double>& values, std::size_t distance) const {
+  Deck deck = deck_;
+  for (std::size_t i = 0; i < fields_.size(); ++i) deck.*(fields_[i]) = values[i];
+  deck.X = distances_[distance];
+  return deck;
+}
+
+std::vector<Results> BandRuns::simulated_elsewhere(const std::vector<std::vector<double>>& sets,
+                                                   const MemberSimulator& simulator) const {
+  std::vector<Deck> decks;
+  decks.reserve(sets.size() * distances_.size());
+  for (const std::vector<double>& values : sets)
+    for (std::size_t k = 0; k < distances_.size(); ++k) decks.push_back(run_deck(values, k));
+  std::vector<Results> done = simulator(decks, inversion_);
+  if (done.size() != decks.size())
+    throw std::runtime_error("the simulator returned " + std::to_string(done.size()) + " results for " +
+                             std::to_string(decks.size()) + " decks");
+  // Series of another length than the deck's steps cannot be the model's: a refused run.
+  const auto steps = static_cast<std::size_t>(deck_.NT);
+  for (Results& r : done)
+    for (const std::vector<double>* series :
+         {&r.time, &r.head, &r.seepage, &r.total_seepage, &r.bank_storage, &r.bank_volume})
+      if (series->size() != steps) {
+        r = Results{};
+        break;
+      }
+  return done;
+}
+
+std::vector<std::vector<Results>> BandRuns::runs(const std::vector<std::vector<double>>& sets, bool spread_always,
+                                                 const MemberSimulator& simulator) const {
   const std::size_t per_set = distances_.size();
   std::vector<std::optional<Results>> done(sets.size() * per_set);
-  const auto one_run = [&](std::size_t task) {
-    Deck deck = deck_;
-    const std::vector<double>& values = sets[task / per_set];
-    for (std::size_t i = 0; i < fields_.size(); ++i) deck.*(fields_[i]) = values[i];
-    deck.X = distances_[task % per_set];
-    try {
-      done[task] = simulate(deck, inversion_);
-    } catch (const std::exception&) {
-      // A parameter set the library refuses: the bands say they cannot be had.
-    }
-  };
-  if (spread_always || deck_.NT >= kParallelMinSteps) {
-    run_in_parallel(done.size(), one_run);
+  if (simulator) {
+    std::vector<Results> elsewhere = simulated_elsewhere(sets, simulator);
+    for (std::size_t task = 0; task < done.size(); ++task) done[task] = std::move(elsewhere[task]);
   } else {
-    for (std::size_t task = 0; task < done.size(); ++task) one_run(task);
+    const auto one_run = [&](std::size_t task) {
+      try {
+        done[task] = simulate(run_deck(sets[task / per_set], task % per_set), inversion_);
+      } catch (const std::exception&) {
+        // A parameter set the library refuses: the bands say they cannot be had.
+      }
+    };
+    if (spread_always || deck_.NT >= kParallelMinSteps) {
+      run_in_parallel(done.size(), one_run);
+    } else {
+      for (std::size_t task = 0; task < done.size(); ++task) one_run(task);
+    }
   }
   std::vector<std::vector<Results>> out(sets.size());
   for (std::size_t task = 0; task < done.size(); ++task)

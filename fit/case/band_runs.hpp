@@ -7,6 +7,7 @@
 
 #include "fit/case/deck_model.hpp"
 #include "fit/case/fit_case.hpp"
+#include "kesta/fit.hpp"
 
 namespace kesta::fit_detail {
 
@@ -19,14 +20,20 @@ class BandRuns {
   // Every output series for each parameter set (deck values of the free
   // parameters): one Results per distance; empty Results for a set the
   // library refuses. Spread over the cores on long records, or always (an
-  // ensemble's many sets).
-  std::vector<std::vector<Results>> runs(const std::vector<std::vector<double>>& sets,
-                                         bool spread_always = false) const;
+  // ensemble's many sets); or handed, all the decks at once, to `simulator`
+  // when it is given, whose incomplete Results count as refused.
+  std::vector<std::vector<Results>> runs(const std::vector<std::vector<double>>& sets, bool spread_always = false,
+                                         const MemberSimulator& simulator = {}) const;
 
   const std::vector<double>& distances() const { return distances_; }
   const Deck& deck() const { return deck_; }
 
  private:
+  // The deck of one run: the set's values written in, the well at `distance`.
+  Deck run_deck(const std::vector<double>& values, std::size_t distance) const;
+  std::vector<Results> simulated_elsewhere(const std::vector<std::vector<double>>& sets,
+                                           const MemberSimulator& simulator) const;
+
   Deck deck_;
   SimulateOptions inversion_;
   std::vector<double Deck::*> fields_;

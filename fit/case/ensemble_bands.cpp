@@ -37,8 +37,24 @@ struct MemberSeries {
   std::vector<double> t_factor;
 };
 
+// The batch's runs; a simulator's failure is the fit's, in one line.
+std::vector<std::vector<Results>> batch_runs(const FitCase& c, const BandRuns& model,
+                                             const std::vector<std::vector<double>>& batch,
+                                             const MemberSimulator& simulator) {
+  if (!simulator) return model.runs(batch, true);
+  try {
+    return model.runs(batch, true, simulator);
+  } catch (const std::exception& e) {
+    std::string cause = e.what();
+    std::replace_if(
+        cause.begin(), cause.end(), [](char ch) { return ch == '\n' || ch == '\r'; }, ' ');
+    throw FitComputationError(c.file.shown_name + ": the ensemble's members could not be simulated: " + cause);
+  }
+}
+
 MemberSeries simulate_members(const FitCase& c, const BandRuns& model, const std::vector<ParameterDraw>& draws,
-                              const std::vector<SeriesSource>& sources, std::size_t steps) {
+                              const std::vector<SeriesSource>& sources, std::size_t steps,
+                              const MemberSimulator& simulator) {
   const std::vector<FreeParameter> free = c.free_parameters();
   std::vector<std::vector<double>> sets;
   std::vector<double> factors;
@@ -55,7 +71,7 @@ MemberSeries simulate_members(const FitCase& c, const BandRuns& model, const std
     const std::size_t last = std::min(first + kBatch, sets.size());
     const std::vector<std::vector<double>> batch(sets.begin() + static_cast<long>(first),
                                                  sets.begin() + static_cast<long>(last));
-    const std::vector<std::vector<Results>> runs = model.runs(batch, true);
+    const std::vector<std::vector<Results>> runs = batch_runs(c, model, batch, simulator);
     for (std::size_t j = 0; j < runs.size(); ++j) {
       const bool complete = std::all_of(runs[j].begin(), runs[j].end(), [&](const Results& r) {
         return r.time.size() == steps && r.head.size() == steps;
@@ -85,7 +101,7 @@ std::string percent(double share) {
 }  // namespace
 
 void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, int members, unsigned seed,
-                        Bands& bands) {
+                        Bands& bands, const MemberSimulator& simulator) {
   EnsembleSummary& e = bands.ensemble;
   e.members = members;
   e.seed = seed;
@@ -108,7 +124,7 @@ void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSqua
   const std::vector<ParameterDraw> draws =
       draw_parameters(fit.internal, fit.covariance, held, fit.degrees_of_freedom, members, seed);
   const std::vector<SeriesSource> sources = series_sources(c, model, fit);
-  MemberSeries m = simulate_members(c, model, draws, sources, bands.time.size());
+  MemberSeries m = simulate_members(c, model, draws, sources, bands.time.size(), simulator);
   e.used = static_cast<int>(m.t_factor.size());
   if (e.used < std::max(kLeastMembers, (members + 1) / 2)) {
     e.not_computed = "only " + std::to_string(e.used) + " of " + std::to_string(members) +

@@ -29,8 +29,10 @@ inline constexpr unsigned kDefaultEnsembleSeed = 1;
 // given, as it is when the members' series would take more than 2 GB of
 // memory. The prediction band adds to each member a draw of the record's
 // noise at each step, scaled by the member's t factor. members = 0: nothing.
+// The members run on every core, or through `simulator` when it is given;
+// what it throws becomes a FitComputationError naming the fit file.
 void add_ensemble_bands(const FitCase& fit_case, const BandRuns& model, const LeastSquaresFit& fit, int members,
-                        unsigned seed, Bands& bands);
+                        unsigned seed, Bands& bands, const MemberSimulator& simulator = {});
 
 // The warning for the series whose linear confidence band the ensemble's
 // contradicts, naming where each differs most; nothing when none does.

@@ -4,13 +4,17 @@
 // summary as a value. kesta-fit prints the same summary, and the Python
 // module's kesta.fit returns it as a dictionary.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "kesta/deck.hpp"
 #include "kesta/fit_summary.hpp"
+#include "kesta/results.hpp"
 #include "kesta/simulate_options.hpp"
 
 namespace kesta {
@@ -58,6 +62,15 @@ class FitWriteError : public std::runtime_error {
   FitSummary summary_;
 };
 
+// Simulates a batch of the ensemble's members somewhere else than on the
+// library's threads (a cluster, say): each deck holds a member's values and
+// its well distance, and is run with `options`' inversion. One Results per
+// deck, in order; an empty Results, or one whose series do not hold NT
+// entries, is a member the model refuses and is left out. What it throws ends
+// the fit with a FitComputationError naming the cause.
+using MemberSimulator =
+    std::function<std::vector<Results>(const std::vector<Deck>& decks, const SimulateOptions& options)>;
+
 struct FitOptions {
   // Where the fitted deck, the residuals, the picture and the bands go;
   // empty: beside the fit file, named after it. A fit file that is not a
@@ -75,6 +88,9 @@ struct FitOptions {
   // A stress record to predict on, in place of the fit file's [prediction]:
   // a deck, or a case file (.toml). Empty: the fit file's, if any.
   std::filesystem::path predict = {};
+  // The ensemble's members simulated by the caller; empty: on the library's
+  // threads. The fit itself and the linear bands always run on them.
+  MemberSimulator simulate_members = {};
 };
 
 // Reads the fit file (TOML, see docs/fitting.md), fits, writes the four
