@@ -3,9 +3,9 @@
 // and read by the file's own reader, so that their times, missing values,
 // order, gaps and datum follow one set of rules; a message that names a line
 // of such a record names the reading instead.
+#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <regex>
 
 #include "case/case_error.hpp"
 #include "case/case_file.hpp"
@@ -55,17 +55,20 @@ Record readings_record(const RecordReadings& r, const RecordLayout& given) {
 }
 
 // Text about a record held in memory with its lines named as readings.
-std::string readings_named(std::string text, const RecordReadings& r) {
-  const std::regex line_number("line ([0-9]+)");
+std::string readings_named(const std::string& text, const RecordReadings& r) {
+  constexpr std::string_view kLine = "line ";
   std::string named;
-  std::smatch m;
-  while (std::regex_search(text, m, line_number)) {
-    const std::size_t line = std::stoul(m[1].str());
-    const std::string reading = line >= 1 && line <= r.times.size() ? "reading " + label_of(r, line - 1) : m[0].str();
-    named += m.prefix().str() + reading;
-    text = m.suffix().str();
+  std::size_t at = 0;
+  for (std::size_t found = text.find(kLine); found != std::string::npos; found = text.find(kLine, at)) {
+    std::size_t end = found + kLine.size();
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    named += text.substr(at, found - at);
+    at = end;
+    const std::string digits = text.substr(found + kLine.size(), end - found - kLine.size());
+    const std::size_t line = digits.empty() || digits.size() > 9 ? 0 : std::stoul(digits);
+    named += line >= 1 && line <= r.times.size() ? "reading " + label_of(r, line - 1) : text.substr(found, end - found);
   }
-  return named + text;
+  return named + text.substr(at);
 }
 
 [[noreturn]] void throw_for_reading(const CaseError& e, const RecordReadings& r) {
