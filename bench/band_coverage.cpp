@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
       std::printf("| %.1f | %d |", phis[i], fits - r.not_converged);
       print_series(ensemble ? r.ensemble_head : r.head);
       print_series(ensemble ? r.ensemble_seepage : r.seepage);
-      std::printf(" %.0f |\n", seconds[i]);
+      std::printf(" %.0f | %.2f, %.2f |\n", seconds[i], r.head_phi, r.seepage_phi);
     }
   }
   return 0;

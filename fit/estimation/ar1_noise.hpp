@@ -18,9 +18,4 @@ inline constexpr double kLargestPhi = 0.95;
 void whiten(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& phi, double* rows,
             std::size_t columns);
 
-// Each set's phi from its residuals: the lag-1 autocorrelation, held within
-// ±kLargestPhi.
-std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets,
-                                 const std::vector<double>& residual);
-
 }  // namespace kesta::fit_detail

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "fit/estimation/ar1_noise.hpp"
+#include "fit/estimation/ar1_phi.hpp"
 #include "fit/estimation/central_difference_cost.hpp"
 #include "fit/estimation/step_choice.hpp"
 
@@ -178,7 +179,11 @@ void noise_rounds(const ceres::Solver::Options& solver, ceres::Problem& problem,
                   const Observed& observed, LeastSquaresFit& fit, ceres::Solver::Summary& summary) {
   fit.phi.assign(observed.sets.size(), 0.0);
   while (fit.noise_rounds < kMostNoiseRounds) {
-    const std::vector<double> phi = estimate_phi(observed.sets, residuals_at(cost, observed, fit.internal));
+    // What the parameters can follow of the noise, to correct phi for it.
+    jacobian_at(cost, fit.internal, observed.value.size());
+    const std::vector<double> rows = cost.last_jacobian();
+    const std::vector<double> phi =
+        estimate_phi(observed.sets, residuals_at(cost, observed, fit.internal), {rows, fit.internal.size()});
     double change = 0.0;
     for (std::size_t s = 0; s < phi.size(); ++s) change = std::max(change, std::abs(phi[s] - fit.phi[s]));
     fit.phi = phi;

@@ -100,6 +100,8 @@ CoverageResult band_coverage(const CoveragePlan& plan) {
       ++out.not_converged;
       return;
     }
+    out.head_phi += fit.phi.at(0) / plan.fits;
+    out.seepage_phi += fit.phi.at(1) / plan.fits;
     tally(*head, true_run.head, fresh_head, out.head);
     tally(*seepage, true_run.seepage, fresh_seepage, out.seepage);
     tally(*head, true_run.head, fresh_head, out.ensemble_head, true);

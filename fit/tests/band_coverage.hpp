@@ -27,6 +27,7 @@ struct CoverageResult {
   CoverageCount head, seepage;
   CoverageCount ensemble_head, ensemble_seepage;  // the ensemble's bands, when asked for
   int not_converged = 0;                          // fits left out
+  double head_phi = 0.0, seepage_phi = 0.0;       // mean estimated AR(1) coefficient of each record
 };
 
 // The head at 50 m and the seepage of the flood deck (AK = 10, XAA = 30),
