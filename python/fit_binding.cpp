@@ -185,6 +185,7 @@ py::dict dictionary(const FitSummary& s) {
   py::dict out(
       "fit_file"_a = text(s.fit_file), "parameters"_a = estimates(s), "observation_sets"_a = sets(s),
       "rmse"_a = number(s.rmse), "n_observations"_a = s.observations, "degrees_of_freedom"_a = s.degrees_of_freedom,
+      "interval_degrees_of_freedom"_a = s.interval_degrees_of_freedom,
       "correlation"_a = py::dict("parameters"_a = names, "matrix"_a = matrix), "identifiability"_a = findings(s),
       "noise"_a = py::dict("model"_a = s.ar1 ? "ar1" : "independent", "rounds"_a = s.noise_rounds),
       "derivative_step"_a = number(s.relative_step), "starts"_a = starts(s), "checks"_a = checks,

@@ -122,7 +122,7 @@ void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSqua
   std::vector<std::string> ignored;
   const std::vector<bool> held = held_parameters(c, fit, ignored);
   const std::vector<ParameterDraw> draws =
-      draw_parameters(fit.internal, fit.covariance, held, fit.degrees_of_freedom, members, seed);
+      draw_parameters(fit.internal, fit.covariance, held, fit.interval_degrees_of_freedom, members, seed);
   const std::vector<SeriesSource> sources = series_sources(c, model, fit);
   MemberSeries m = simulate_members(c, model, draws, sources, bands.time.size(), simulator);
   e.used = static_cast<int>(m.t_factor.size());

@@ -125,7 +125,7 @@ Bands fitted_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFi
 
   std::vector<bool> held;
   if (bands.not_computed.empty()) held = held_parameters(c, fit, bands.assumptions);
-  const double t = student_t_quantile(level, std::max(fit.degrees_of_freedom, 1));
+  const double t = student_t_quantile(level, std::max(fit.interval_degrees_of_freedom, 1));
   for (const SeriesSource& source : sources) {
     BandSeries out;
     out.name = source.name;

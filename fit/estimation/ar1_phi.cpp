@@ -96,8 +96,16 @@ double expected_lag1(double phi, double m, double taken_lag, double taken_square
   return (variance * lag - taken_lag) / denominator - phi / m;
 }
 
-std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets,
-                                 const std::vector<double>& residual, const ResidualJacobian& jacobian) {
+int effective_degrees_of_freedom(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& phi,
+                                 int estimated) {
+  double effective = 0.0;
+  for (std::size_t s = 0; s < sets.size() && s < phi.size(); ++s)
+    effective += static_cast<double>(sets[s].size()) * std::min(1.0, (1.0 - phi[s]) / (1.0 + phi[s]));
+  return std::max(1, static_cast<int>(std::floor(effective)) - estimated);
+}
+
+std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& residual,
+                                 const ResidualJacobian& jacobian) {
   std::vector<double> r, m, phi;
   for (const std::vector<std::size_t>& index : sets) {
     std::vector<double> e;

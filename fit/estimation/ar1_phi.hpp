@@ -24,8 +24,8 @@ struct ResidualJacobian {
 
 // sets: the indices of each set's counted observations in time order.
 // Each phi is held within ±kLargestPhi.
-std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets,
-                                 const std::vector<double>& residual, const ResidualJacobian& jacobian);
+std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& residual,
+                                 const ResidualJacobian& jacobian);
 
 // What the residuals of m observations of AR(1) noise of coefficient phi and
 // unit innovations, after a fit of the Jacobian's columns, are expected to
@@ -35,5 +35,14 @@ std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& se
 // denominator's expectation (Jc: the set's Jacobian rows about their mean; D:
 // half the sum of the lag-1 shifts).
 double expected_lag1(double phi, double m, double taken_lag, double taken_square);
+
+// Correlated errors repeat part of each other, so what a set of m tells of
+// the parameters and of its own spread is that of about m (1 - phi) / (1 +
+// phi) independent observations (never more than m). Their sum over the
+// sets, less `estimated` (the parameters and phis), at least 1: the degrees
+// of freedom of Student's t for intervals and bands. With phi estimated from
+// a short record, the t of all n observations gives bands too narrow.
+int effective_degrees_of_freedom(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& phi,
+                                 int estimated);
 
 }  // namespace kesta::fit_detail

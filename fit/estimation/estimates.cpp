@@ -18,7 +18,9 @@ bool on_bound(double x, double bound) {
   return std::isfinite(bound) && std::abs(x - bound) <= kOnBound * std::max(1.0, std::abs(bound));
 }
 
-double t95(const LeastSquaresFit& fit) { return student_t_quantile(0.95, std::max(fit.degrees_of_freedom, 1)); }
+double t95(const LeastSquaresFit& fit) {
+  return student_t_quantile(0.95, std::max(fit.interval_degrees_of_freedom, 1));
+}
 
 std::vector<Estimate> parameter_estimates(const std::vector<FreeParameter>& parameters, const LeastSquaresFit& fit) {
   const double t = t95(fit);

@@ -230,6 +230,10 @@ void diagnose(const Observed& observed, const std::vector<double>& transformed, 
   const int determined = static_cast<int>(fit.internal.size()) - fit.null_space.rank_deficiency();
   fit.plain_degrees_of_freedom = static_cast<int>(observed.counted()) - determined;
   fit.degrees_of_freedom = fit.plain_degrees_of_freedom - static_cast<int>(fit.phi.size());
+  fit.interval_degrees_of_freedom =
+      fit.phi.empty() ? fit.degrees_of_freedom
+                      : effective_degrees_of_freedom(observed.sets, fit.phi,
+                                                     static_cast<int>(observed.counted()) - fit.degrees_of_freedom);
 }
 
 // Both covariances: the one that allows for the noise model, through Ceres,

@@ -27,6 +27,10 @@ struct LeastSquaresFit {
   std::vector<double> residual;   // weight * (simulated - observed)
   double ssr = 0.0;               // sum of squared residuals
   int degrees_of_freedom = 0;     // observations less determined parameters (less one phi per set with AR(1))
+  // Of Student's t for intervals and bands: with AR(1), the effective number
+  // of independent observations, m (1 - phi) / (1 + phi) per set, less the
+  // same; otherwise degrees_of_freedom.
+  int interval_degrees_of_freedom = 0;
   // Of the residuals, n x p, solver coordinates; with AR(1), of the
   // transformed residuals, which the covariance belongs to.
   Eigen::MatrixXd jacobian;

@@ -326,6 +326,7 @@ FitSummary summarize(const FitCase& c, const LeastSquaresFit& fit, const std::op
   s.observations = c.observed.counted();
   s.rmse = std::sqrt(fit.ssr / static_cast<double>(s.observations));
   s.degrees_of_freedom = fit.degrees_of_freedom;
+  s.interval_degrees_of_freedom = fit.interval_degrees_of_freedom;
   s.iterations = fit.iterations;
   s.evaluations = evaluations;
   s.parameter_sets = fit.parameter_sets;

@@ -145,6 +145,7 @@ void write_json_report(const FitSummary& s, std::ostream& out) {
       {"rmse", s.rmse},
       {"n_observations", s.observations},
       {"degrees_of_freedom", s.degrees_of_freedom},
+      {"interval_degrees_of_freedom", s.interval_degrees_of_freedom},
       {"correlation", {{"parameters", names}, {"matrix", matrix}}},
       {"identifiability", findings(s)},
       {"noise", {{"model", s.ar1 ? "ar1" : "independent"}, {"rounds", s.noise_rounds}}},

@@ -199,8 +199,8 @@ std::string bands_line(const FitSummary& s) {
 std::string ensemble_line(const FitSummary& s) {
   const EnsembleSummary& e = s.bands.ensemble;
   const std::string head = "Ensemble: " + std::to_string(e.members) + " parameter sets (seed " +
-                           std::to_string(e.seed) + ", Student's t at " + std::to_string(s.degrees_of_freedom) +
-                           " degrees of freedom)";
+                           std::to_string(e.seed) + ", Student's t at " +
+                           std::to_string(s.interval_degrees_of_freedom) + " degrees of freedom)";
   if (!e.not_computed.empty()) return head + ": no bands (" + e.not_computed + ").";
   char share[32];
   (void)std::snprintf(share, sizeof share, "%.0f %%", 100.0 * e.tolerance);

@@ -173,7 +173,8 @@ TEST(EnsembleBands, ReportAndJsonSayWhatWasDrawn) {
   write_json_report(s, json);
   std::string report = text.str();
   for (auto at = report.find("\n  "); at != std::string::npos; at = report.find("\n  ", at)) report.replace(at, 3, " ");
-  EXPECT_NE(report.find("Ensemble: 400 parameter sets (seed 1, Student's t at " + std::to_string(s.degrees_of_freedom) +
+  EXPECT_NE(report.find("Ensemble: 400 parameter sets (seed 1, Student's t at " +
+                        std::to_string(s.interval_degrees_of_freedom) +
                         " degrees of freedom), 400 simulated; their percentile "
                         "bands are in " +
                         s.files.bands +
@@ -182,6 +183,10 @@ TEST(EnsembleBands, ReportAndJsonSayWhatWasDrawn) {
             std::string::npos)
       << report;
   EXPECT_NE(json.str().find("\"distribution\": \"student_t\""), std::string::npos);
+  // Correlated residuals: the draws' t has fewer degrees of freedom than the covariance's scale.
+  EXPECT_LT(s.interval_degrees_of_freedom, s.degrees_of_freedom);
+  EXPECT_NE(json.str().find("\"interval_degrees_of_freedom\": " + std::to_string(s.interval_degrees_of_freedom)),
+            std::string::npos);
   EXPECT_NE(json.str().find("\"linear_trusted\": true"), std::string::npos);
   options.ensemble = 7;
   EXPECT_THROW(kesta::fit(folder.path("fit.toml"), options), FitInputError);

@@ -6,9 +6,9 @@ namespace kesta::fit_detail {
 namespace {
 
 // The interval is the two-sided 95 % one: estimate +- t * standard error, t
-// from Student's distribution with the fit's degrees of freedom (AR(1)-aware)
-// or the plain ones (Abramowitz and Stegun, table 26.10: 12.706 for 1, 4.3027
-// for 2, 2.2281 for 10).
+// from Student's distribution with the fit's interval degrees of freedom
+// (AR(1)-aware; not those that scale the covariance) or the plain ones (Abramowitz and Stegun, table 26.10: 12.706 for
+// 1, 4.3027 for 2, 2.2281 for 10).
 TEST(Estimates, IntervalIsTwoSidedNinetyFivePercent) {
   const struct {
     int degrees, plain_degrees;
@@ -18,7 +18,8 @@ TEST(Estimates, IntervalIsTwoSidedNinetyFivePercent) {
     LeastSquaresFit fit;
     fit.internal = {5.0};
     fit.estimate = {5.0};
-    fit.degrees_of_freedom = c.degrees;
+    fit.degrees_of_freedom = 1000;
+    fit.interval_degrees_of_freedom = c.degrees;
     fit.plain_degrees_of_freedom = c.plain_degrees;
     fit.covariance = Eigen::MatrixXd::Constant(1, 1, 4.0);
     fit.plain_covariance = Eigen::MatrixXd::Constant(1, 1, 1.0);

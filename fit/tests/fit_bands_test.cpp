@@ -56,7 +56,7 @@ TEST(FitBands, DeltaMethodWidthMatchesAPropagationByHand) {
   ASSERT_TRUE(s.converged);
   ASSERT_TRUE(s.bands.not_computed.empty());
   EXPECT_TRUE(s.bands.assumptions.empty());
-  const double t = student_t_quantile(0.95, s.degrees_of_freedom);
+  const double t = student_t_quantile(0.95, s.interval_degrees_of_freedom);
   const struct {
     const char* name;
     std::vector<double> Results::*values;

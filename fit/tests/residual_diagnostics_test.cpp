@@ -195,6 +195,25 @@ TEST(Ar1Noise, PhiIsHeldBelowARandomWalkAndShortSetsTakeTheMeansCorrection) {
   EXPECT_EQ(phi[1], 0.0);
 }
 
+// m (1 - phi) / (1 + phi) per set, never more than m, summed and floored,
+// less what was estimated, and at least 1.
+TEST(Ar1Noise, EffectiveDegreesOfFreedomCountIndependentObservations) {
+  const std::vector<std::size_t> sixty(60), twenty(20);
+  const struct {
+    std::vector<std::vector<std::size_t>> sets;
+    std::vector<double> phi;
+    int estimated, expected;
+  } cases[] = {{{sixty}, {0.0}, 3, 57},
+               {{sixty}, {0.8}, 3, 3},
+               {{sixty}, {-0.5}, 3, 57},
+               {{sixty, twenty}, {0.5, 0.0}, 4, 36},
+               {{sixty, sixty}, {0.8, 0.8}, 4, 9},
+               {{twenty}, {0.95}, 2, 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(effective_degrees_of_freedom(c.sets, c.phi, c.estimated), c.expected)
+        << c.sets.size() << " sets, phi " << c.phi[0];
+}
+
 // Each residual over the RMS of the others, worked by hand.
 TEST(ResidualDiagnostics, StandardizedResidualsLeaveTheirOwnOut) {
   const double inf = std::numeric_limits<double>::infinity();

@@ -224,6 +224,10 @@ struct FitSummary {
   std::size_t observations = 0;  // with a positive weight
   double rmse = 0.0;
   int degrees_of_freedom = 0;
+  // Of Student's t in the intervals, bands and ensemble draws: with AR(1)
+  // noise, the effective number of independent observations less the
+  // parameters and phis; otherwise degrees_of_freedom.
+  int interval_degrees_of_freedom = 0;
   int iterations = 0;
   long evaluations = 0;  // runs of simulate
   long parameter_sets = 0;
