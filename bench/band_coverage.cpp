@@ -3,7 +3,9 @@
 // band) for head and seepage, under AR(1) noise of three coefficients.
 //   build/bench/kesta_band_coverage [FITS [MEMBERS]]
 // 200 fits per coefficient by default; with MEMBERS, a second table for the
-// ensemble route's bands of that many parameter sets per fit.
+// ensemble route's bands of that many parameter sets per fit. The last
+// column is the mean of the fits' AR(1) coefficients, against the phi of the
+// noise put in.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -55,8 +57,8 @@ int main(int argc, char** argv) {
     std::printf("\n%s\n\n", ensemble ? "Ensemble bands" : "Linear (delta-method) bands");
     std::printf(
         "| phi | fits | head: confidence, pointwise | whole curve | prediction | seepage: confidence, "
-        "pointwise | whole curve | prediction | s |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+        "pointwise | whole curve | prediction | s | mean phi estimate: head, seepage |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (std::size_t i = 0; i < results.size(); ++i) {
       const auto& r = results[i];
       std::printf("| %.1f | %d |", phis[i], fits - r.not_converged);

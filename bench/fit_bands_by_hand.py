@@ -36,7 +36,7 @@ def main(example):
     sd = np.array([report["parameters"][n]["std_error"] / report["parameters"][n]["estimate"] for n in names])
     covariance = np.array(report["correlation"]["matrix"]) * np.outer(sd, sd)
     fitted = kesta.read_deck(folder / "river.fitted.dat")
-    print(f"level {bands['level']}, {report['degrees_of_freedom']} degrees of freedom")
+    print(f"level {bands['level']}, {report['interval_degrees_of_freedom']} degrees of freedom")
     for series, distance, attribute in SERIES:
         columns = []
         for name in names:
