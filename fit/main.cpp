@@ -103,6 +103,12 @@ std::optional<Action> read_arguments(int argc, char** argv, kesta::fit_detail::R
         std::cerr << "kesta-fit: --units: " << e.what() << '\n';
         return std::nullopt;
       }
+    } else if (option && (arg == "--scheduler" || arg.rfind("--scheduler=", 0) == 0)) {
+      // The cluster's workers are Python processes: the route to them is the module's.
+      std::cerr << "kesta-fit: --scheduler: kesta-fit simulates the ensemble on this machine's cores; for a Dask "
+                   "cluster run examples/fit/cluster_fit.py FIT --ensemble N --scheduler ADDRESS, or "
+                   "kesta.fit(FIT, ensemble=N, scheduler=ADDRESS) in Python\n";
+      return std::nullopt;
     } else if (option) {
       std::cerr << "kesta-fit: unknown option '" << arg << "'; try kesta-fit --help\n";
       return std::nullopt;

@@ -735,6 +735,10 @@ TEST(KestaFitProgram, HelpVersionAndMisuse) {
       {"x.toml --version", 0, "kesta-fit ", ""},
       {"--output-dir", 2, "", "kesta-fit: --output-dir needs a folder; try kesta-fit --help\n"},
       {"--bogus x.toml", 2, "", "kesta-fit: unknown option '--bogus'; try kesta-fit --help\n"},
+      {"--scheduler=tcp://h:8786 x.toml", 2, "",
+       "kesta-fit: --scheduler: kesta-fit simulates the ensemble on this machine's cores; for a Dask cluster run "
+       "examples/fit/cluster_fit.py FIT --ensemble N --scheduler ADDRESS, or kesta.fit(FIT, ensemble=N, "
+       "scheduler=ADDRESS) in Python\n"},
       {"a.toml b.toml", 2, "", "kesta-fit: one fit file only; try kesta-fit --help\n"},
       {"--json", 2, "", "kesta-fit: expected a fit file; try kesta-fit --help\n"},
       {"x.toml --units", 2, "", "kesta-fit: --units needs LENGTH,TIME such as m,d; try kesta-fit --help\n"},

@@ -1,5 +1,6 @@
 """Paths shared by the module's tests: the source tree, the example decks and
-their golden plot files, the C++ helper, and the sweep example on sys.path."""
+their golden plot files, the C++ helper, and the sweep and cluster-fit
+examples on sys.path."""
 import os
 import pathlib
 import sys
@@ -9,6 +10,7 @@ import pytest
 SOURCE = pathlib.Path(os.environ.get("KESTA_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
 EXAMPLES = sorted((SOURCE / "examples").glob("*.dat"))
 sys.path.insert(0, str(SOURCE / "examples" / "sweep"))
+sys.path.insert(0, str(SOURCE / "examples" / "fit"))
 
 
 def example_ids():

@@ -72,3 +72,39 @@ def test_without_dask_the_call_says_what_to_install(tmp_path, monkeypatch):
     monkeypatch.setitem(sys.modules, "distributed", None)
     with pytest.raises(ImportError, match="install python3-distributed"):
         kesta.fit(river(tmp_path, "river"), ensemble=MEMBERS, scheduler="tcp://127.0.0.1:8786")
+
+
+def test_the_script_writes_the_bands_kesta_fit_writes(tmp_path, cluster, capsys):
+    import cluster_fit
+    local_file = river(tmp_path, "local")
+    kesta.fit(local_file, ensemble=MEMBERS)
+    remote_file = river(tmp_path, "remote")
+    assert cluster_fit.main([str(remote_file), "--ensemble", str(MEMBERS), "--scheduler", cluster.scheduler_address]) == 0
+    out = capsys.readouterr().out
+    assert f"ensemble: {MEMBERS} of {MEMBERS} members simulated; the linear bands agree with them" in out
+    assert "AK = 14.79" in out and "written: " in out
+    assert (remote_file.parent / "river.bands.csv").read_bytes() == (local_file.parent / "river.bands.csv").read_bytes()
+
+
+@pytest.mark.parametrize("argv,status,words", [
+    (["--ensemble", "7"], 2, "ensemble"),
+    (["--ensemble", str(MEMBERS), "--scheduler", "tcp://127.0.0.1:9"], 2, "no Dask scheduler answers"),
+])
+def test_the_script_refuses_with_kesta_fits_status(tmp_path, capsys, argv, status, words):
+    import cluster_fit
+    fit_file = river(tmp_path, "river")
+    with dask.config.set({"distributed.comm.timeouts.connect": "2s"}):
+        assert cluster_fit.main([str(fit_file), "--workers", "1"] + argv) == status
+    assert words in capsys.readouterr().err
+    assert not (fit_file.parent / "river.fitted.dat").exists()
+
+
+def test_the_script_says_status_1_for_a_fit_not_to_be_taken():
+    import cluster_fit
+    def report(failed):
+        return {"checks": [{"check": name, "pass": name != failed, "detail": ""} for name in
+                           ("converged", "identifiable", "no gross outliers", "residuals not strongly autocorrelated")]}
+    assert [cluster_fit.status(report(name)) for name in
+            ("converged", "identifiable", "no gross outliers", "residuals not strongly autocorrelated", None)] == \
+        [1, 1, 1, 0, 0]
+    assert cluster_fit.status({"checks": [], "files_written": False}) == 3
