@@ -111,10 +111,12 @@ class Sampler:
         self.judged = read_equivalent(equivalent_path)
         self.lines = []  # (file, line number, line, whole text)
         for name in product_files(files):
-            if within and name.split("/")[0] not in within:
+            if within and not any(name == w or name.startswith(w.rstrip("/") + "/") for w in within):
                 continue
             text = files[name][0].decode("utf-8", "replace")
             self.lines += [(name, number, line, text) for number, line in code_lines(text)]
+        if not self.lines:
+            raise ValueError("no product code lies within " + ", ".join(within))
         self.drawn = set()
         self.count = 0
 

@@ -40,6 +40,20 @@ class Slips(unittest.TestCase):
         self.assertEqual(draws[0], draws[1])
         self.assertTrue(all(path == "model/a.cpp" for _, path, _, _ in draws[0]))
 
+    def test_within_takes_folders_and_files_but_not_part_of_a_name(self):
+        body = b"int f(int a, int b) {\n  if (a < b && a > 2) return a + 1;\n  return a - b * 3;\n}\n"
+        files = {"fit/estimation/a.cpp": (body, False), "fit/case/b.cpp": (body, False), "model/c.cpp": (body, False)}
+        cases = [(("fit",), {"fit/estimation/a.cpp", "fit/case/b.cpp"}),
+                 (("fit/estimation",), {"fit/estimation/a.cpp"}),
+                 (("model/c.cpp", "fit/case/"), {"model/c.cpp", "fit/case/b.cpp"})]
+        for within, expected in cases:
+            with self.subTest(within=within):
+                sampler = Sampler(files, 5, Path("/nonexistent"), within)
+                self.assertEqual({path for _, path, _, _ in (sampler.draw(lambda *m: m) for _ in range(6))}, expected)
+        for within in [("fit/est",), ("mod",)]:
+            with self.subTest(within=within), self.assertRaises(ValueError):
+                Sampler(files, 5, Path("/nonexistent"), within)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -291,7 +291,7 @@ def main():
     parser.add_argument("--sample", type=int, help="draw this many mutants at random instead of the list")
     parser.add_argument("--seed", type=int, default=1, help="the draw's seed")
     parser.add_argument("--within", default="",
-                        help="with --sample: draw only from these folders, comma-separated (case,driver)")
+                        help="with --sample: draw only from these folders or files, comma-separated (case,fit/estimation)")
     parser.add_argument("--dry-run", action="store_true", help="with --sample: print the drawn mutants and stop")
     parser.add_argument("--equivalent", type=Path, default=ROOT / "tools" / "equivalent_mutants.txt")
     parser.add_argument("--jobs", type=int, default=2)
