@@ -106,6 +106,15 @@ Solved solve(const FitCase& fit_case, const BatchModel& batch, const SolverOptio
   return out;
 }
 
+// The picture's units: the command line's, else the fit file's, else a
+// case's own (its results are labelled in them), else L and T.
+plot::Units picture_units(const FitCase& fit_case, const plot::Units* units) {
+  if (units) return *units;
+  if (fit_case.file.units) return *fit_case.file.units;
+  if (fit_case.prepared) return {fit_case.prepared->length_unit, fit_case.prepared->time_unit};
+  return {};
+}
+
 }  // namespace
 
 FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions& options, PendingFiles* pending,
@@ -168,8 +177,7 @@ FitSummary fit_and_write(const std::filesystem::path& fit_file, const FitOptions
       fit_case.prepared ? fitted_case(fit_case, fitted, names.fitted_case, names.fitted_deck) : std::string();
   const auto not_written =
       write_output_files(names, fitted_deck(fitted, summary.inversion), residuals_csv(fit_case, solved.fit),
-                         fit_picture(fit_case, model, solved.fit, summary.bands,
-                                     units ? *units : fit_case.file.units.value_or(plot::Units{})),
+                         fit_picture(fit_case, model, solved.fit, summary.bands, picture_units(fit_case, units)),
                          bands_csv(summary.bands, summary.bands.dates), pending, fitted_case_text, predicted);
   if (not_written) {
     summary.files_not_written = *not_written;

@@ -9,6 +9,7 @@
 #include "fit/estimation/number_text.hpp"
 #include "fit/output/picture_marks.hpp"
 #include "plot/axis_scale.hpp"
+#include "plot/date_axis.hpp"
 #include "plot/svg_writer.hpp"
 
 namespace kesta::fit_detail {
@@ -30,6 +31,7 @@ constexpr double kResidualHeader = 44.0;  // the time labels of the panel above,
 constexpr double kResidualHeight = 90.0;
 constexpr double kGap = 40.0;
 constexpr double kFooter = 50.0;
+constexpr double kDatedFooter = 66.0;  // a second line under each calendar tick
 constexpr double kRecordHeight = kHeader + kPanelHeight + kResidualHeader + kResidualHeight + kGap;
 constexpr int kTimeIntervals = 10;
 constexpr int kValueIntervals = 5;
@@ -83,10 +85,13 @@ std::optional<std::pair<double, double>> range_of(std::initializer_list<const st
 class FitPicture {
  public:
   FitPicture(const std::vector<PicturePanel>& panels, const PictureText& text, std::ostream& out)
-      : panels_(panels), text_(text), svg_(out), time_(make_time_axis(panels)) {}
+      : panels_(panels), text_(text), svg_(out), time_(make_time_axis(panels)) {
+    if (text.date_offset) dates_ = plot::date_axis(time_.low, time_.high, *text.date_offset, kTimeIntervals);
+  }
 
   void write() {
-    const double height = kTitleBand + static_cast<double>(panels_.size()) * kRecordHeight - kGap + kFooter;
+    const double height =
+        kTitleBand + static_cast<double>(panels_.size()) * kRecordHeight - kGap + (dates_ ? kDatedFooter : kFooter);
     const std::string w = std::to_string(kWidth);
     const std::string h = px(height);
     svg_.open("svg", {{"xmlns", "http://www.w3.org/2000/svg"},
@@ -103,11 +108,13 @@ class FitPicture {
       write_panel(panels_[i], panel_top(i));
       write_residuals(panels_[i], residual_top(i));
     }
-    svg_.text(label("Time", text_.units.time), {{"class", "axis-title"},
-                                                {"x", px(kLeft + kPlotWidth / 2)},
-                                                {"y", px(height - 12)},
-                                                {"text-anchor", "middle"},
-                                                {"font-size", "13"}});
+    const std::string time_title =
+        dates_ ? "Date (" + plot::offset_name(*text_.date_offset) + ")" : label("Time", text_.units.time);
+    svg_.text(time_title, {{"class", "axis-title"},
+                           {"x", px(kLeft + kPlotWidth / 2)},
+                           {"y", px(height - 12)},
+                           {"text-anchor", "middle"},
+                           {"font-size", "13"}});
     svg_.close("svg");
   }
 
@@ -169,7 +176,8 @@ class FitPicture {
     svg_.close("g");
   }
 
-  void write_frame(const PanelFrame& f, const std::string& title, const std::string& axis_title) {
+  // context: the calendar's second line under the ticks, where there is room for it.
+  void write_frame(const PanelFrame& f, const std::string& title, const std::string& axis_title, bool context) {
     svg_.text(title, {{"x", px(kLeft)}, {"y", px(f.top - 8)}, {"font-size", "14"}, {"font-weight", "bold"}});
     const double middle = f.top + f.height / 2;
     svg_.text(axis_title, {{"class", "axis-title"},
@@ -185,7 +193,7 @@ class FitPicture {
                         {"height", px(f.height)},
                         {"fill", "white"},
                         {"stroke", std::string(kFrameColour)}});
-    write_grid(f);
+    write_grid(f, context);
   }
 
   void write_panel(const PicturePanel& p, double top) {
@@ -196,7 +204,7 @@ class FitPicture {
     const PanelFrame f = frame(plot::value_axis(range.first, range.second, kValueIntervals), top, kPanelHeight);
     svg_.open("g", {{"class", "panel"}});
     write_frame(f, panel_title(p, text_.units),
-                label(p.kind == Kind::Seepage ? "Seepage" : "Head", value_unit(p.kind, text_.units)));
+                label(p.kind == Kind::Seepage ? "Seepage" : "Head", value_unit(p.kind, text_.units)), false);
     if (p.band) {
       write_band(f, p.band->time, p.band->pred_lower, p.band->pred_upper, "prediction-band", kPredictionColour);
       write_band(f, p.band->time, p.band->conf_lower, p.band->conf_upper, "confidence-band", kConfidenceColour);
@@ -218,7 +226,8 @@ class FitPicture {
     const PanelFrame f =
         frame(plot::value_axis(std::min(lo, 0.0), std::max(hi, 0.0), kResidualIntervals), top, kResidualHeight);
     svg_.open("g", {{"class", "residual-panel"}});
-    write_frame(f, "Residuals of " + plot::printable_utf8(p.name), label("Residual", value_unit(p.kind, text_.units)));
+    write_frame(f, "Residuals of " + plot::printable_utf8(p.name), label("Residual", value_unit(p.kind, text_.units)),
+                true);
     const double y = f.y_of(0.0);
     svg_.empty("line", {{"class", "zero"},
                         {"x1", px(f.left)},
@@ -263,7 +272,7 @@ class FitPicture {
     svg_.close("g");
   }
 
-  void write_grid(const PanelFrame& f) {
+  void write_grid(const PanelFrame& f, bool context) {
     const std::vector<double> ticks = f.value.ticks();
     const std::vector<std::string> labels = plot::tick_labels(f.value, ticks);
     for (std::size_t i = 0; i < ticks.size(); ++i) {
@@ -275,8 +284,19 @@ class FitPicture {
                           {"stroke", std::string(kGridColour)}});
       svg_.text(labels[i], {{"x", px(f.left - 8)}, {"y", px(y + 4)}, {"text-anchor", "end"}});
     }
-    const std::vector<double> times = time_.ticks();
-    const std::vector<std::string> time_labels = plot::tick_labels(time_, times);
+    std::vector<double> times;
+    std::vector<std::string> time_labels, contexts;
+    if (dates_) {
+      for (const plot::DateTick& tick : dates_->ticks) {
+        times.push_back(tick.at);
+        time_labels.push_back(tick.label);
+        contexts.push_back(context ? tick.context : "");
+      }
+    } else {
+      times = time_.ticks();
+      time_labels = plot::tick_labels(time_, times);
+      contexts.assign(times.size(), "");
+    }
     for (std::size_t i = 0; i < times.size(); ++i) {
       const double x = f.x_of(times[i]);
       svg_.empty("line", {{"x1", px(x)},
@@ -285,6 +305,12 @@ class FitPicture {
                           {"y2", px(f.top + f.height)},
                           {"stroke", std::string(kGridColour)}});
       svg_.text(time_labels[i], {{"x", px(x)}, {"y", px(f.top + f.height + 16)}, {"text-anchor", "middle"}});
+      if (!contexts[i].empty())
+        svg_.text(contexts[i], {{"class", "time-tick-context"},
+                                {"x", px(x)},
+                                {"y", px(f.top + f.height + 30)},
+                                {"text-anchor", "middle"},
+                                {"fill", "#555555"}});
     }
   }
 
@@ -292,6 +318,7 @@ class FitPicture {
   const PictureText& text_;
   plot::SvgWriter svg_;
   plot::AxisScale time_;
+  std::optional<plot::DateAxis> dates_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // The picture of a fit: per record a panel of the observed points over the
 // fitted curve and its shaded bands, and below it a panel of the residuals,
 // drawn with plot/'s SVG writer, axes, units and thinning.
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -35,6 +36,10 @@ struct PictureText {
   std::string title;         // at the top
   plot::Units units;         // label every axis
   double band_level = 0.95;  // named in the legend
+  // A dated fit: every time of the panels is then in seconds since
+  // 1970-01-01T00:00Z, and the time axis is a calendar labelled in this
+  // offset from UTC (that of the first date drawn).
+  std::optional<std::chrono::minutes> date_offset;
 };
 
 // One self-contained SVG document.

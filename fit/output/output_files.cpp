@@ -1,6 +1,10 @@
 #include "fit/output/output_files.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -8,6 +12,7 @@
 #include "fit/estimation/number_text.hpp"
 #include "fit/output/fit_picture.hpp"
 #include "io/replaced_files.hpp"
+#include "plot/case_results.hpp"
 
 namespace kesta::fit_detail {
 
@@ -89,6 +94,37 @@ std::string bands_csv(const Bands& bands, const std::vector<std::string>& dates)
   return out;
 }
 
+namespace {
+
+// A dated fit's picture: every time becomes seconds since 1970 UTC, and the
+// axis is labelled in the offset of the first date drawn. Nothing when the
+// calendar cannot say (no time to draw).
+std::optional<std::chrono::minutes> on_the_calendar(const CaseCalendar& calendar, std::vector<PicturePanel>& panels) {
+  double first = INFINITY;
+  for (const PicturePanel& p : panels) {
+    for (const double t : p.observed_time) first = std::min(first, t);
+    for (const double t : p.fitted.time) first = std::min(first, t);
+  }
+  const std::optional<std::int64_t> origin = calendar.unix_millis_of(0.0);
+  double seconds = 0.0;
+  std::chrono::minutes offset{0};
+  if (!origin || !std::isfinite(first) || !plot::parse_iso_date(calendar.date_of(first), seconds, offset))
+    return std::nullopt;
+  const double zero = static_cast<double>(*origin) / 1000.0;
+  const double unit = calendar.seconds_per_time_unit();
+  const auto to_seconds = [&](std::vector<double>& times) {
+    for (double& t : times) t = zero + t * unit;
+  };
+  for (PicturePanel& p : panels) {
+    to_seconds(p.observed_time);
+    to_seconds(p.fitted.time);
+    if (p.band) to_seconds(p.band->time);
+  }
+  return offset;
+}
+
+}  // namespace
+
 std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSquaresFit& fit, const Bands& bands,
                         const plot::Units& units) {
   const std::vector<Curve> curves = model.curves(fit.estimate);
@@ -110,8 +146,10 @@ std::string fit_picture(const FitCase& c, const DeckModel& model, const LeastSqu
         p.band = PictureBand{bands.time, b.conf_lower, b.conf_upper, b.pred_lower, b.pred_upper};
     panels.push_back(std::move(p));
   }
+  PictureText text{"KESTA fit " + c.file.shown_name, units, bands.level, std::nullopt};
+  if (const CaseCalendar* calendar = c.calendar()) text.date_offset = on_the_calendar(*calendar, panels);
   std::ostringstream svg;
-  write_fit_svg(panels, {"KESTA fit " + c.file.shown_name, units, bands.level}, svg);
+  write_fit_svg(panels, text, svg);
   return svg.str();
 }
 

@@ -132,6 +132,12 @@ TEST(FitOnTheCalendar, ACaseFitRecoversItsValuesAndItsFittedCaseRunsBitForBit) {
     EXPECT_EQ(summary.bands.dates[4], "2023-05-01T08:00:00+00:00");  // four steps of 2 h
     EXPECT_NE(bands.find("," + summary.bands.dates[4] + ","), std::string::npos);
 
+    // The picture too: a calendar axis in the case's offset, and the case's units.
+    const std::string svg = testing::file_text(out("fit.svg"));
+    for (const char* part : {">Date (UTC)<", ">Head (m)<", ">Residual (m)<", ">2023<"})
+      EXPECT_NE(svg.find(part), std::string::npos) << v.name << ": " << part;
+    EXPECT_EQ(svg.find(">Time ("), std::string::npos) << v.name;
+
     // The fitted case runs on the calendar, to the fitted deck's bits.
     ASSERT_EQ(run(std::string(KESTA_EXE) + " --case '" + out("fit.fitted.toml").string() + "' >/dev/null"), 0)
         << v.name << "\n"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -34,9 +35,10 @@ std::vector<double> attribute_values(const std::string& svg, const std::string& 
   return out;
 }
 
-std::string svg_of(const std::vector<PicturePanel>& panels, const plot::Units& units, double level = 0.95) {
+std::string svg_of(const std::vector<PicturePanel>& panels, const plot::Units& units, double level = 0.95,
+                   std::optional<std::chrono::minutes> date_offset = std::nullopt) {
   std::ostringstream out;
-  write_fit_svg(panels, {"KESTA fit test.toml", units, level}, out);
+  write_fit_svg(panels, {"KESTA fit test.toml", units, level, date_offset}, out);
   return out.str();
 }
 
@@ -72,18 +74,24 @@ TEST(FitPicture, AxisTitlesCarryTheUnits) {
   const struct {
     plot::Units units;
     std::vector<std::string> titles;
+    std::optional<std::chrono::minutes> date_offset;  // a dated fit: a calendar axis
   } cases[] = {
       {{},
        {">Head (L)<", ">Seepage (L\u00b2/T)<", ">Time (T)<", ">Residual (L)<", ">Residual (L\u00b2/T)<",
-        "Head at 60 L from the stream: well.csv"}},
+        "Head at 60 L from the stream: well.csv"},
+       std::nullopt},
       {{"m", "d"},
        {">Head (m)<", ">Seepage (m\u00b2/d)<", ">Time (d)<", ">Residual (m)<", ">Residual (m\u00b2/d)<",
-        "Head at 60 m from the stream: well.csv"}},
-      {{"ft", "min"}, {">Head (ft)<", ">Seepage (ft\u00b2/min)<", ">Time (min)<"}},
+        "Head at 60 m from the stream: well.csv"},
+       std::nullopt},
+      {{"ft", "min"}, {">Head (ft)<", ">Seepage (ft\u00b2/min)<", ">Time (min)<"}, std::nullopt},
+      {{"m", "d"}, {">Head (m)<", ">Date (UTC+02:00)<", ">Residual (m)<"}, std::chrono::minutes(120)},
+      {{"m", "d"}, {">Date (UTC)<"}, std::chrono::minutes(0)},
   };
   for (const auto& c : cases) {
-    const std::string svg = svg_of(panels, c.units);
+    const std::string svg = svg_of(panels, c.units, 0.95, c.date_offset);
     for (const std::string& title : c.titles) EXPECT_NE(svg.find(title), std::string::npos) << title;
+    EXPECT_EQ(svg.find(">Time ("), c.date_offset ? std::string::npos : svg.find(">Time (" + c.units.time + ")<"));
     // Every panel, main and residual, has its value axis titled, and the page its time axis.
     EXPECT_EQ(count(svg, "class=\"axis-title\""), 2 * panels.size() + 1) << c.units.length;
   }
