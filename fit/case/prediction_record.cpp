@@ -89,8 +89,10 @@ PredictionRecord read_deck_record(const PredictionEntry& entry) {
   PredictionRecord out;
   out.shown = entry.path.string();
   std::error_code ec;
+  if (!std::filesystem::exists(entry.path, ec))
+    throw FitInputError(out.shown, 0, "the deck to predict on does not exist");
   if (!std::filesystem::is_regular_file(entry.path, ec))
-    throw FitInputError(out.shown, 0, "is not a readable deck to predict on");
+    throw FitInputError(out.shown, 0, "is not a file: expected a deck to predict on");
   try {
     out.deck = read_deck(entry.path);
   } catch (const DeckError& e) {
