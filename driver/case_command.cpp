@@ -99,7 +99,7 @@ int run_case(const CaseCommand& command, PendingFiles* pending, std::FILE* out, 
     }
     if (!legacy) {
       std::string failure;
-      legacy = legacy_texts(deck_text, run.inversion, failure);
+      legacy = legacy_texts(deck_text, run.inversion, failure, pending);
       if (!legacy) return refuse(err, command.case_file + ": no report: " + failure);
     }
     outputs.push_back({o.name, what == "report" ? std::string_view(legacy->report) : std::string_view(legacy->plot)});

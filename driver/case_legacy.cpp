@@ -10,6 +10,10 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "driver/driver.hpp"
 #include "driver/file_channels.hpp"
@@ -21,13 +25,49 @@ namespace fs = std::filesystem;
 
 constexpr int kConsoleUnit = 6;
 
-// The working folder goes, with whatever is in it, however the run ends.
-struct Folder {
-  fs::path path;
+// The working folder goes, with whatever is in it, however the run ends; an
+// interruption removes it and the files listed in it.
+class Folder {
+ public:
+  explicit Folder(PendingFiles* pending) : pending_(pending) {}
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
   ~Folder() {
     std::error_code ignored;
-    fs::remove_all(path, ignored);
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+    if (!pending_) return;
+    const auto lock = pending_->lock();
+    for (const std::string& p : listed_) pending_->drop(p);
   }
+
+  // Made and listed under the lock, so that an interruption never misses it.
+  bool make(std::string pattern) {
+    std::optional<std::unique_lock<std::mutex>> lock;
+    if (pending_) lock = pending_->lock();
+    if (::mkdtemp(pattern.data()) == nullptr) return false;
+    path_ = pattern;
+    list(path_);
+    return true;
+  }
+  // A file the run will write in the folder (the lock is held when pending).
+  fs::path file(const std::string& name) {
+    const fs::path p = path_ / name;
+    std::optional<std::unique_lock<std::mutex>> lock;
+    if (pending_) lock = pending_->lock();
+    list(p);
+    return p;
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  void list(const fs::path& p) {
+    listed_.push_back(p.string());
+    if (pending_) pending_->add(p.string());
+  }
+
+  PendingFiles* pending_;
+  fs::path path_;
+  std::vector<std::string> listed_;
 };
 
 std::optional<std::string> whole_file(const fs::path& path) {
@@ -56,20 +96,21 @@ std::string one_line(std::string text) {
 
 }  // namespace
 
-std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionMethod inversion, std::string& failure) {
+std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionMethod inversion, std::string& failure,
+                                        PendingFiles* pending) {
   std::error_code error;
-  std::string pattern = (fs::temp_directory_path(error) / "kesta-case-XXXXXX").string();
-  if (error || ::mkdtemp(pattern.data()) == nullptr) {
+  const std::string pattern = (fs::temp_directory_path(error) / "kesta-case-XXXXXX").string();
+  Folder folder(pending);
+  if (error || !folder.make(pattern)) {
     failure = "no working folder for the report: " + std::string(std::strerror(error ? error.value() : errno));
     return std::nullopt;
   }
-  const Folder folder{pattern};
-  const fs::path deck = folder.path / "case.dat", report = folder.path / "report.txt", plot = folder.path / "plot.txt";
+  const fs::path deck = folder.file("case.dat"), report = folder.file("report.txt"), plot = folder.file("plot.txt");
   {
     std::ofstream out(deck, std::ios::binary);
     out << deck_text;
     if (!out.flush()) {
-      failure = "the deck for the report cannot be written in " + folder.path.string();
+      failure = "the deck for the report cannot be written in " + folder.path().string();
       return std::nullopt;
     }
   }
@@ -87,7 +128,8 @@ std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionM
     console.out.attach(kConsoleUnit, quiet, "stdout");
     console.err = messages.get();
     console.named_files = std::array<std::string, 3>{deck.string(), report.string(), plot.string()};
-    status = run_kesta(console, nullptr, inversion);
+    // Its own unfinished files are listed too: they lie in the folder.
+    status = run_kesta(console, pending, inversion);
   }
   ::close(quiet);
   const std::string said = whole_stream(messages.get());
@@ -98,7 +140,7 @@ std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionM
   LegacyTexts texts;
   const auto report_text = whole_file(report), plot_text = whole_file(plot);
   if (!report_text || !plot_text) {
-    failure = "the report's run left no report in " + folder.path.string();
+    failure = "the report's run left no report in " + folder.path().string();
     return std::nullopt;
   }
   texts.report = *report_text;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "io/pending_files.hpp"
 #include "kesta/simulate_options.hpp"
 
 namespace kesta {
@@ -15,7 +16,10 @@ struct LegacyTexts {
 };
 
 // Runs the deck text by `inversion`. Nothing, with the reason in `failure`,
-// when the run does not end with a complete report.
-std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionMethod inversion, std::string& failure);
+// when the run does not end with a complete report. The working folder and
+// its files are listed in `pending` while they exist, so that an interrupted
+// run takes them with it.
+std::optional<LegacyTexts> legacy_texts(const std::string& deck_text, InversionMethod inversion, std::string& failure,
+                                        PendingFiles* pending);
 
 }  // namespace kesta

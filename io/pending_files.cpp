@@ -10,7 +10,9 @@ void PendingFiles::drop(const std::string& path) {
 }
 
 void PendingFiles::remove_all() {
-  for (const std::string& path : paths_) ::unlink(path.c_str());
+  // Newest first, so that a working folder goes after the files made in it.
+  for (auto path = paths_.rbegin(); path != paths_.rend(); ++path)
+    if (::unlink(path->c_str()) != 0) ::rmdir(path->c_str());
   paths_.clear();
 }
 

@@ -17,7 +17,8 @@ class PendingFiles {
   // Callers hold the lock.
   void add(const std::string& path) { paths_.push_back(path); }
   void drop(const std::string& path);
-  // Removes every listed file from the disk; the lock is held.
+  // Removes every listed file from the disk, newest first, and a listed
+  // folder once the files made in it are gone; the lock is held.
   void remove_all();
 
  private:

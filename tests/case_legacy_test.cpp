@@ -3,7 +3,13 @@
 // inversion the case names, written with the results or not at all.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
 #include "run_kesta.hpp"
+#include "shell_process.hpp"
 
 namespace kesta::testing {
 namespace {
@@ -103,6 +109,44 @@ TEST(CaseLegacy, OutputsThatClashAreRefusedAndNothingWritten) {
   const RunResult misuse = run_kesta_with(folder, {"--plot", "p.txt", "d.dat", "r.txt"});
   EXPECT_EQ(misuse.status, 2);
   EXPECT_EQ(misuse.err, "kesta: --plot goes with --case; try kesta --help\n");
+}
+
+// The report is made by a run in a working folder of its own: interrupted
+// while that folder exists, kesta takes it with it and ends by the signal.
+TEST(CaseLegacy, AnInterruptedReportLeavesNoWorkingFolder) {
+  TempFolder folder;
+  const std::filesystem::path scratch = folder / "tmp";
+  std::filesystem::create_directory(scratch);
+  // 60,000 hourly readings: the report's run takes a few tenths of a second.
+  std::string record = "Time,Stage\n";
+  for (int h = 0; h < 60000; ++h) record += std::to_string(h) + "," + std::to_string((h % 24) / 6) + "\n";
+  write_file(folder / "stage.csv", record);
+  write_file(folder / "case.toml",
+             "title = \"Interrupted\"\nx = 50.0\n[aquifer]\ntype = \"confined\"\nstream_half_width = 10.0\n"
+             "stream_length = 1000.0\nconductivity = 5.0\nspecific_storage = 2e-4\nthickness = 20.0\n"
+             "[units]\nlength = \"m\"\ntime = \"h\"\n[stage]\nfile = \"stage.csv\"\n[run]\nstep = 1.0\n");
+  const auto working_folders = [&] {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch))
+      n += entry.path().filename().string().rfind("kesta-case-", 0) == 0;
+    return n;
+  };
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE("signal " + std::to_string(sig));
+    const pid_t pid = start_shell("cd '" + folder.path() + "' && TMPDIR='" + scratch.string() +
+                                  "' exec '" KESTA_BINARY "' --case case.toml --report r.txt > /dev/null 2>&1");
+    ASSERT_GT(pid, 0);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (working_folders() == 0 && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    ASSERT_EQ(working_folders(), 1) << "the report's working folder never appeared";
+    kill(pid, sig);
+    EXPECT_EQ(wait_for(pid), 128 + sig);
+    for (const auto& left : std::filesystem::recursive_directory_iterator(scratch)) ADD_FAILURE() << left.path();
+    EXPECT_FALSE(file_exists(folder / "r.txt"));
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directory(scratch);
+  }
 }
 
 }  // namespace
