@@ -85,19 +85,6 @@ MemberSeries simulate_members(const FitCase& c, const BandRuns& model, const std
   return out;
 }
 
-// A time as the report prints times: six digits at most.
-std::string time_text(double t) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.6g", t);
-  return text;
-}
-
-std::string percent(double share) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.0f %%", 100.0 * share);
-  return text;
-}
-
 }  // namespace
 
 void add_ensemble_bands(const FitCase& c, const BandRuns& model, const LeastSquaresFit& fit, int members, unsigned seed,
@@ -163,8 +150,8 @@ std::optional<FitWarning> linear_band_warning(const Bands& bands) {
   for (const BandSeries& s : bands.series) {
     if (!s.linear_untrusted) continue;
     w.subjects.push_back(s.name);
-    where += std::string(where.empty() ? "" : "; ") + s.name + " by " + percent(*s.ensemble_difference) + " at time " +
-             time_text(s.ensemble_time) + (s.ensemble_upper ? " (upper edge)" : " (lower edge)");
+    where += std::string(where.empty() ? "" : "; ") + s.name + " by " + whole_percent(*s.ensemble_difference) +
+             " at time " + six_digits(s.ensemble_time) + (s.ensemble_upper ? " (upper edge)" : " (lower edge)");
   }
   if (w.subjects.empty()) return std::nullopt;
   std::string names;
@@ -172,8 +159,8 @@ std::optional<FitWarning> linear_band_warning(const Bands& bands) {
     names += (i == 0 ? "" : (i + 1 == w.subjects.size() ? " and " : ", ")) + w.subjects[i];
   w.text = "The linear confidence band is not to be trusted for " + names + ": the ensemble of " +
            std::to_string(bands.ensemble.used) +
-           " parameter sets gives a band whose edges differ from it by more than " + percent(bands.ensemble.tolerance) +
-           " of its half-width, most for " + where +
+           " parameter sets gives a band whose edges differ from it by more than " +
+           whole_percent(bands.ensemble.tolerance) + " of its half-width, most for " + where +
            "; such a series is far from linear in the parameters over their uncertainty, and the ensemble's band is "
            "the one to use.";
   return w;

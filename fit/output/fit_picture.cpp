@@ -63,12 +63,6 @@ std::string panel_title(const PicturePanel& p, const plot::Units& u) {
   return "Head at " + six_digits(p.distance.value_or(0.0)) + " " + u.length + " from the stream: " + name;
 }
 
-std::string percent(double level) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%g %%", 100.0 * level);
-  return text;
-}
-
 // Lowest and highest finite value of several series; nothing when there is none.
 std::optional<std::pair<double, double>> range_of(std::initializer_list<const std::vector<double>*> series) {
   double lo = INFINITY, hi = -INFINITY;

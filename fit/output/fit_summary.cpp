@@ -168,19 +168,6 @@ std::string plain_against_ar1(const FitSummary& s) {
   return text;
 }
 
-// As the residuals table prints the expected runs.
-std::string one_decimal(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.1f", v);
-  return text;
-}
-
-std::string two_decimals(double v) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, "%.2f", v);
-  return text;
-}
-
 }  // namespace
 
 std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
@@ -209,7 +196,7 @@ std::vector<FitWarning> caveats(const FitSummary& s, const LeastSquaresFit& fit,
   std::vector<std::string> correlated_sets;
   for (const SetSummary& set : s.sets)
     if (set.diagnostics.lag1 > kStrongAutocorrelation) {
-      correlated += (correlated.empty() ? "" : ", ") + set.name + " " + two_decimals(set.diagnostics.lag1);
+      correlated += (correlated.empty() ? "" : ", ") + set.name + " " + decimals(set.diagnostics.lag1, 2);
       correlated_sets.push_back(set.name);
     }
   if (!correlated.empty())
@@ -293,10 +280,10 @@ std::vector<ModelCheck> model_checks(const FitSummary& s) {
   for (const SetSummary& set : s.sets) {
     const ResidualDiagnostics& d = set.diagnostics;
     if (std::abs(d.lag1) > kStrongAutocorrelation)
-      correlated += (correlated.empty() ? "" : ", ") + set.name + " lag-1 " + two_decimals(d.lag1);
+      correlated += (correlated.empty() ? "" : ", ") + set.name + " lag-1 " + decimals(d.lag1, 2);
     else if (d.runs_p < kImprobableRuns)
       correlated += (correlated.empty() ? "" : ", ") + set.name + " " + std::to_string(d.runs) + " runs against " +
-                    one_decimal(d.runs_expected) + " expected";
+                    decimals(d.runs_expected, 1) + " expected";
   }
   if (!correlated.empty() && s.ar1) correlated += "; allowed for by the AR(1) noise model";
   out.push_back({"residuals not strongly autocorrelated", correlated.empty(), correlated});

@@ -79,22 +79,16 @@ void write_plain(const FitSummary& s, std::ostream& out, std::size_t name_width)
   }
 }
 
-std::string fixed(double v, const char* format) {
-  char text[32];
-  (void)std::snprintf(text, sizeof text, format, v);
-  return text;
-}
-
 void write_diagnostics(const FitSummary& s, std::ostream& out, std::size_t width) {
   out << '\n'
       << padded("Residuals", width) << padded("Lag-1", 7) << padded("Durbin-Watson", 14) << padded("Runs", 6)
       << padded("Expected", 9) << padded("Runs p", 8) << (s.ar1 ? "AR(1) phi" : "") << '\n';
   for (const SetSummary& set : s.sets) {
     const ResidualDiagnostics& d = set.diagnostics;
-    out << without_trailing_blanks(padded(set.name, width) + padded(fixed(d.lag1, "%+.2f"), 7) +
-                                   padded(fixed(d.durbin_watson, "%.2f"), 14) + padded(std::to_string(d.runs), 6) +
-                                   padded(fixed(d.runs_expected, "%.1f"), 9) + padded(fixed(d.runs_p, "%.3f"), 8) +
-                                   (set.phi ? fixed(*set.phi, "%+.2f") : ""))
+    out << without_trailing_blanks(padded(set.name, width) + padded(decimals(d.lag1, 2, true), 7) +
+                                   padded(decimals(d.durbin_watson, 2), 14) + padded(std::to_string(d.runs), 6) +
+                                   padded(decimals(d.runs_expected, 1), 9) + padded(decimals(d.runs_p, 3), 8) +
+                                   (set.phi ? decimals(*set.phi, 2, true) : ""))
         << '\n';
   }
 }
@@ -182,12 +176,11 @@ std::string inversion_line(const FitSummary& s) {
 
 // The bands' file and level, and what they take as fixed.
 std::string bands_line(const FitSummary& s) {
-  char level[32];
-  (void)std::snprintf(level, sizeof level, "%g %%", 100.0 * s.bands.level);
+  const std::string level = percent(s.bands.level);
   if (!s.bands.not_computed.empty())
     return "Bands: not computed (" + s.bands.not_computed + "); " + s.files.bands +
            " holds the series at the estimate without them.";
-  std::string line = "Bands: " + std::string(level) + " confidence and prediction bands in " + s.files.bands;
+  std::string line = "Bands: " + level + " confidence and prediction bands in " + s.files.bands;
   if (s.bands.assumptions.empty()) return line + ".";
   line += "; the bands assume ";
   for (std::size_t i = 0; i < s.bands.assumptions.size(); ++i)
@@ -202,8 +195,7 @@ std::string ensemble_line(const FitSummary& s) {
                            std::to_string(e.seed) + ", Student's t at " +
                            std::to_string(s.interval_degrees_of_freedom) + " degrees of freedom)";
   if (!e.not_computed.empty()) return head + ": no bands (" + e.not_computed + ").";
-  char share[32];
-  (void)std::snprintf(share, sizeof share, "%.0f %%", 100.0 * e.tolerance);
+  const std::string share = whole_percent(e.tolerance);
   std::string line =
       head + ", " + std::to_string(e.used) + " simulated" +
       (e.used < e.members ? " (" + std::to_string(e.members - e.used) + " beyond a bound or refused, left out)" : "") +
@@ -214,9 +206,7 @@ std::string ensemble_line(const FitSummary& s) {
     if (b.linear_untrusted) untrusted += (untrusted.empty() ? "" : ", ") + b.name;
     if (b.ensemble_difference && *b.ensemble_difference > most) {
       most = *b.ensemble_difference;
-      char text[64];
-      (void)std::snprintf(text, sizeof text, ", %.0f %%", 100.0 * most);
-      largest = b.name + text;
+      largest = b.name + ", " + whole_percent(most);
     }
   }
   if (!untrusted.empty())
@@ -232,9 +222,7 @@ std::string prediction_line(const FitSummary& s) {
   const Prediction& p = *s.prediction;
   if (!p.bands.not_computed.empty())
     return "Prediction on " + p.record + ": refused (" + p.bands.not_computed + "); nothing predicted written.";
-  char level[32];
-  (void)std::snprintf(level, sizeof level, "%g %%", 100.0 * p.bands.level);
-  return "Prediction on " + p.record + ": " + level + " bands in " + p.file + ", " +
+  return "Prediction on " + p.record + ": " + percent(p.bands.level) + " bands in " + p.file + ", " +
          std::to_string(p.bands.time.size()) + " steps" +
          (p.dates.empty() ? "." : " from " + p.dates.front() + " to " + p.dates.back() + ".");
 }
