@@ -51,7 +51,7 @@ class Folder {
   }
   // A file the run will write in the folder (the lock is held when pending).
   fs::path file(const std::string& name) {
-    const fs::path p = path_ / name;
+    fs::path p = path_ / name;
     std::optional<std::unique_lock<std::mutex>> lock;
     if (pending_) lock = pending_->lock();
     list(p);

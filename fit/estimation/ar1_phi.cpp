@@ -107,6 +107,9 @@ int effective_degrees_of_freedom(const std::vector<std::vector<std::size_t>>& se
 std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& sets, const std::vector<double>& residual,
                                  const ResidualJacobian& jacobian) {
   std::vector<double> r, m, phi;
+  r.reserve(sets.size());
+  m.reserve(sets.size());
+  phi.reserve(sets.size());
   for (const std::vector<std::size_t>& index : sets) {
     std::vector<double> e;
     e.reserve(index.size());
@@ -118,6 +121,7 @@ std::vector<double> estimate_phi(const std::vector<std::vector<std::size_t>>& se
   const bool projected = jacobian.columns > 0 && jacobian.rows.size() == residual.size() * jacobian.columns;
   if (!projected) return phi;
   std::vector<SetRows> rows;
+  rows.reserve(sets.size());
   for (const std::vector<std::size_t>& index : sets) rows.push_back(set_rows(index, jacobian));
   for (int pass = 0; pass < kProjectionPasses; ++pass) {
     const Eigen::MatrixXd g = projection(sets, phi, jacobian);
