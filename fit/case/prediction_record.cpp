@@ -13,9 +13,10 @@ namespace kesta::fit_detail {
 
 namespace {
 
-// Time steps this close are one step written with other digits (a case's
-// "30 min" against a deck's 0.0208333333).
-constexpr double kStepTolerance = 1e-9;
+// Time steps this close are one step written with other digits: a case's
+// "30 min" against a deck's 0.0208333, six significant digits as the
+// reports print them, 1.6e-6 apart.
+constexpr double kStepTolerance = 1e-5;
 
 // A deck value the prediction takes from the fit: its line in a deck, and its
 // key in a case file (top level or [aquifer]; empty: set by the aquifer's type).

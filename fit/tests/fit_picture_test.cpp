@@ -101,9 +101,22 @@ TEST(FitPicture, OneResidualPanelPerRecordWithAZeroLine) {
   for (std::size_t records : {1u, 2u, 3u}) {
     std::vector<PicturePanel> panels;
     for (std::size_t r = 0; r < records; ++r) panels.push_back(panel(r == 2 ? Kind::Seepage : Kind::Head, 15, true));
+    // The third record's residuals all lie above zero: its zero line still lies inside its panel.
+    if (records == 3)
+      for (double& e : panels[2].residual) e += 0.5;
     const std::string svg = svg_of(panels, {"m", "d"});
     EXPECT_EQ(count(svg, "class=\"residual-panel\""), records);
     EXPECT_EQ(count(svg, "class=\"zero\""), records);
+    EXPECT_EQ(count(svg, "<polyline class=\"fitted\""), records);
+    const std::vector<double> zeros = attribute_values(svg, "<line class=\"zero\"", "y1");
+    const std::vector<double> tops = attribute_values(svg, "<rect class=\"frame\"", "y");
+    const std::vector<double> heights = attribute_values(svg, "<rect class=\"frame\"", "height");
+    ASSERT_EQ(zeros.size(), records);
+    ASSERT_EQ(tops.size(), 2 * records);
+    for (std::size_t r = 0; r < records; ++r) {
+      EXPECT_GE(zeros[r], tops[2 * r + 1]) << r;
+      EXPECT_LE(zeros[r], tops[2 * r + 1] + heights[2 * r + 1]) << r;
+    }
     EXPECT_EQ(count(svg, "<circle class=\"residual\""), 15 * records);
     // Observed points stay one per observation, apart from the residuals'.
     EXPECT_EQ(count(svg, "<circle cx=\""), 15 * records);
@@ -112,6 +125,19 @@ TEST(FitPicture, OneResidualPanelPerRecordWithAZeroLine) {
     ASSERT_EQ(frames.size(), 2 * records);
     for (std::size_t i = 1; i < frames.size(); ++i) EXPECT_GT(frames[i], frames[i - 1]);
   }
+}
+
+// A record with nothing to draw (every observation left out, no curve)
+// still gives a picture of finite numbers, on a time axis from 0 to 1.
+TEST(FitPicture, NothingToDrawStillGivesFiniteAxes) {
+  PicturePanel empty;
+  empty.name = "empty.csv";
+  empty.distance = 60.0;
+  const std::string svg = svg_of({empty}, {"m", "d"});
+  for (const char* bad : {"nan", "inf"}) EXPECT_EQ(svg.find(bad), std::string::npos) << bad;
+  // The time axis's first and last labels, at the plotting area's two edges.
+  EXPECT_NE(svg.find("x=\"120.0\" y=\"284.0\" text-anchor=\"middle\">0<"), std::string::npos);
+  EXPECT_NE(svg.find("x=\"880.0\" y=\"284.0\" text-anchor=\"middle\">1.0<"), std::string::npos);
 }
 
 TEST(FitPicture, BandsShadedWhereTheFitHasThem) {

@@ -318,6 +318,25 @@ TEST(FitPrediction, RefusalsNameWhatIsWrongAndWhere) {
   }
 }
 
+// A step written to six significant digits is the fit's step; one that
+// differs in the fifth is another.
+TEST(FitPrediction, AStepWrittenToSixDigitsIsTheFitsStep) {
+  const struct {
+    double delt;
+    bool same;
+  } cases[] = {{0.1 * (1.0 + 1.6e-6), true}, {0.1 * (1.0 - 9e-6), true}, {0.1 * (1.0 + 1.1e-5), false}};
+  for (const auto& c : cases) {
+    const TempFolder folder;
+    arrange(folder, "", "[prediction]\ndeck = \"design.dat\"\n");
+    Deck d = testing::flood_deck();
+    d.DELT = c.delt;
+    folder.write("design.dat", write_deck(d));
+    const Outcome o = run_in(folder, "fit.toml");
+    EXPECT_EQ(o.status, c.same ? 0 : 2) << c.delt << ": " << o.err;
+    EXPECT_EQ(std::filesystem::exists(folder.path("fit.prediction.csv")), c.same) << c.delt;
+  }
+}
+
 // The report and JSON name the prediction only when one is asked for.
 TEST(FitPrediction, ReportsNameThePrediction) {
   const TempFolder folder;
