@@ -103,7 +103,7 @@ TEST(FitPicture, OneResidualPanelPerRecordWithAZeroLine) {
     for (std::size_t r = 0; r < records; ++r) panels.push_back(panel(r == 2 ? Kind::Seepage : Kind::Head, 15, true));
     // The third record's residuals all lie above zero: its zero line still lies inside its panel.
     if (records == 3)
-      for (double& e : panels[2].residual) e += 0.5;
+      for (double& e : panels[2].residual) e += 0.3;
     const std::string svg = svg_of(panels, {"m", "d"});
     EXPECT_EQ(count(svg, "class=\"residual-panel\""), records);
     EXPECT_EQ(count(svg, "class=\"zero\""), records);
